@@ -1,0 +1,31 @@
+# Project-wide build settings and helpers.
+#
+# sk_add_test(NAME name LABEL label SOURCES ... LIBS ...)
+#   One GoogleTest binary registered as ONE ctest test (process start under Wine costs
+#   seconds, so cases are not split into separate ctest tests). Under a cross build the
+#   test runs through scripts/wine-run (CMAKE_CROSSCOMPILING_EMULATOR).
+
+if(MSVC)
+  message(FATAL_ERROR "setupkit builds with GCC/Clang or mingw-w64 only")
+endif()
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(WIN32)
+  # Unicode W APIs; strings are converted at the platform boundary with code page 936.
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Static runtime: Setup.exe must run on a bare system.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run" CACHE STRING "" FORCE)
+endif()
+
+function(sk_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} sk_gtest_main)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT 900
+    ENVIRONMENT "SETUPKIT_SOURCE_DIR=${CMAKE_SOURCE_DIR};SETUPKIT_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,218 @@
+// The in-memory installation package: settings, the eight lists, the product identity and the
+// install options. One TCompile per run, owned by the startup driver (or a CLI command / test);
+// windows and the engine borrow it.
+//
+// Loading reads the trailer and settings block of the package file (see Container.h); every
+// malformed byte sequence ends the load with sk::Error naming what is wrong and where, and the
+// records parsed so far stay in the lists. The platform (files, registry, program-files folder)
+// is handed to the constructor and must outlive the model.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace sk {
+
+// A setting item. Group says which part of the setup reads it (0 general, 1 page list, ...).
+struct TCompileData {
+  std::string Name;
+  std::string Value;
+  uint8_t Group = 0;
+};
+
+// File item kinds.
+namespace kind {
+constexpr uint8_t File = 0;         // file to install into TargetDir
+constexpr uint8_t Folder = 1;       // folder TargetDir + "\" + Name to create
+constexpr uint8_t RegFile = 2;      // .reg file, staged then imported
+constexpr uint8_t CompFile = 3;     // file of component package Name, staged
+constexpr uint8_t PageFile = 4;     // picture / agreement / explanation, staged
+constexpr uint8_t Uninstaller = 5;  // uninstaller program, written to the install folder
+}  // namespace kind
+
+struct TCompileFileData {
+  std::string Name;
+  std::string SourcePath;
+  std::string TargetDir;
+  uint8_t RunAtStartup = 0;
+  uint8_t KeepOnUninstall = 0;
+  uint8_t NoOverwrite = 0;
+  uint8_t RegisterServer = 0;
+  uint8_t InstallService = 0;
+  uint8_t RunAfterInstall = 0;
+  uint8_t PatchFile = 0;
+  std::string TargetOs;
+  int64_t DataStart = 0;
+  int64_t DataEnd = 0;
+  int64_t UncompressedSize = 0;
+  uint8_t ReservedFlag = 0;
+  uint8_t Kind = 0;
+  double FileTime = 0.0;  // days since 1899-12-30, local time
+};
+
+struct TRegInfoData {
+  std::string KeyPath;
+  std::string ValueName;
+  std::string ValueData;
+  std::string TargetOs;
+  uint8_t ValueType = 0;  // 0 REG_SZ, 1 REG_DWORD, 2 REG_BINARY
+};
+
+struct TShotCutData {
+  std::string Folder;
+  std::string Name;
+  std::string Target;
+  std::string IconFile;
+  std::string Arguments;
+  std::string Description;
+  uint8_t Kind = 0;  // 0 link, 1 internet shortcut, 2 link to the target's folder
+};
+
+struct TCompileCompData {
+  std::string Name;
+  int64_t Size = 0;
+};
+
+// The install options; bytes are switches (0 off, 1 on).
+struct TInstallData {
+  uint8_t ShowWizard = 1;
+  std::string StartMenuFolder;
+  uint8_t CreateStartMenu = 1;
+  std::string InstallDir;
+  uint8_t CreateDesktop = 0;
+  uint8_t CreateQuickLaunch = 0;
+  uint8_t RunAppChecked = 0;
+  uint8_t ReadmeChecked = 0;
+  uint8_t HomePageChecked = 0;
+  std::string AppFile;
+  std::string ReadmeFile;
+  std::string HomePageUrl;
+  std::string RebootOs;
+  std::string HintMsg;
+  std::string BeforeHintMsg;
+  std::string WebHint;
+  std::string DefaultHtml;
+  std::string EnableUnIns;
+  int64_t TotalSize = 0;
+};
+
+// Progress event of the install pipeline. A status call has an empty FileName and
+// Position = Max = -1.
+using TCompileProEvent = std::function<void(const std::string& FileName,
+                                            const std::string& HintMsg, int64_t Position,
+                                            int64_t Max)>;
+
+enum class TCompressLevelEnum { cplNone, cplSpeed, cplPress, cplDefault };
+
+// The GBK texts of the system's vocabulary that more than one subsystem uses.
+namespace text {
+inline const std::string kEnabled = "\xC6\xF4\xD3\xC3";  // "启用"
+}  // namespace text
+
+template <typename T>
+using RecordList = std::vector<std::unique_ptr<T>>;  // records keep their address
+using StringList = std::vector<std::string>;
+
+class TCustomCompile {
+ public:
+  TCustomCompile() = default;
+  virtual ~TCustomCompile() = default;
+  TCustomCompile(const TCustomCompile&) = delete;
+  TCustomCompile& operator=(const TCustomCompile&) = delete;
+
+  RecordList<TCompileData>& InfoList() { return InfoList_; }
+  StringList& FileFolderList() { return FileFolderList_; }
+  RecordList<TCompileFileData>& FileList() { return FileList_; }
+  StringList& RegFolderList() { return RegFolderList_; }
+  RecordList<TRegInfoData>& RegList() { return RegList_; }
+  RecordList<TCompileCompData>& CompList() { return CompList_; }
+  StringList& ShotCutFolderList() { return ShotCutFolderList_; }
+  RecordList<TShotCutData>& ShotCutList() { return ShotCutList_; }
+  const RecordList<TCompileData>& InfoList() const { return InfoList_; }
+  const StringList& FileFolderList() const { return FileFolderList_; }
+  const RecordList<TCompileFileData>& FileList() const { return FileList_; }
+  const StringList& RegFolderList() const { return RegFolderList_; }
+  const RecordList<TRegInfoData>& RegList() const { return RegList_; }
+  const RecordList<TCompileCompData>& CompList() const { return CompList_; }
+  const StringList& ShotCutFolderList() const { return ShotCutFolderList_; }
+  const RecordList<TShotCutData>& ShotCutList() const { return ShotCutList_; }
+
+  // Frees every record and empties all eight lists.
+  void ClearLists();
+
+ private:
+  RecordList<TCompileData> InfoList_;
+  StringList FileFolderList_;
+  RecordList<TCompileFileData> FileList_;
+  StringList RegFolderList_;
+  RecordList<TRegInfoData> RegList_;
+  RecordList<TCompileCompData> CompList_;
+  StringList ShotCutFolderList_;
+  RecordList<TShotCutData> ShotCutList_;
+};
+
+class TCompile : public TCustomCompile {
+ public:
+  explicit TCompile(Platform& platform) : platform_(platform) {}
+
+  Platform& GetPlatform() { return platform_; }
+
+  // Loads the package appended to the file at `path`. A path with no file leaves the model as
+  // constructed (no evaluation). Throws Error on a malformed package.
+  void LoadPackage(const std::string& path);
+  // Steps 3-5 of the load on an open stream (the whole setup file): trailer, settings, then
+  // CalcTotalSize and EvaluateOptions.
+  void LoadPackageFrom(InputStream& in);
+  // Parses an inflated settings stream into the lists (with the per-record hooks).
+  void ParseSettings(const std::string& stream);
+
+  // Appends to `out` (after clearing it) every setting of InfoList whose Group equals group.
+  void GetGroupSettings(int group, std::vector<TCompileData*>& out) const;
+  int64_t CalcTotalSize();
+  void EvaluateOptions();
+  std::string ReadInstallDir(const std::string& keyName);
+  std::string ResolveDefaultInstallDir(const std::string& text);
+
+  void SetOnCompile(TCompileProEvent callback) { OnCompile = std::move(callback); }
+
+  TCompileProEvent OnCompile;
+  TCompressLevelEnum CompressLevel = TCompressLevelEnum::cplDefault;
+  std::string InsIconFile;
+  std::string UnsIconFile;
+  std::string ItemName;
+  int64_t Size = 0;
+  TInstallData Options;
+  std::string Serial;
+  std::string Version;
+  std::string Url;
+  std::string Author;
+  StringList StagedFiles;
+  StringList ComponentList;
+
+  bool Patched() const { return Patched_; }
+  void SetPatched(bool v) { Patched_ = v; }  // for writers and tests; the load sets it itself
+
+ private:
+  void OnSettingParsed(const TCompileData& item);
+  Platform& platform_;
+  bool Patched_ = false;
+};
+
+// Removes one trailing "\" if the last byte is "\".
+std::string StripTrailingBackslash(const std::string& path);
+// Splits at every occurrence of delimiter (ASCII case-insensitive); drops empty pieces.
+std::vector<std::string> SplitText(const std::string& text, const std::string& delimiter);
+// ASCII-only case folding comparisons used wherever names are compared.
+bool SameTextAscii(const std::string& a, const std::string& b);
+std::string LowerAscii(std::string s);
+// The text after the last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+// The text up to and including the last "\" or ":".
+std::string ExtractFilePath(const std::string& path);
+
+}  // namespace sk

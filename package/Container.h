@@ -1,0 +1,91 @@
+// The byte layer of the package appended to Setup.exe: chunk runs, length-prefixed strings
+// (TElement) and comma text.
+//
+// Layout (from the end of the file): 16-byte trailer = Int64 Size, Int64 settings offset.
+// A region [start, end) is a run of chunks: Int32 length L, then L bytes of one zlib stream.
+//
+// Errors: every reader here works on untrusted bytes and throws sk::Error with a message that
+// says what is wrong and at which offset; none reads past its data, allocates from an
+// unchecked count, or loops without progress.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace sk {
+
+// Writers cut payloads into pieces of this size before compressing each on its own.
+constexpr size_t kChunkPieceSize = 3145728;
+// A reader refuses a chunk whose compressed length exceeds this (a writer never produces
+// more than a few bytes over the piece size).
+constexpr int32_t kMaxCompressedChunk = 64 * 1024 * 1024;
+// A reader refuses a chunk that inflates to more than this (guards against inflation bombs).
+constexpr size_t kMaxInflatedChunk = 256 * 1024 * 1024;
+
+// Receives inflated bytes chunk by chunk.
+using ByteSink = std::function<void(const char* data, size_t n)>;
+
+// Inflates the chunk run [start, end) of `in` into `sink`, one chunk in memory at a time.
+// Throws Error when a chunk length is negative or too large, a chunk runs past `end` or the
+// file, or a chunk is not exactly one complete zlib stream.
+void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end);
+void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end);
+std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end);
+
+// A read cursor over an in-memory stream of bytes (the inflated settings stream, a log body).
+class MemoryReader {
+ public:
+  MemoryReader(const std::string& data, std::string what) : data_(data), what_(std::move(what)) {}
+  int32_t ReadInt32();
+  int64_t ReadInt64();
+  uint8_t ReadByte();
+  double ReadDouble();
+  size_t Position() const { return pos_; }
+  size_t Remaining() const { return data_.size() - pos_; }
+  bool AtEnd() const { return pos_ == data_.size(); }
+  // Throws Error "<what>: <message> at offset <pos>".
+  [[noreturn]] void Fail(const std::string& message) const;
+  void ReadBytes(void* out, size_t n);
+  std::string ReadBytes(size_t n);
+
+ private:
+  const std::string& data_;
+  std::string what_;
+  size_t pos_ = 0;
+};
+
+// Appends little-endian values to a byte string.
+class MemoryWriter {
+ public:
+  void WriteInt32(int32_t v);
+  void WriteInt64(int64_t v);
+  void WriteByte(uint8_t v);
+  void WriteDouble(double v);
+  void WriteBytes(const void* p, size_t n) { data_.append(static_cast<const char*>(p), n); }
+  std::string& Data() { return data_; }
+  const std::string& Data() const { return data_; }
+
+ private:
+  std::string data_;
+};
+
+// The String element: Int32 byte count N, then N bytes. ReadString throws Error on a negative
+// count or one that runs past the data.
+class TElement {
+ public:
+  static std::string ReadString(MemoryReader& r);
+  static void WriteString(MemoryWriter& w, const std::string& s);
+};
+
+// Comma text of a string list (items joined by ","; items with 0x01-0x20, "," or '"' quoted).
+std::string WriteCommaText(const std::vector<std::string>& items);
+std::vector<std::string> ParseCommaText(const std::string& text);
+
+// Compresses `data` as one zlib stream at `level` (default: Z_DEFAULT_COMPRESSION).
+std::string ZlibCompress(const std::string& data, int level = -1);
+
+}  // namespace sk

@@ -1,0 +1,192 @@
+// The operating-system interface that the package model, the engine and the windows use.
+//
+// Contract:
+// - Every path and text is a GBK byte string (std::string) in Windows form ("C:\Dir\file.txt").
+//   Implementations convert at their own boundary: the Win32 layer to UTF-16 with code page 936,
+//   the sandbox to UTF-8 host names.
+// - Queries that the callers treat as "may fail silently" return false / empty / nullptr / -1.
+//   Operations whose failure must end an install (opening the package, creating a target file,
+//   writing to it) throw sk::Error with a message that names the file and the reason.
+// - One Platform object is created by the program entry (or a test, or the CLI) and handed down
+//   by reference. Nothing here is global.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Error.h"
+
+namespace sk {
+
+// Predefined registry roots with their handle values (the uninstall log stores these numbers).
+enum class RegRoot : uint32_t {
+  ClassesRoot = 0x80000000u,
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+  Users = 0x80000003u,
+  CurrentConfig = 0x80000005u,
+};
+
+// Registry value types that the system reads and writes.
+enum class RegType : uint32_t { String = 1, Binary = 3, Dword = 4, Other = 0xFFFFFFFFu };
+
+struct RegValue {
+  RegType type = RegType::Other;
+  std::string data;  // REG_SZ: GBK text without terminator; REG_DWORD: 4 bytes LE; binary: bytes
+};
+
+// The version record of the running system (GetVersionEx).
+struct OsVersion {
+  uint32_t platformId = 0;  // 0 Win32s, 1 Windows 95 family, 2 NT family
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+};
+
+// Windows file attribute bits used by the system.
+namespace attr {
+constexpr uint32_t ReadOnly = 0x01;
+constexpr uint32_t Hidden = 0x02;
+constexpr uint32_t System = 0x04;
+constexpr uint32_t Directory = 0x10;
+constexpr uint32_t Archive = 0x20;
+constexpr uint32_t Normal = 0x80;
+constexpr uint32_t Invalid = 0xFFFFFFFFu;
+}  // namespace attr
+
+// Show commands (ShowWindow values).
+namespace show {
+constexpr int Hide = 0;
+constexpr int Normal = 1;
+constexpr int Maximized = 3;
+}  // namespace show
+
+// A readable byte stream: the package (opened with read and write sharing) or any file.
+class InputStream {
+ public:
+  virtual ~InputStream() = default;
+  virtual int64_t Size() = 0;
+  virtual int64_t Position() = 0;
+  virtual void Seek(int64_t absolute) = 0;  // throws Error when the position is invalid
+  // Reads up to n bytes; returns how many were read (fewer only at the end of the data).
+  // Throws Error on an I/O failure.
+  virtual size_t Read(void* buffer, size_t n) = 0;
+};
+
+// A writable byte sink. Write throws Error (naming the file and the reason) on failure.
+class OutputStream {
+ public:
+  virtual ~OutputStream() = default;
+  virtual void Write(const void* data, size_t n) = 0;
+  // Flushes and closes; throws Error when the data could not be written. The destructor closes
+  // silently when Close was not called.
+  virtual void Close() = 0;
+};
+
+// An open registry key. Released (RegCloseKey) when destroyed.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  virtual bool WriteString(const std::string& name, const std::string& value) = 0;
+  virtual bool WriteDword(const std::string& name, uint32_t value) = 0;
+  virtual bool WriteBinary(const std::string& name, const std::string& bytes) = 0;
+  virtual std::optional<RegValue> ReadValue(const std::string& name) = 0;
+  virtual bool ValueExists(const std::string& name) = 0;
+};
+
+// Properties of a shell link (.lnk) as a reader of the link sees them.
+struct ShellLinkInfo {
+  std::string target;
+  std::string arguments;
+  std::string description;
+  std::string workingDir;
+  std::string iconPath;  // empty: no icon location set
+  int iconIndex = 0;
+  int showCommand = show::Normal;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // ---- the running program ----
+  virtual std::string ExecutablePath() = 0;     // full path of the running setup executable
+  virtual std::string CurrentDirectory() = 0;   // process working folder, no trailing backslash
+  virtual void ProcessMessages() = 0;           // pump pending GUI messages once (no-op off-GUI)
+
+  // ---- files and folders ----
+  virtual bool FileExists(const std::string& path) = 0;       // an existing file (not a folder)
+  virtual bool DirectoryExists(const std::string& path) = 0;  // an existing folder
+  virtual bool CreateDirectory(const std::string& path) = 0;  // one level; false on failure
+  virtual bool ForceDirectories(const std::string& path) = 0; // with all missing parents
+  virtual std::unique_ptr<InputStream> OpenRead(const std::string& path) = 0;  // throws Error
+  // Creates or truncates a file for exclusive writing; throws Error naming the file and reason.
+  virtual std::unique_ptr<OutputStream> CreateFile(const std::string& path) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual uint32_t GetFileAttributes(const std::string& path) = 0;  // attr::Invalid when absent
+  virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
+  // Last-write time as a FILETIME value (100 ns units since 1601-01-01 UTC).
+  virtual std::optional<int64_t> GetFileWriteTime(const std::string& path) = 0;
+  virtual bool SetFileWriteTime(const std::string& path, int64_t utcFileTime) = 0;
+  // LocalFileTimeToFileTime: local FILETIME value to UTC.
+  virtual std::optional<int64_t> LocalFileTimeToUtc(int64_t localFileTime) = 0;
+  virtual bool CopyFileIfAbsent(const std::string& from, const std::string& to) = 0;
+  // Names (not paths) of the entries of a folder, "." and ".." excluded.
+  virtual std::vector<std::string> ListDirectory(const std::string& path) = 0;
+  // Free bytes available to the caller on the volume of root ("C:\"), -1 when unknown.
+  virtual int64_t GetDiskFreeSpace(const std::string& root) = 0;
+  virtual std::string GetFixedDrives() = 0;  // drive letters of fixed disks, e.g. "CD"
+
+  // ---- system folders and version ----
+  // Path of a special folder by CSIDL number, no trailing backslash; empty when it does not exist.
+  virtual std::string GetSpecialFolderPath(int csidl) = 0;
+  // GetTempPath as the system reports it (with trailing backslash), at any length.
+  virtual std::string GetTempPath() = 0;
+  virtual std::string GetWindowsDirectory() = 0;  // no trailing backslash
+  virtual std::optional<OsVersion> GetVersion() = 0;
+
+  // ---- registry ----
+  // Opens root\subKey (a leading "\" is ignored); with create, missing keys are created.
+  // nullptr when the key cannot be opened.
+  virtual std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& subKey,
+                                               bool create) = 0;
+  virtual bool KeyExists(RegRoot root, const std::string& subKey) = 0;
+  // Creates exactly this key (its parent must exist or is created too); true on success.
+  virtual bool CreateKey(RegRoot root, const std::string& subKey) = 0;
+
+  // ---- processes and the shell ----
+  virtual bool StartProgram(const std::string& commandLine, int showCommand) = 0;  // WinExec
+  virtual bool ShellExecute(const std::string& verb, const std::string& file,
+                            const std::string& params, const std::string& dir,
+                            int showCommand) = 0;
+  // ShellExecuteEx with the default verb; waits for the process in 10 ms steps calling pump()
+  // after each, until it ends or stop() answers true. False when it could not be started.
+  virtual bool ShellExecuteAndWait(const std::string& file, const std::string& params,
+                                   int showCommand, const std::function<void()>& pump,
+                                   const std::function<bool()>& stop) = 0;
+
+  // ---- shell links ----
+  // Saves a link at linkPath (the folder must exist); false when it could not be saved.
+  virtual bool CreateShellLink(const std::string& linkPath, const ShellLinkInfo& link) = 0;
+  virtual std::optional<ShellLinkInfo> ReadShellLink(const std::string& linkPath) = 0;
+  // Invokes every shell verb of the file whose display name contains verbText; returns how
+  // many were invoked. Throws Error when the shell automation object reports a failure.
+  virtual int InvokeShellVerbs(const std::string& path, const std::string& verbText) = 0;
+
+  // ---- INI files (profile functions) ----
+  virtual std::vector<std::string> IniSectionKeys(const std::string& iniPath,
+                                                  const std::string& section) = 0;
+  virtual std::string IniReadString(const std::string& iniPath, const std::string& section,
+                                    const std::string& key, const std::string& def) = 0;
+
+  // ---- shutdown ----
+  virtual bool EnableShutdownPrivilege() = 0;
+  virtual bool RequestReboot() = 0;  // ExitWindowsEx(EWX_REBOOT, 0)
+};
+
+}  // namespace sk
