@@ -1,0 +1,75 @@
+// The real Windows platform: every Platform operation on the Win32 W APIs, with GBK (code page
+// 936) converted to UTF-16 and back at this boundary, so a setup behaves the same whatever the
+// system's ANSI code page is.
+//
+// Contract: see platform/Platform.h. Default-constructible and stateless apart from what the
+// operating system keeps; one object per program, handed down by reference. Every handle,
+// registry key, COM pointer and shell item list lives in an RAII owner (platform/win32/Handles.h)
+// and is released on every exit path. Errors that end an install (opening or creating a file,
+// writing to it, a failing shell automation call) throw sk::Error with a GBK message naming the
+// file and the system's reason. COM is initialised per call where needed (apartment-threaded).
+//
+// This header deliberately does not include <windows.h>, so the member names below are not
+// rewritten by the A/W macros of the Windows headers.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace sk {
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform() = default;
+
+  std::string ExecutablePath() override;
+  std::string CurrentDirectory() override;
+  void ProcessMessages() override;
+
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool ForceDirectories(const std::string& path) override;
+  std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
+  std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
+  bool DeleteFile(const std::string& path) override;
+  uint32_t GetFileAttributes(const std::string& path) override;
+  bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+  std::optional<int64_t> GetFileWriteTime(const std::string& path) override;
+  bool SetFileWriteTime(const std::string& path, int64_t utcFileTime) override;
+  std::optional<int64_t> LocalFileTimeToUtc(int64_t localFileTime) override;
+  bool CopyFileIfAbsent(const std::string& from, const std::string& to) override;
+  std::vector<std::string> ListDirectory(const std::string& path) override;
+  int64_t GetDiskFreeSpace(const std::string& root) override;
+  std::string GetFixedDrives() override;
+
+  std::string GetSpecialFolderPath(int csidl) override;
+  std::string GetTempPath() override;
+  std::string GetWindowsDirectory() override;
+  std::optional<OsVersion> GetVersion() override;
+
+  std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& subKey,
+                                       bool create) override;
+  bool KeyExists(RegRoot root, const std::string& subKey) override;
+  bool CreateKey(RegRoot root, const std::string& subKey) override;
+
+  bool StartProgram(const std::string& commandLine, int showCommand) override;
+  bool ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                    const std::string& dir, int showCommand) override;
+  bool ShellExecuteAndWait(const std::string& file, const std::string& params, int showCommand,
+                           const std::function<void()>& pump,
+                           const std::function<bool()>& stop) override;
+
+  bool CreateShellLink(const std::string& linkPath, const ShellLinkInfo& link) override;
+  std::optional<ShellLinkInfo> ReadShellLink(const std::string& linkPath) override;
+  int InvokeShellVerbs(const std::string& path, const std::string& verbText) override;
+
+  std::vector<std::string> IniSectionKeys(const std::string& iniPath,
+                                          const std::string& section) override;
+  std::string IniReadString(const std::string& iniPath, const std::string& section,
+                            const std::string& key, const std::string& def) override;
+
+  bool EnableShutdownPrivilege() override;
+  bool RequestReboot() override;
+};
+
+}  // namespace sk
