@@ -1,0 +1,33 @@
+// Component package setup files: for every chosen component that brings "<name>.ini" among its
+// staged files, either run its installer program (waiting for it) unless a registry value shows
+// it is present, or copy the listed files into the Windows folder without overwriting.
+//
+// INI keys: [Term] RegRun = "<root name>\<key path>\<value name>"; [RegistryList] Regtype
+// ("System", the default, runs the program; anything else copies); [Option] ExeFile;
+// [SysDirList] <staged file name> = <target path>, "[System Directory]\\" standing for the
+// Windows folder. No progress events, nothing recorded, no errors (everything is passed over).
+#pragma once
+
+#include <string>
+
+#include "package/Compile.h"
+#include "platform/Platform.h"
+
+namespace sk {
+
+void RunComponentSetups(TCompile& model);
+
+// The staged path of the component's file `fileName` (a Kind-3 item of the component whose path
+// ends with "\" + fileName, ASCII case-insensitive), or "" (also for an empty file name).
+std::string FindComponentFile(const TCompile& model, const std::string& component,
+                              const std::string& fileName);
+// True when the value named by "<root>\<key>\<value>" exists with non-empty data.
+bool RegValueExists(Platform& platform, const std::string& spec);
+// Starts the program through the shell and waits for it, pumping messages. False when it could
+// not be started.
+bool RunAndWait(Platform& platform, const std::string& path);
+// Copies source to target (a leading "[System Directory]\\" becomes the Windows folder), never
+// over an existing file.
+void CopySystemFile(Platform& platform, const std::string& source, const std::string& target);
+
+}  // namespace sk

@@ -1,0 +1,116 @@
+// File installation (see Files.h).
+#include "engine/Files.h"
+
+#include <cmath>
+
+#include "engine/TargetPaths.h"
+#include "engine/Texts.h"
+#include "package/Container.h"
+#include "platform/SystemHelpers.h"
+
+namespace sk {
+
+namespace {
+
+constexpr int64_t kMsPerDay = 86400000;
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kDaysFrom1601To1899_12_30 = 109205;
+constexpr int64_t kDaysFrom1899_12_30To1970 = 25569;
+
+struct CivilDate {
+  int64_t year;
+  unsigned month, day;
+};
+
+// Proleptic Gregorian date of a count of days since 1970-01-01.
+CivilDate CivilFromDays(int64_t z) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+  return {static_cast<int64_t>(yoe) + era * 400 + (m <= 2), m, d};
+}
+
+// Adds the target's name to an error that does not name it yet.
+[[noreturn]] void RethrowNaming(const std::string& target, const Error& e) {
+  std::string msg = e.what();
+  if (msg.find(target) == std::string::npos) msg = target + ": " + msg;
+  throw Error(msg);
+}
+
+}  // namespace
+
+void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target) {
+  auto out = ctx.platform.CreateFile(target);  // names the file when it fails
+  try {
+    ExtractRegion(ctx.package, *out, item.DataStart, item.DataEnd);
+    out->Close();
+  } catch (const Error& e) {
+    out.reset();
+    ctx.platform.DeleteFile(target);  // a partial file is worse than none
+    RethrowNaming(target, e);
+  }
+}
+
+std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
+  // 1980-01-01 is day 29221 and 2108-01-01 day 75971; the exact test is on the year below.
+  if (!std::isfinite(dateTime) || dateTime < 29000.0 || dateTime > 76500.0) return std::nullopt;
+  const int64_t ms = std::llround(dateTime * static_cast<double>(kMsPerDay));
+  const int64_t day = ms / kMsPerDay;
+  const int64_t msOfDay = ms % kMsPerDay;
+  const CivilDate date = CivilFromDays(day - kDaysFrom1899_12_30To1970);
+  if (date.year < 1980 || date.year > 2107) return std::nullopt;
+  int64_t seconds = msOfDay / 1000;
+  seconds -= seconds % 2;  // the encoding stores seconds / 2
+  return (day + kDaysFrom1601To1899_12_30) * (86400 * kTicksPerSecond) + seconds * kTicksPerSecond;
+}
+
+void SetFileWriteTime(Platform& platform, const std::string& path, double dateTime) {
+  const std::optional<int64_t> local = DateTimeToLocalFileTime(dateTime);
+  if (!local) return;  // keep the file's own time
+  const std::optional<int64_t> utc = platform.LocalFileTimeToUtc(*local);
+  if (utc) platform.SetFileWriteTime(path, *utc);
+}
+
+void RetargetReferences(TCompile& model, const std::string& oldPath, const std::string& newPath) {
+  for (auto& link : model.ShotCutList()) {
+    if (SameTextAscii(link->Target, oldPath)) link->Target = newPath;
+    if (SameTextAscii(link->IconFile, oldPath)) link->IconFile = newPath;
+  }
+}
+
+void InstallFiles(InstallContext& ctx) {
+  TCompile& model = ctx.model;
+  const auto& files = model.FileList();
+  const int64_t count = static_cast<int64_t>(files.size());
+  for (int64_t i = 0; i < count; ++i) {
+    TCompileFileData& item = *files[static_cast<size_t>(i)];
+    if (item.Kind != kind::File || !ctx.OsMatches(item.TargetOs)) continue;
+    const std::optional<std::string> folder =
+        ResolveTargetDir(item.TargetDir, model.Options.InstallDir, ctx.windowsDir);
+    if (!folder) continue;  // unknown notation: never write to the raw text
+    if (!ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
+    const std::string target = *folder + "\\" + ExtractFileName(item.SourcePath);
+
+    RetargetReferences(model, item.SourcePath, target);
+    if (SameTextAscii(model.Options.AppFile, item.SourcePath)) model.Options.AppFile = target;
+    if (SameTextAscii(model.Options.ReadmeFile, item.SourcePath)) model.Options.ReadmeFile = target;
+    item.SourcePath = target;
+    ctx.placed.insert(&item);
+
+    const bool exists = ctx.platform.FileExists(target);
+    if (!exists || item.NoOverwrite == 0) {
+      if (exists) ClearAttributes(ctx.platform, target);
+      ExtractToFile(ctx, item, target);
+      ctx.recorder.AddFile(target, item.KeepOnUninstall ? 0 : 1);
+      SetFileWriteTime(ctx.platform, target, item.FileTime);
+    }
+    if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);
+  }
+}
+
+}  // namespace sk

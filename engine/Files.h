@@ -1,0 +1,36 @@
+// File installation: writes every file item of Kind 0 that applies to the running system into
+// its target folder, points the model's references at the installed path, records it for
+// uninstall and stamps its date.
+//
+// Errors: a target file that cannot be created or data that does not inflate throws sk::Error
+// naming the target and the reason; the partly written target is removed and the install ends.
+// Folder creation and date failures are passed over.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/Context.h"
+
+namespace sk {
+
+void InstallFiles(InstallContext& ctx);
+
+// Creates (or truncates) `target` and inflates the item's data region into it. On failure the
+// partial file is removed and sk::Error names the target and the reason.
+void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target);
+
+// Points shortcut targets and icons equal to oldPath (ASCII case-insensitive) at newPath.
+void RetargetReferences(TCompile& model, const std::string& oldPath, const std::string& newPath);
+
+// The local FILETIME (100 ns since 1601-01-01) of a day-count date-time (days since 1899-12-30),
+// at the two-second resolution of the DOS date/time encoding. nullopt outside 1980-2107 or for a
+// value that is not a finite number.
+std::optional<int64_t> DateTimeToLocalFileTime(double dateTime);
+
+// Gives the existing file `path` the last-write time `dateTime` (local time). Nothing happens
+// when the date is outside the encodable range or the file's time cannot be set.
+void SetFileWriteTime(Platform& platform, const std::string& path, double dateTime);
+
+}  // namespace sk

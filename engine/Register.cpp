@@ -1,0 +1,54 @@
+// Component registration, services, autoruns and launches (see Register.h).
+#include "engine/Register.h"
+
+#include "engine/Texts.h"
+
+namespace sk {
+
+void RegisterComServer(Platform& platform, const std::string& path) {
+  platform.StartProgram("regsvr32.exe /s \"" + path + "\"", show::Normal);
+}
+
+void InstallServiceProgram(Platform& platform, const std::string& path) {
+  platform.StartProgram(path + " -Install", show::Normal);
+}
+
+void SetAutoRun(Platform& platform, const std::string& name, const std::string& path) {
+  if (auto key = platform.OpenKey(RegRoot::LocalMachine, engine_text::kRunKey, true))
+    key->WriteString(name, path);
+}
+
+void LaunchProgram(Platform& platform, const std::string& path) {
+  platform.ShellExecute("Open", path, "", ExtractFilePath(path), show::Normal);
+}
+
+void RegisterFiles(InstallContext& ctx) {
+  using namespace engine_text;
+  Platform& p = ctx.platform;
+  for (const auto& holder : ctx.model.FileList()) {
+    const TCompileFileData& item = *holder;
+    if (item.Kind != kind::File || !ctx.placed.count(&item)) continue;
+    const std::string& path = item.SourcePath;
+    auto status = [&](const std::string& opening) {
+      ctx.Status(opening + path + kPleaseWaitClose);
+    };
+    if (item.RegisterServer) {
+      status(kRegisteringComponent);
+      RegisterComServer(p, path);
+    }
+    if (item.InstallService) {
+      status(kRegisteringService);
+      InstallServiceProgram(p, path);
+    }
+    if (item.RunAtStartup) {
+      status(kInstallingAutoRun);
+      SetAutoRun(p, ExtractFileName(path), path);
+    }
+    if (item.RunAfterInstall) {
+      status(kRunningProgram);
+      LaunchProgram(p, path);
+    }
+  }
+}
+
+}  // namespace sk

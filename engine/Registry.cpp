@@ -1,0 +1,123 @@
+// Registry entries (see Registry.h).
+#include "engine/Registry.h"
+
+#include <array>
+#include <utility>
+
+#include "engine/TargetPaths.h"
+#include "engine/Texts.h"
+
+namespace sk {
+
+namespace {
+
+const std::array<std::pair<const char*, RegRoot>, 5> kRoots = {{
+    {"HKEY_CLASSES_ROOT", RegRoot::ClassesRoot},
+    {"HKEY_CURRENT_USER", RegRoot::CurrentUser},
+    {"HKEY_LOCAL_MACHINE", RegRoot::LocalMachine},
+    {"HKEY_USERS", RegRoot::Users},
+    {"HKEY_CURRENT_CONFIG", RegRoot::CurrentConfig},
+}};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+// Replaces a leading macro and the backslash that follows it by folder + "\".
+std::optional<std::string> ExpandOne(const std::string& text, const std::string& macro,
+                                     const std::string& folder) {
+  if (!StartsWithText(text, macro)) return std::nullopt;
+  size_t rest = macro.size();
+  if (rest < text.size() && text[rest] == '\\') ++rest;
+  return folder + "\\" + text.substr(rest);
+}
+
+void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
+  if (!ctx.OsMatches(item.TargetOs)) return;
+  const std::optional<KeySpec> spec = ParseKeySpec(item.KeyPath);
+  if (!spec) return;
+  auto key = ctx.platform.OpenKey(spec->root, spec->path, true);
+  if (!key) return;
+  switch (item.ValueType) {
+    case 0:
+      key->WriteString(item.ValueName, ExpandValueMacros(item.ValueData, ctx.windowsDir,
+                                                         ctx.model.Options.InstallDir));
+      break;
+    case 1:
+      key->WriteDword(item.ValueName, static_cast<uint32_t>(HexToInt(item.ValueData)));
+      break;
+    case 2:
+      key->WriteBinary(item.ValueName, HexToBytes(item.ValueData));
+      break;
+    default:
+      break;
+  }
+  ctx.recorder.AddRegKey(RootText(spec->root), spec->path, item.ValueName);
+}
+
+}  // namespace
+
+std::optional<RegRoot> RootFromName(const std::string& name) {
+  for (const auto& [text, root] : kRoots)
+    if (SameTextAscii(name, text)) return root;
+  return std::nullopt;
+}
+
+std::optional<KeySpec> ParseKeySpec(const std::string& text) {
+  const std::vector<std::string> parts = SplitText(text, "\\");
+  if (parts.size() < 2) return std::nullopt;
+  const std::optional<RegRoot> root = RootFromName(parts[1]);
+  if (!root) return std::nullopt;
+  KeySpec spec{*root, ""};
+  for (size_t i = 2; i < parts.size(); ++i) spec.path += (i > 2 ? "\\" : "") + parts[i];
+  return spec;
+}
+
+int64_t HexToInt(const std::string& text) {
+  uint64_t v = 0;
+  for (char c : text) v = v * 16 + static_cast<uint64_t>(HexDigit(c));
+  return static_cast<int64_t>(v);
+}
+
+std::string HexToBytes(const std::string& text) {
+  std::string padded = text;
+  if (padded.size() % 2) padded += '0';
+  std::string out(padded.size() / 2, '\0');
+  for (size_t k = 0; k < out.size(); ++k)
+    out[k] = static_cast<char>(HexDigit(padded[2 * k]) * 16 + HexDigit(padded[2 * k + 1]));
+  return out;
+}
+
+std::string ExpandValueMacros(const std::string& text, const std::string& windowsDir,
+                              const std::string& installDir) {
+  if (auto r = ExpandOne(text, engine_text::kMacroWindows, windowsDir)) return *r;
+  if (auto r = ExpandOne(text, engine_text::kMacroInstallDir, installDir)) return *r;
+  return text;
+}
+
+void ImportRegFile(Platform& platform, const std::string& path) {
+  platform.StartProgram("Regedit /s \"" + path + "\"", show::Normal);
+}
+
+void WriteRegistry(InstallContext& ctx) {
+  TCompile& model = ctx.model;
+  if (!model.FileList().empty() || !model.RegFolderList().empty() || !model.RegList().empty())
+    ctx.Status(engine_text::kWritingRegistry);
+
+  for (const auto& item : model.FileList())
+    if (item->Kind == kind::RegFile && ctx.OsMatches(item->TargetOs))
+      ImportRegFile(ctx.platform, item->SourcePath);
+
+  for (const std::string& text : model.RegFolderList()) {
+    const std::optional<KeySpec> spec = ParseKeySpec(text);
+    if (spec && !spec->path.empty() && !ctx.platform.KeyExists(spec->root, spec->path))
+      ctx.recorder.CreateKeyPath(spec->root, spec->path);
+  }
+
+  for (const auto& item : model.RegList()) WriteValue(ctx, *item);
+}
+
+}  // namespace sk

@@ -1,0 +1,38 @@
+// Registry entries: silent imports of staged .reg files, the package's keys (RegFolderList) and
+// values (RegList), with the helpers that decode the package's key and value notation.
+//
+// Key notation: "目标计算机\<root name>\<key path>", root names HKEY_CLASSES_ROOT,
+// HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG (ASCII case-insensitive).
+// No errors: keys that cannot be opened and values that cannot be written are passed over; an
+// entry whose key text names no known root is rejected.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/Context.h"
+
+namespace sk {
+
+struct KeySpec {
+  RegRoot root;
+  std::string path;  // below the root, no leading backslash; "" for the root itself
+};
+
+void WriteRegistry(InstallContext& ctx);
+
+std::optional<KeySpec> ParseKeySpec(const std::string& text);
+// The predefined root named by `name` (ASCII case-insensitive), if any.
+std::optional<RegRoot> RootFromName(const std::string& name);
+// Hex digits, most significant first; bytes that are not hex digits count as 0. 64-bit wrap.
+int64_t HexToInt(const std::string& text);
+// Two hex digits per byte, an odd count padded with a trailing "0".
+std::string HexToBytes(const std::string& text);
+// "[Windows]" / "[安装目录]" at the very beginning become the folder and a backslash.
+std::string ExpandValueMacros(const std::string& text, const std::string& windowsDir,
+                              const std::string& installDir);
+// Starts "Regedit /s "<path>"" without waiting.
+void ImportRegFile(Platform& platform, const std::string& path);
+
+}  // namespace sk
