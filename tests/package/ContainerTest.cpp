@@ -1,0 +1,157 @@
+// Chunk runs, the String element and comma text.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <random>
+
+#include "package/Container.h"
+#include "package/Writer.h"
+#include "tests/support/PackageBuilder.h"
+
+namespace sk {
+namespace {
+
+using test::StringInputStream;
+using test::StringOutputStream;
+
+// Incompressible-ish but reproducible bytes.
+std::string Noise(size_t n, uint32_t seed) {
+  std::mt19937 gen(seed);
+  std::string s(n, '\0');
+  for (auto& c : s) c = static_cast<char>(gen() & 0x3F);  // compresses somewhat, not to nothing
+  return s;
+}
+
+// Walks the chunk framing of a region and returns the inflated size of each chunk.
+std::vector<size_t> ChunkSizes(const std::string& file, Region r) {
+  std::vector<size_t> sizes;
+  StringInputStream in(file);
+  int64_t pos = r.start;
+  while (pos < r.end) {
+    int32_t len;
+    std::memcpy(&len, file.data() + pos, 4);
+    EXPECT_EQ(static_cast<unsigned char>(file[pos + 4]), 0x78);
+    EXPECT_EQ(static_cast<unsigned char>(file[pos + 5]), 0x9C);
+    sizes.push_back(ExtractRegionToString(in, pos, pos + 4 + len).size());
+    pos += 4 + len;
+  }
+  EXPECT_EQ(pos, r.end);
+  return sizes;
+}
+
+TEST(ExtractRegion, LargeFileIsCutIntoThreeMebibytePieces) {
+  const std::string payload = Noise(7661124, 1);
+  std::string file = "stub";
+  StringOutputStream out(file);
+  PackageWriter writer(out, 4, 2);
+  Region r = writer.AppendRegion(payload);
+  EXPECT_EQ(r.start, 4);
+  EXPECT_EQ(r.end, static_cast<int64_t>(file.size()));
+  EXPECT_EQ(ChunkSizes(file, r), (std::vector<size_t>{3145728, 3145728, 1369668}));
+
+  StringInputStream in(file);
+  std::string back;
+  StringOutputStream sink(back);
+  ExtractRegion(in, sink, r.start, r.end);
+  EXPECT_TRUE(back == payload);
+}
+
+TEST(ExtractRegion, ReaderAcceptsPiecesOfAnySize) {
+  // Hand-made chunks of 1, 0-content and odd sizes, as another writer might produce them.
+  std::string file = "xx";
+  for (const std::string& piece :
+       std::vector<std::string>{"a", "", "bc", std::string(100000, 'd')}) {
+    std::string z = ZlibCompress(piece, 9);
+    int32_t len = static_cast<int32_t>(z.size());
+    file.append(reinterpret_cast<const char*>(&len), 4);
+    file += z;
+  }
+  StringInputStream in(file);
+  EXPECT_EQ(ExtractRegionToString(in, 2, static_cast<int64_t>(file.size())),
+            "abc" + std::string(100000, 'd'));
+}
+
+TEST(ExtractRegion, EmptyRegionYieldsNothing) {
+  StringInputStream in("whatever");
+  EXPECT_EQ(ExtractRegionToString(in, 3, 3), "");
+}
+
+TEST(TElement, StringRoundTripAndFraming) {
+  MemoryWriter w;
+  TElement::WriteString(w, "");
+  TElement::WriteString(w, "\xB0\xB2\xD7\xB0");  // 安装
+  EXPECT_EQ(w.Data(), std::string("\0\0\0\0\4\0\0\0\xB0\xB2\xD7\xB0", 12));
+  MemoryReader r(w.Data(), "test");
+  EXPECT_EQ(TElement::ReadString(r), "");
+  EXPECT_EQ(TElement::ReadString(r), "\xB0\xB2\xD7\xB0");
+  EXPECT_TRUE(r.AtEnd());
+}
+
+TEST(MemoryWriter, LittleEndianValues) {
+  MemoryWriter w;
+  w.WriteInt32(-2);
+  w.WriteInt64(0x0102030405060708LL);
+  w.WriteDouble(1.0);
+  w.WriteByte(0xAB);
+  EXPECT_EQ(w.Data(), std::string("\xFE\xFF\xFF\xFF"
+                                  "\x08\x07\x06\x05\x04\x03\x02\x01"
+                                  "\0\0\0\0\0\0\xF0\x3F"
+                                  "\xAB",
+                                  21));
+  MemoryReader r(w.Data(), "test");
+  EXPECT_EQ(r.ReadInt32(), -2);
+  EXPECT_EQ(r.ReadInt64(), 0x0102030405060708LL);
+  EXPECT_EQ(r.ReadDouble(), 1.0);
+  EXPECT_EQ(r.ReadByte(), 0xAB);
+  EXPECT_THROW(r.ReadByte(), Error);
+}
+
+struct CommaCase {
+  std::vector<std::string> items;
+  std::string text;
+};
+
+TEST(CommaText, WriteAndParseBack) {
+  const CommaCase cases[] = {
+      {{}, ""},
+      {{""}, "\"\""},
+      {{"a"}, "a"},
+      {{"a", "b"}, "a,b"},
+      {{"a b"}, "\"a b\""},
+      {{"say \"hi\""}, "\"say \"\"hi\"\"\""},
+      {{"x,y", "z"}, "\"x,y\",z"},
+      {{"a", ""}, "a,"},
+      {{"", "a"}, ",a"},
+      {{"", ""}, ","},
+      {{"tab\there"}, "\"tab\there\""},
+      {{"\xB1\x5C\xD7\xC0"}, "\xB1\x5C\xD7\xC0"},  // double-byte text needs no quotes
+      {{"C:\\Program Files\\A", "D:\\b"}, "\"C:\\Program Files\\A\",D:\\b"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WriteCommaText(c.items), c.text);
+    EXPECT_EQ(ParseCommaText(c.text), c.items) << c.text;
+  }
+}
+
+TEST(CommaText, ParseLenientForms) {
+  const CommaCase cases[] = {
+      {{"a", "b"}, "  a , b  "},
+      {{"a", "", "b"}, "a,,b"},
+      {{"a", "b"}, "a b"},               // a blank separates like a comma
+      {{"open"}, "\"open"},              // missing closing quote: the rest is the item
+      {{"ab", "cd"}, "\"ab\"cd"},        // text after a closing quote starts a new item
+      {{"a"}, std::string("a\0,b", 4)},  // a zero byte ends the text
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseCommaText(c.text), c.items) << c.text;
+  // A lead byte without a trail byte is a byte of its own: the comma still separates.
+  EXPECT_EQ(ParseCommaText("\xC4,"), (std::vector<std::string>{"\xC4", ""}));
+}
+
+TEST(CommaText, ZeroByteInsideAnItemSurvivesARoundTrip) {
+  const std::vector<std::string> items{std::string("a\0b", 3), "c"};
+  EXPECT_EQ(ParseCommaText(WriteCommaText(items)), items);
+}
+
+}  // namespace
+}  // namespace sk

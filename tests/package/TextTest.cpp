@@ -1,0 +1,58 @@
+// Path and name helpers, with GBK double-byte characters whose trail byte is "\" or a letter.
+#include <gtest/gtest.h>
+
+#include "package/Compile.h"
+
+namespace sk {
+namespace {
+
+// "\x95\x5C" is one double-byte character whose trail byte equals "\".
+const std::string kDbcsBackslash = "\x95\x5C";
+// "\xB0\x41" is one double-byte character whose trail byte equals "A".
+const std::string kDbcsLetter = "\xB0\x41";
+
+TEST(Text, StripTrailingBackslash) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\A\\", "C:\\A"},
+      {"C:\\A", "C:\\A"},
+      {"", ""},
+      {"\\", ""},
+      {"C:\\A\\\\", "C:\\A\\"},  // only one byte
+      {"C:\\" + kDbcsBackslash, "C:\\" + kDbcsBackslash},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(StripTrailingBackslash(in), out) << in;
+}
+
+TEST(Text, SplitText) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitText("\\a\\\\b\\", "\\"), (V{"a", "b"}));
+  EXPECT_EQ(SplitText("", "\\"), V{});
+  EXPECT_EQ(SplitText("x" + kDbcsBackslash + "y\\z", "\\"), (V{"x" + kDbcsBackslash + "y", "z"}));
+  EXPECT_EQ(SplitText("aXXbxxc", "xx"), (V{"a", "b", "c"}));
+  EXPECT_EQ(SplitText("abc", ""), (V{"abc"}));
+}
+
+TEST(Text, AsciiCaseFolding) {
+  EXPECT_TRUE(SameTextAscii("Readme.TXT", "readme.txt"));
+  EXPECT_FALSE(SameTextAscii("abc", "abcd"));
+  EXPECT_FALSE(SameTextAscii("\xC4", "\xE4"));           // non-ASCII bytes are not folded
+  EXPECT_FALSE(SameTextAscii(kDbcsLetter, "\xB0\x61"));  // nor trail bytes
+  EXPECT_EQ(LowerAscii("AbC" + kDbcsLetter + "D"), "abc" + kDbcsLetter + "d");
+}
+
+TEST(Text, FileNameParts) {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"C:\\dir\\a.txt", "C:\\dir\\", "a.txt"},
+      {"C:a.txt", "C:", "a.txt"},
+      {"a.txt", "", "a.txt"},
+      {"C:\\dir\\", "C:\\dir\\", ""},
+      {"C:\\" + kDbcsBackslash + ".txt", "C:\\", kDbcsBackslash + ".txt"},
+  };
+  for (const auto& [path, folder, name] : cases) {
+    EXPECT_EQ(ExtractFilePath(path), folder) << path;
+    EXPECT_EQ(ExtractFileName(path), name) << path;
+  }
+}
+
+}  // namespace
+}  // namespace sk
