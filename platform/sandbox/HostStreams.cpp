@@ -1,0 +1,93 @@
+#include "platform/sandbox/HostStreams.h"
+
+#include <fstream>
+#include <utility>
+
+namespace sk::sandbox {
+
+namespace {
+
+class HostInput : public InputStream {
+ public:
+  HostInput(std::ifstream in, std::string winPath, int64_t size)
+      : in_(std::move(in)), path_(std::move(winPath)), size_(size) {}
+
+  int64_t Size() override { return size_; }
+  int64_t Position() override { return pos_; }
+  void Seek(int64_t absolute) override {
+    if (absolute < 0) {
+      throw Error("cannot seek in file " + path_ + " to offset " + std::to_string(absolute));
+    }
+    pos_ = absolute;
+  }
+  size_t Read(void* buffer, size_t n) override {
+    if (n == 0 || pos_ >= size_) return 0;
+    in_.clear();
+    in_.seekg(pos_);
+    in_.read(static_cast<char*>(buffer), static_cast<std::streamsize>(n));
+    std::streamsize got = in_.gcount();
+    if (in_.bad() || (got == 0 && pos_ < size_)) {
+      throw Error("cannot read file " + path_ + " at offset " + std::to_string(pos_));
+    }
+    pos_ += got;
+    return static_cast<size_t>(got);
+  }
+
+ private:
+  std::ifstream in_;
+  std::string path_;
+  int64_t size_;
+  int64_t pos_ = 0;
+};
+
+class HostOutput : public OutputStream {
+ public:
+  HostOutput(std::ofstream out, std::string winPath, std::function<void()> onClose)
+      : out_(std::move(out)), path_(std::move(winPath)), onClose_(std::move(onClose)) {}
+  ~HostOutput() override {
+    if (out_.is_open()) out_.close();
+    Release();
+  }
+
+  void Write(const void* data, size_t n) override {
+    if (!out_.is_open()) throw Error("cannot write file " + path_ + ": the file is closed");
+    out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(n));
+    if (!out_) throw Error("cannot write file " + path_ + ": write failed");
+  }
+  void Close() override {
+    if (!out_.is_open()) return;
+    out_.close();
+    Release();
+    if (out_.fail()) throw Error("cannot write file " + path_ + ": close failed");
+  }
+
+ private:
+  void Release() {
+    if (onClose_) std::exchange(onClose_, nullptr)();
+  }
+  std::ofstream out_;
+  std::string path_;
+  std::function<void()> onClose_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputStream> OpenHostInput(const std::filesystem::path& host,
+                                           const std::string& winPath) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(host, ec);
+  if (ec) return nullptr;
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return nullptr;
+  return std::make_unique<HostInput>(std::move(in), winPath, static_cast<int64_t>(size));
+}
+
+std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host,
+                                               const std::string& winPath,
+                                               std::function<void()> onClose) {
+  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  if (!out) return nullptr;
+  return std::make_unique<HostOutput>(std::move(out), winPath, std::move(onClose));
+}
+
+}  // namespace sk::sandbox

@@ -1,0 +1,634 @@
+#include "platform/sandbox/SandboxPlatform.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "platform/Encoding.h"
+#include "platform/LnkFormat.h"
+#include "platform/sandbox/HostStreams.h"
+#include "platform/sandbox/IniProfile.h"
+#include "platform/sandbox/SandboxRegistry.h"
+#include "platform/sandbox/WinPath.h"
+
+namespace fs = std::filesystem;
+
+namespace sk {
+
+using sandbox::FoldCase;
+using sandbox::PathError;
+
+namespace {
+
+// Windows error codes the sandbox reports, with the system's text (GBK).
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kSharingViolation = 32;
+constexpr int kInvalidName = 123;
+
+const char* Reason(int code) {
+  switch (code) {
+    case kFileNotFound:  // 系统找不到指定的文件。
+      return "\xCF\xB5\xCD\xB3\xD5\xD2\xB2\xBB\xB5\xBD\xD6\xB8\xB6\xA8\xB5\xC4\xCE\xC4\xBC\xFE"
+             "\xA1\xA3";
+    case kPathNotFound:  // 系统找不到指定的路径。
+      return "\xCF\xB5\xCD\xB3\xD5\xD2\xB2\xBB\xB5\xBD\xD6\xB8\xB6\xA8\xB5\xC4\xC2\xB7\xBE\xB6"
+             "\xA1\xA3";
+    case kAccessDenied:  // 拒绝访问。
+      return "\xBE\xDC\xBE\xF8\xB7\xC3\xCE\xCA\xA1\xA3";
+    case kSharingViolation:  // 另一个程序正在使用此文件，进程无法访问。
+      return "\xC1\xED\xD2\xBB\xB8\xF6\xB3\xCC\xD0\xF2\xD5\xFD\xD4\xDA\xCA\xB9\xD3\xC3\xB4\xCB"
+             "\xCE\xC4\xBC\xFE\xA3\xAC\xBD\xF8\xB3\xCC\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA\xA1\xA3";
+    case kInvalidName:  // 文件名、目录名或卷标语法不正确。
+      return "\xCE\xC4\xBC\xFE\xC3\xFB\xA1\xA2\xC4\xBF\xC2\xBC\xC3\xFB\xBB\xF2\xBE\xED\xB1\xEA"
+             "\xD3\xEF\xB7\xA8\xB2\xBB\xD5\xFD\xC8\xB7\xA1\xA3";
+    default:
+      return "error";
+  }
+}
+
+constexpr uint32_t kSettableAttributes = attr::ReadOnly | attr::Hidden | attr::System |
+                                         attr::Archive | 0x100 /*temporary*/ |
+                                         0x2000 /*not content indexed*/;
+constexpr uint32_t kProtectedAttributes = attr::ReadOnly | attr::Hidden | attr::System;
+
+// FILETIME of 1970-01-01 (100 ns units since 1601).
+constexpr int64_t kUnixEpochFileTime = 116444736000000000LL;
+
+fs::path HostName(const std::string& utf8) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string Utf8Of(const fs::path& p) {
+  std::u8string s = p.u8string();
+  return std::string(reinterpret_cast<const char*>(s.data()), s.size());
+}
+
+// ASCII case folding of a UTF-8 name (bytes >= 0x80 never hold ASCII letters).
+std::string FoldUtf8(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return s;
+}
+
+std::string StripTrailingBackslashes(std::string s) {
+  while (s.size() > 3 && sandbox::EndsWithBackslash(s)) s.pop_back();
+  return s;
+}
+
+std::optional<std::string> ReadHostFile(const fs::path& host) {
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Writes text to host through a temporary file, so a failure never leaves half a file.
+void WriteHostFileAtomically(const fs::path& host, const std::string& text) {
+  fs::path tmp = host;
+  tmp += ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) throw Error("cannot write " + Utf8Of(tmp));
+  }
+  std::error_code ec;
+  fs::rename(tmp, host, ec);
+  if (ec) throw Error("cannot write " + Utf8Of(host) + ": " + ec.message());
+}
+
+// One line of actions.log: control characters are shown as escapes so a line stays a line.
+std::string LogLine(const std::string& gbk) {
+  std::string clean;
+  for (char c : gbk) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      clean += buf;
+    } else {
+      clean += c;
+    }
+  }
+  return GbkToUtf8(clean);
+}
+
+class SandboxKey : public RegistryKey {
+ public:
+  SandboxKey(std::shared_ptr<sandbox::SandboxRegistry> registry,
+             std::shared_ptr<sandbox::SandboxRegistry::Key> key)
+      : registry_(std::move(registry)), key_(std::move(key)) {}
+
+  bool WriteString(const std::string& name, const std::string& value) override {
+    return Write(name, static_cast<uint32_t>(RegType::String), value);
+  }
+  bool WriteDword(const std::string& name, uint32_t value) override {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return Write(name, static_cast<uint32_t>(RegType::Dword), bytes);
+  }
+  bool WriteBinary(const std::string& name, const std::string& bytes) override {
+    return Write(name, static_cast<uint32_t>(RegType::Binary), bytes);
+  }
+  std::optional<RegValue> ReadValue(const std::string& name) override {
+    if (key_->deleted) return std::nullopt;
+    auto it = key_->values.find(FoldCase(name));
+    if (it == key_->values.end()) return std::nullopt;
+    RegValue v;
+    uint32_t t = it->second.type;
+    v.type = (t == 1 || t == 3 || t == 4) ? static_cast<RegType>(t) : RegType::Other;
+    v.data = it->second.data;
+    return v;
+  }
+  bool ValueExists(const std::string& name) override {
+    return !key_->deleted && key_->values.count(FoldCase(name)) > 0;
+  }
+
+ private:
+  bool Write(const std::string& name, uint32_t type, const std::string& data) {
+    if (key_->deleted) return false;
+    registry_->SetValue(*key_, name, type, data);
+    return true;
+  }
+  std::shared_ptr<sandbox::SandboxRegistry> registry_;
+  std::shared_ptr<sandbox::SandboxRegistry::Key> key_;
+};
+
+// Splits a command line into its first token (quoted or not) and the rest.
+std::pair<std::string, std::string> SplitCommand(const std::string& cmd) {
+  size_t i = cmd.find_first_not_of(' ');
+  if (i == std::string::npos) return {};
+  size_t end;
+  std::string first;
+  if (cmd[i] == '"') {
+    end = cmd.find('"', i + 1);
+    first = cmd.substr(i + 1, end == std::string::npos ? cmd.npos : end - i - 1);
+    end = end == std::string::npos ? cmd.size() : end + 1;
+  } else {
+    end = cmd.find(' ', i);
+    if (end == std::string::npos) end = cmd.size();
+    first = cmd.substr(i, end - i);
+  }
+  return {first, cmd.substr(end)};
+}
+
+}  // namespace
+
+struct SandboxPlatform::Resolved {
+  PathError error = PathError::None;
+  sandbox::WinPath win;
+  fs::path host;
+  bool parentExists = false;  // every element but the last is an existing folder
+  std::string key;            // folded Windows path, for the side tables
+  fs::file_status status;
+
+  bool ok() const { return error == PathError::None; }
+  bool exists() const { return ok() && fs::exists(status); }
+  bool isFile() const { return ok() && fs::is_regular_file(status); }
+  bool isDir() const { return ok() && fs::is_directory(status); }
+};
+
+SandboxPlatform::SandboxPlatform(SandboxConfig config)
+    : config_(std::move(config)),
+      registry_(std::make_shared<sandbox::SandboxRegistry>()),
+      openFiles_(std::make_shared<OpenFiles>()) {
+  if (config_.root.empty()) throw Error("sandbox: no root folder given");
+  std::error_code ec;
+  fs::create_directories(config_.root, ec);
+  for (const auto& [letter, free] : config_.drives) {
+    if (!ec) fs::create_directories(config_.root / std::string(1, letter), ec);
+  }
+  if (ec) throw Error("sandbox: cannot prepare " + Utf8Of(config_.root) + ": " + ec.message());
+  if (!config_.specialFolders.count(38)) config_.specialFolders[38] = config_.programFiles;
+  if (config_.createFolders) {
+    std::vector<std::string> folders{config_.windowsDir, config_.tempPath,
+                                     config_.currentDirectory};
+    for (const auto& [id, folder] : config_.specialFolders) folders.push_back(folder);
+    for (const std::string& f : folders) {
+      if (!f.empty()) ForceDirectories(f);
+    }
+  }
+  if (fs::exists(RegistryPath())) {
+    std::optional<std::string> text = ReadHostFile(RegistryPath());
+    if (!text) throw Error("sandbox: cannot read " + Utf8Of(RegistryPath()));
+    registry_->LoadText(*text, Utf8Of(RegistryPath()));
+  }
+  LoadAttributes();
+}
+
+SandboxPlatform::~SandboxPlatform() {
+  try {
+    Save();
+  } catch (const std::exception&) {
+    // A destructor cannot report; callers that care call Save() themselves.
+  }
+}
+
+void SandboxPlatform::Save() {
+  if (registry_->dirty() || !fs::exists(RegistryPath())) {
+    WriteHostFileAtomically(RegistryPath(), registry_->ToText());
+    registry_->MarkClean();
+  }
+  if (attributesDirty_) {
+    std::string text;
+    char buf[16];
+    for (const auto& [key, bits] : attributes_) {
+      std::snprintf(buf, sizeof buf, "%08x\t", bits);
+      text += buf + GbkToUtf8(key) + "\n";
+    }
+    WriteHostFileAtomically(config_.root / "attributes.txt", text);
+    attributesDirty_ = false;
+  }
+}
+
+void SandboxPlatform::LoadAttributes() {
+  std::optional<std::string> text = ReadHostFile(config_.root / "attributes.txt");
+  if (!text) return;
+  std::istringstream in(*text);
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t tab = line.find('\t');
+    if (tab != 8) continue;
+    char* end = nullptr;
+    unsigned long bits = std::strtoul(line.substr(0, 8).c_str(), &end, 16);
+    std::optional<std::string> key = Utf8ToGbk(line.substr(9));
+    if (key && end && *end == '\0') attributes_[FoldCase(*key)] = static_cast<uint32_t>(bits);
+  }
+}
+
+SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
+  Resolved r;
+  r.error = sandbox::ParseWinPath(path, config_.currentDirectory, r.win);
+  if (!r.ok()) return r;
+  if (!config_.drives.count(r.win.drive)) {
+    r.error = PathError::NotFound;
+    return r;
+  }
+  r.host = config_.root / std::string(1, r.win.drive);
+  r.key = FoldCase(r.win.ToString());
+  bool present = true;
+  std::error_code ec;
+  for (size_t i = 0; i < r.win.elements.size(); ++i) {
+    std::string name = GbkToUtf8(r.win.elements[i]);
+    fs::path candidate = r.host / HostName(name);
+    if (present && !fs::exists(fs::symlink_status(candidate, ec))) {
+      // Windows names ignore case: find the stored spelling of this name.
+      std::string folded = FoldUtf8(name);
+      for (fs::directory_iterator it(r.host, ec), end; !ec && it != end; it.increment(ec)) {
+        if (FoldUtf8(Utf8Of(it->path().filename())) == folded) {
+          candidate = it->path();
+          break;
+        }
+      }
+    }
+    r.host = candidate;
+    bool last = i + 1 == r.win.elements.size();
+    if (!last) present = present && fs::is_directory(r.host, ec);
+  }
+  r.parentExists = present;
+  r.status = present ? fs::status(r.host, ec) : fs::file_status(fs::file_type::not_found);
+  return r;
+}
+
+void SandboxPlatform::Fail(const char* what, const std::string& path, int code) {
+  throw Error(std::string(what) + " " + path + ": " + Reason(code));
+}
+
+std::optional<fs::path> SandboxPlatform::HostPath(const std::string& winPath) {
+  Resolved r = Resolve(winPath);
+  if (!r.ok()) return std::nullopt;
+  return r.host;
+}
+
+std::string SandboxPlatform::ExecutablePath() {
+  return config_.executablePath;
+}
+std::string SandboxPlatform::CurrentDirectory() {
+  return StripTrailingBackslashes(config_.currentDirectory);
+}
+void SandboxPlatform::ProcessMessages() {}
+
+bool SandboxPlatform::FileExists(const std::string& path) {
+  return Resolve(path).isFile();
+}
+bool SandboxPlatform::DirectoryExists(const std::string& path) {
+  return Resolve(path).isDir();
+}
+
+bool SandboxPlatform::CreateDirectory(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.ok() || !r.parentExists || r.exists() || r.win.elements.empty()) return false;
+  std::error_code ec;
+  if (!fs::create_directory(r.host, ec)) return false;
+  if (attributes_.erase(r.key)) attributesDirty_ = true;
+  return true;
+}
+
+bool SandboxPlatform::ForceDirectories(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.ok()) return false;
+  if (r.isDir()) return true;
+  sandbox::WinPath prefix{r.win.drive, {}};
+  for (const std::string& e : r.win.elements) {
+    prefix.elements.push_back(e);
+    std::string p = prefix.ToString();
+    if (!DirectoryExists(p) && !CreateDirectory(p)) return false;
+  }
+  return true;
+}
+
+std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.ok()) Fail("cannot open file", path, static_cast<int>(r.error));
+  if (r.isDir()) Fail("cannot open file", path, kAccessDenied);
+  if (!r.isFile()) Fail("cannot open file", path, r.parentExists ? kFileNotFound : kPathNotFound);
+  if (openFiles_->writing.count(r.key)) Fail("cannot open file", path, kSharingViolation);
+  std::unique_ptr<InputStream> in = sandbox::OpenHostInput(r.host, path);
+  if (!in) Fail("cannot open file", path, kAccessDenied);
+  return in;
+}
+
+std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.ok()) Fail("cannot create file", path, static_cast<int>(r.error));
+  if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
+  if (r.isDir() || r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
+  if (openFiles_->writing.count(r.key)) Fail("cannot create file", path, kSharingViolation);
+  if (r.isFile() && (StoredAttributes(r) & kProtectedAttributes)) {
+    Fail("cannot create file", path, kAccessDenied);
+  }
+  std::weak_ptr<OpenFiles> open = openFiles_;
+  std::string key = r.key;
+  auto out = sandbox::CreateHostOutput(r.host, path, [open, key] {
+    if (auto files = open.lock()) files->writing.erase(key);
+  });
+  if (!out) Fail("cannot create file", path, kAccessDenied);
+  openFiles_->writing.insert(r.key);
+  if (attributes_.erase(r.key)) attributesDirty_ = true;
+  return out;
+}
+
+bool SandboxPlatform::DeleteFile(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.isFile() || openFiles_->writing.count(r.key)) return false;
+  if (StoredAttributes(r) & attr::ReadOnly) return false;
+  std::error_code ec;
+  if (!fs::remove(r.host, ec)) return false;
+  if (attributes_.erase(r.key)) attributesDirty_ = true;
+  return true;
+}
+
+uint32_t SandboxPlatform::StoredAttributes(const Resolved& r) const {
+  auto it = attributes_.find(r.key);
+  if (r.isDir()) return attr::Directory | (it == attributes_.end() ? 0 : it->second);
+  if (it == attributes_.end()) return attr::Archive;
+  return it->second == 0 ? attr::Normal : it->second;
+}
+
+uint32_t SandboxPlatform::GetFileAttributes(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.exists()) return attr::Invalid;
+  return StoredAttributes(r);
+}
+
+bool SandboxPlatform::SetFileAttributes(const std::string& path, uint32_t attributes) {
+  Resolved r = Resolve(path);
+  if (!r.exists()) return false;
+  attributes_[r.key] = attributes & kSettableAttributes;
+  attributesDirty_ = true;
+  return true;
+}
+
+std::optional<int64_t> SandboxPlatform::GetFileWriteTime(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.exists()) return std::nullopt;
+  std::error_code ec;
+  fs::file_time_type t = fs::last_write_time(r.host, ec);
+  if (ec) return std::nullopt;
+  auto sys = std::chrono::file_clock::to_sys(t);
+  auto ticks = std::chrono::duration_cast<std::chrono::duration<int64_t, std::ratio<1, 10000000>>>(
+      sys.time_since_epoch());
+  return ticks.count() + kUnixEpochFileTime;
+}
+
+bool SandboxPlatform::SetFileWriteTime(const std::string& path, int64_t utcFileTime) {
+  Resolved r = Resolve(path);
+  if (!r.exists() || utcFileTime < 0) return false;
+  using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
+  std::chrono::sys_time<Ticks> sys{Ticks{utcFileTime - kUnixEpochFileTime}};
+  std::error_code ec;
+  fs::last_write_time(r.host,
+                      std::chrono::file_clock::from_sys(
+                          std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys)),
+                      ec);
+  return !ec;
+}
+
+std::optional<int64_t> SandboxPlatform::LocalFileTimeToUtc(int64_t localFileTime) {
+  if (localFileTime < 0) return std::nullopt;
+  int64_t utc = localFileTime - int64_t{config_.utcOffsetMinutes} * 60 * 10000000;
+  if (utc < 0) return std::nullopt;
+  return utc;
+}
+
+bool SandboxPlatform::CopyFileIfAbsent(const std::string& from, const std::string& to) {
+  Resolved src = Resolve(from);
+  Resolved dst = Resolve(to);
+  if (!src.isFile() || openFiles_->writing.count(src.key)) return false;
+  if (!dst.ok() || !dst.parentExists || dst.exists() || dst.win.elements.empty()) return false;
+  std::error_code ec;
+  if (!fs::copy_file(src.host, dst.host, ec)) return false;
+  fs::last_write_time(dst.host, fs::last_write_time(src.host, ec), ec);
+  auto it = attributes_.find(src.key);
+  if (it != attributes_.end()) {
+    attributes_[dst.key] = it->second;
+  } else if (attributes_.erase(dst.key) == 0) {
+    return true;
+  }
+  attributesDirty_ = true;
+  return true;
+}
+
+std::vector<std::string> SandboxPlatform::ListDirectory(const std::string& path) {
+  Resolved r = Resolve(path);
+  std::vector<std::string> names;
+  if (!r.isDir()) return names;
+  std::error_code ec;
+  for (fs::directory_iterator it(r.host, ec), end; !ec && it != end; it.increment(ec)) {
+    // Host names without a GBK form cannot be named by the setup and are left out.
+    if (auto gbk = Utf8ToGbk(Utf8Of(it->path().filename()))) names.push_back(*gbk);
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return FoldCase(a) < FoldCase(b); });
+  return names;
+}
+
+int64_t SandboxPlatform::GetDiskFreeSpace(const std::string& root) {
+  Resolved r = Resolve(root);
+  if (!r.isDir()) return -1;
+  return config_.drives.at(r.win.drive);
+}
+
+std::string SandboxPlatform::GetFixedDrives() {
+  std::string letters;
+  for (const auto& [letter, free] : config_.drives) letters += letter;
+  return letters;
+}
+
+std::string SandboxPlatform::GetSpecialFolderPath(int csidl) {
+  auto it = config_.specialFolders.find(csidl);
+  if (it == config_.specialFolders.end() || it->second.empty()) return {};
+  if (!DirectoryExists(it->second)) return {};
+  return StripTrailingBackslashes(it->second);
+}
+
+std::string SandboxPlatform::GetTempPath() {
+  return config_.tempPath;
+}
+std::string SandboxPlatform::GetWindowsDirectory() {
+  return config_.windowsDir;
+}
+std::optional<OsVersion> SandboxPlatform::GetVersion() {
+  return config_.version;
+}
+
+std::unique_ptr<RegistryKey> SandboxPlatform::OpenKey(RegRoot root, const std::string& subKey,
+                                                      bool create) {
+  auto key = registry_->Find(root, subKey, create);
+  if (!key) return nullptr;
+  return std::make_unique<SandboxKey>(registry_, key);
+}
+
+bool SandboxPlatform::KeyExists(RegRoot root, const std::string& subKey) {
+  return registry_->Find(root, subKey, false) != nullptr;
+}
+
+bool SandboxPlatform::CreateKey(RegRoot root, const std::string& subKey) {
+  return registry_->Find(root, subKey, true) != nullptr;
+}
+
+void SandboxPlatform::LogAction(const std::string& gbkLine) {
+  std::ofstream log(ActionsLogPath(), std::ios::binary | std::ios::app);
+  log << LogLine(gbkLine) << '\n';
+}
+
+void SandboxPlatform::MaybeApplyRegImport(const std::string& commandLine) {
+  if (!config_.applyRegImports) return;
+  auto [program, rest] = SplitCommand(commandLine);
+  std::vector<std::string> parts = sandbox::SplitGbk(program, '\\');
+  std::string base = FoldCase(parts.back());
+  if (base != "regedit" && base != "regedit.exe") return;
+  // Options come before the file name; the file name may be quoted.
+  while (true) {
+    auto [token, after] = SplitCommand(rest);
+    if (token.empty()) return;
+    if (token[0] == '/' || token[0] == '-') {
+      rest = after;
+      continue;
+    }
+    if (std::optional<std::string> bytes = ReadWholeFile(token)) {
+      registry_->ApplyRegFile(*bytes);
+    }
+    return;
+  }
+}
+
+bool SandboxPlatform::StartProgram(const std::string& commandLine, int showCommand) {
+  LogAction("StartProgram show=" + std::to_string(showCommand) + " cmd=" + commandLine);
+  MaybeApplyRegImport(commandLine);
+  return true;
+}
+
+bool SandboxPlatform::ShellExecute(const std::string& verb, const std::string& file,
+                                   const std::string& params, const std::string& dir,
+                                   int showCommand) {
+  LogAction("ShellExecute verb=\"" + verb + "\" dir=\"" + dir +
+            "\" show=" + std::to_string(showCommand) + " cmd=\"" + file + "\"" +
+            (params.empty() ? "" : " " + params));
+  return true;
+}
+
+bool SandboxPlatform::ShellExecuteAndWait(const std::string& file, const std::string& params,
+                                          int showCommand, const std::function<void()>& pump,
+                                          const std::function<bool()>& stop) {
+  LogAction("ShellExecuteAndWait show=" + std::to_string(showCommand) + " cmd=\"" + file + "\"" +
+            (params.empty() ? "" : " " + params));
+  return true;  // the program "ends" at once
+}
+
+bool SandboxPlatform::CreateShellLink(const std::string& linkPath, const ShellLinkInfo& link) {
+  Resolved target = Resolve(link.target);
+  LnkTargetData data;
+  if (target.exists()) {
+    data.attributes = StoredAttributes(target);
+    std::error_code ec;
+    if (target.isFile()) {
+      auto size = fs::file_size(target.host, ec);
+      data.size = ec ? 0 : static_cast<uint32_t>(std::min<uintmax_t>(size, UINT32_MAX));
+    }
+    data.writeTime = GetFileWriteTime(link.target).value_or(0);
+  }
+  try {
+    std::string bytes = BuildShellLink(link, data);
+    std::unique_ptr<OutputStream> out = CreateFile(linkPath);
+    out->Write(bytes.data(), bytes.size());
+    out->Close();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+std::optional<ShellLinkInfo> SandboxPlatform::ReadShellLink(const std::string& linkPath) {
+  std::optional<std::string> bytes = ReadWholeFile(linkPath);
+  if (!bytes) return std::nullopt;
+  try {
+    return ParseShellLink(*bytes);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+int SandboxPlatform::InvokeShellVerbs(const std::string& path, const std::string& verbText) {
+  LogAction("InvokeShellVerbs verb=\"" + verbText + "\" path=\"" + path + "\"");
+  return FileExists(path) ? 1 : 0;
+}
+
+std::optional<std::string> SandboxPlatform::ReadWholeFile(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.isFile() || openFiles_->writing.count(r.key)) return std::nullopt;
+  return ReadHostFile(r.host);
+}
+
+std::vector<std::string> SandboxPlatform::IniSectionKeys(const std::string& iniPath,
+                                                         const std::string& section) {
+  std::optional<std::string> text = ReadWholeFile(iniPath);
+  return text ? sandbox::IniKeys(*text, section) : std::vector<std::string>{};
+}
+
+std::string SandboxPlatform::IniReadString(const std::string& iniPath, const std::string& section,
+                                           const std::string& key, const std::string& def) {
+  std::optional<std::string> text = ReadWholeFile(iniPath);
+  if (text) {
+    if (std::optional<std::string> v = sandbox::IniValue(*text, section, key)) return *v;
+  }
+  std::string d = def;  // the default loses its trailing blanks, as with the profile calls
+  while (!d.empty() && d.back() == ' ') d.pop_back();
+  return d;
+}
+
+bool SandboxPlatform::EnableShutdownPrivilege() {
+  return true;
+}
+
+bool SandboxPlatform::RequestReboot() {
+  LogAction("RequestReboot");
+  return true;
+}
+
+}  // namespace sk
