@@ -1,0 +1,60 @@
+// Program entry of Setup.exe: creates the Win32 platform, the window factories and the startup
+// driver, runs it, and reports an error that escaped it.
+//
+// The driver is destroyed (its staged support files deleted) before the error is shown in a
+// message box with the run's message caption (the project name, or "Setup" when the package
+// could not even be read); the process then exits with code 2. A normal run exits with 0.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "platform/win32/Win32Platform.h"
+#include "ui/Dialogs.h"
+#include "ui/Install.h"
+#include "ui/SetupForm.h"
+
+namespace {
+
+constexpr int kExitFailed = 2;
+
+int Run() {
+  INITCOMMONCONTROLSEX icc{sizeof icc,
+                           ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  sk::Win32Platform platform;
+  sk::ui::Win32SetupWindows windows;
+  std::string error;
+  std::string caption;
+  {
+    auto driver = std::make_unique<sk::TInstall>(platform, windows);
+    try {
+      driver->Execute();
+    } catch (const std::exception& e) {
+      error = e.what();
+      caption = driver->Context().MessageCaption;
+      if (caption.empty()) caption = driver->Compile().ItemName;
+    } catch (...) {
+      error = "unknown error";
+    }
+  }
+  if (error.empty()) return 0;
+  if (caption.empty()) caption = "Setup";
+  sk::ui::MessageError(error, caption);
+  return kExitFailed;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return Run();
+  } catch (...) {
+    // Even the error report failed (out of memory); end without a message.
+    return kExitFailed;
+  }
+}

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "platform/Error.h"
+#include "ui/Picture.h"
+
+namespace sk {
+namespace {
+
+// A 3x2 RGBA picture: red, green, blue / white, black, half-transparent grey.
+const uint8_t kRgba[] = {255, 0,   0,   255, 0, 255, 0, 255, 0,   0,   255, 255,
+                         255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 128};
+
+std::string EncodePng() {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 3;
+  image.height = 2;
+  image.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, kRgba, 0, nullptr);
+  std::string out(size, '\0');
+  EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, kRgba, 0, nullptr));
+  out.resize(size);
+  return out;
+}
+
+std::string EncodeJpeg(int width, int height) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr err{};
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<uint8_t> row(width * 3, 0);
+  for (int x = 0; x < width; ++x) row[x * 3] = 200;  // red-ish
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::string out(reinterpret_cast<char*>(buffer), size);
+  jpeg_destroy_compress(&info);
+  free(buffer);
+  return out;
+}
+
+TEST(PictureTest, KindByExtensionIgnoringCase) {
+  const std::pair<const char*, PictureKind> rows[] = {
+      {"C:\\a\\b.PNG", PictureKind::Png}, {"b.png", PictureKind::Png},
+      {"x.JpG", PictureKind::Jpeg},       {"x.jpeg", PictureKind::Jpeg},
+      {"x.bmp", PictureKind::Other},      {"C:\\d.png\\x", PictureKind::Other},
+      {"noext", PictureKind::Other},      {"x.jpg.gif", PictureKind::Other},
+  };
+  for (const auto& [path, kind] : rows) EXPECT_EQ(PictureKindOf(path), kind) << path;
+}
+
+TEST(PictureTest, PngDecodesToBgra) {
+  const Bitmap32 bmp = DecodePng(EncodePng(), "p.png");
+  ASSERT_EQ(bmp.width, 3u);
+  ASSERT_EQ(bmp.height, 2u);
+  const std::vector<uint8_t> expected = {0,   0,   255, 255, 0, 255, 0, 255, 255, 0,   0,   255,
+                                         255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 128};
+  EXPECT_EQ(bmp.pixels, expected);
+}
+
+TEST(PictureTest, JpegDecodesToOpaqueBgra) {
+  const Bitmap32 bmp = DecodeJpeg(EncodeJpeg(5, 4), "p.jpg");
+  ASSERT_EQ(bmp.width, 5u);
+  ASSERT_EQ(bmp.height, 4u);
+  ASSERT_EQ(bmp.pixels.size(), 5u * 4 * 4);
+  for (size_t i = 0; i < bmp.pixels.size(); i += 4) {
+    EXPECT_NEAR(bmp.pixels[i + 2], 200, 3);  // red
+    EXPECT_NEAR(bmp.pixels[i + 0], 0, 3);    // blue
+    EXPECT_EQ(bmp.pixels[i + 3], 255);
+  }
+}
+
+TEST(PictureTest, DamagedPicturesThrowNamingTheFile) {
+  const std::string png = EncodePng();
+  const std::string jpeg = EncodeJpeg(8, 8);
+  std::string badCrc = png;
+  badCrc[png.size() / 2] ^= 0x40;
+  const std::vector<std::pair<std::string, bool>> inputs = {
+      {"", true},
+      {png.substr(0, png.size() / 2), true},
+      {badCrc, true},
+      {"not a picture at all", true},
+      {"", false},
+      {jpeg.substr(0, 20), false},
+      {"\xFF\xD8\xFF garbage", false},
+  };
+  for (const auto& [bytes, isPng] : inputs) {
+    try {
+      isPng ? DecodePng(bytes, "C:\\pics\\x") : DecodeJpeg(bytes, "C:\\pics\\x");
+      ADD_FAILURE() << "decoded " << bytes.size() << " damaged bytes";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("C:\\pics\\x: ", 0), 0u) << e.what();
+    }
+  }
+}
+
+TEST(PictureTest, HugeDimensionsAreRefusedBeforeAllocating) {
+  // A PNG header claiming 100000 x 100000 pixels.
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 1;
+  image.height = 1;
+  image.format = PNG_FORMAT_GRAY;
+  const uint8_t pixel = 0;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, &pixel, 0, nullptr);
+  std::string png(size, '\0');
+  png_image_write_to_memory(&image, png.data(), &size, 0, &pixel, 0, nullptr);
+  // IHDR width/height at bytes 16..23; fix the CRC so only the size is wrong.
+  for (int i = 0; i < 2; ++i) {
+    const uint32_t v = 100000;
+    png[16 + i * 4] = 0;
+    png[17 + i * 4] = static_cast<char>(v >> 16);
+    png[18 + i * 4] = static_cast<char>(v >> 8);
+    png[19 + i * 4] = static_cast<char>(v);
+  }
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17));
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  EXPECT_THROW(DecodePng(png, "big.png"), Error);
+}
+
+}  // namespace
+}  // namespace sk

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/PackageBuilder.h"
+#include "ui/Progress.h"
+#include "ui/Startup.h"
+
+namespace sk {
+namespace {
+
+const std::string kOn = text::kEnabled;
+
+TEST(StartupTest, DecisionTable) {
+  using S = StagingMode;
+  using W = TopWindow;
+  struct Row {
+    std::optional<std::string> loading;
+    uint8_t showWizard;
+    bool patched;
+    std::optional<std::string> background;
+    std::optional<std::string> music;
+    S staging;
+    W window;
+    std::string music_candidate;
+  };
+  const std::string other = "\xCA\xC7";  // "是": any other text
+  const Row rows[] = {
+      {{}, 1, false, {}, {}, S::None, W::None, ""},
+      {kOn, 1, false, kOn, {}, S::LoadingWindow, W::BackgroundWindow, ""},
+      {other, 1, false, other, {}, S::Direct, W::Wizard, ""},
+      {"", 1, false, "", {}, S::Direct, W::Wizard, ""},
+      {kOn, 0, false, kOn, "m.mp3", S::LoadingWindow, W::InstallWindow, ""},
+      {{}, 1, true, kOn, "m.mp3", S::None, W::InstallWindow, ""},
+      {other, 0, true, {}, {}, S::Direct, W::InstallWindow, ""},
+      {{}, 1, false, {}, "m.mp3", S::None, W::None, "m.mp3"},
+      {{}, 1, false, other, "m.mp3", S::None, W::Wizard, "m.mp3"},
+      {{}, 1, false, kOn, "", S::None, W::BackgroundWindow, ""},
+  };
+  for (const Row& r : rows) {
+    StartupInputs in{r.loading, r.showWizard, r.patched, r.background, r.music};
+    const StartupPlan plan = DecideStartup(in);
+    SCOPED_TRACE(testing::Message() << "loading=" << r.loading.value_or("<absent>")
+                                    << " wizard=" << int(r.showWizard) << " patched=" << r.patched
+                                    << " background=" << r.background.value_or("<absent>"));
+    EXPECT_EQ(plan.staging, r.staging);
+    EXPECT_EQ(plan.window, r.window);
+    EXPECT_EQ(plan.musicCandidate, r.music_candidate);
+  }
+}
+
+TEST(StartupTest, FindSettingTakesFirstGroupZeroMatchFoldingAsciiOnly) {
+  test::PackageBuilder b;
+  b.Setting("Music", "group 5", 5);
+  b.Setting("music", "first");
+  b.Setting("MUSIC", "second");
+  b.Setting("\xB1\xB3\xBE\xB0", "gbk");  // a GBK name
+  const TCompile& m = b.Model();
+  ASSERT_NE(FindSetting(m, "MuSiC"), nullptr);
+  EXPECT_EQ(FindSetting(m, "MuSiC")->Value, "first");
+  EXPECT_EQ(FindSetting(m, "musi"), nullptr);
+  EXPECT_EQ(FindSetting(m, "\xB1\xB3\xBE\xB0")->Value, "gbk");
+  // Bytes above 0x7F are never folded: 0xB1 vs 0x91 differ by 0x20 like ASCII case.
+  EXPECT_EQ(FindSetting(m, "\x91\xB3\xBE\xB0"), nullptr);
+}
+
+TEST(StartupTest, ReadStartupInputsSeesAbsentAndPresentSettings) {
+  test::PackageBuilder b;
+  b.Setting(setting::kShowLoading, "");
+  b.Setting(setting::kShowLoading, kOn);  // later duplicate: never seen
+  b.Model().Options.ShowWizard = 0;
+  const StartupInputs in = ReadStartupInputs(b.Model());
+  EXPECT_EQ(in.showLoading, std::optional<std::string>(""));
+  EXPECT_FALSE(in.showBackground.has_value());
+  EXPECT_FALSE(in.music.has_value());
+  EXPECT_EQ(in.showWizard, 0);
+}
+
+TEST(StartupTest, MessageCaptionBytes) {
+  EXPECT_EQ(MessageCaptionFor("Demo"),
+            "\xA1\xB0"
+            "Demo\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC");
+}
+
+TEST(StartupTest, RegistryCreatesByNameAndYieldsNoneForUnknown) {
+  struct Page {
+    std::string made_from;
+  };
+  ClassRegistry<Page, int> registry;
+  for (const char* name : kPageClassNames) {
+    registry.Register(name, [name](int) { return std::make_unique<Page>(Page{name}); });
+  }
+  registry.Register("TfrmEmpty", [](int) { return nullptr; });
+  EXPECT_EQ(registry.Size(), 11u);
+  EXPECT_EQ(registry.Create("TfrmBeginIns", 0)->made_from, "TfrmBeginIns");
+  EXPECT_EQ(registry.Create("tfrmbeginins", 0), nullptr);  // class names are exact
+  EXPECT_EQ(registry.Create("TfrmNothing", 0), nullptr);
+  EXPECT_EQ(registry.Create("TfrmEmpty", 0), nullptr);
+  registry.Unregister("TfrmBeginIns");
+  EXPECT_FALSE(registry.IsRegistered("TfrmBeginIns"));
+  EXPECT_EQ(registry.Create("TfrmBeginIns", 0), nullptr);
+}
+
+TEST(ProgressTest, GaugePercent) {
+  struct Row {
+    int64_t max, progress;
+    int percent;
+  };
+  const Row rows[] = {
+      {10, 3, 30},
+      {3, 1, 33},
+      {3, 2, 66},
+      {100, 12, 12},
+      {0, 0, 0},
+      {5, 9, 100},
+      {10, -4, 0},
+      {-5, 3, 0},
+      {7, 7, 100},
+      {int64_t{1} << 62, int64_t{1} << 61, 50},
+      {INT64_MAX, INT64_MAX - 1, 99},
+      {INT64_MAX, INT64_MAX / 3, 33},
+  };
+  for (const Row& r : rows) {
+    GaugeState g;
+    g.SetMax(r.max);
+    g.SetProgress(r.progress);
+    EXPECT_EQ(g.PercentDone(), r.percent) << r.progress << " of " << r.max;
+  }
+}
+
+TEST(ProgressTest, BarScalingKeepsRatioBeyond32Bits) {
+  struct Row {
+    int64_t position, total;
+    int32_t max, pos;
+  };
+  const Row rows[] = {
+      {3, 10, 10, 3},
+      {0, 0, 0, 0},
+      {5, -1, 0, 0},
+      {20, 10, 10, 10},
+      {-1, 10, 10, 0},
+      {int64_t{3} << 32, int64_t{6} << 32, 0x60000000, 0x30000000},
+      {INT64_MAX, INT64_MAX, INT32_MAX, INT32_MAX},
+  };
+  for (const Row& r : rows) {
+    const BarRange b = ScaleForBar(r.position, r.total);
+    EXPECT_EQ(b.max, r.max) << r.position << "/" << r.total;
+    EXPECT_EQ(b.position, r.pos) << r.position << "/" << r.total;
+  }
+}
+
+}  // namespace
+}  // namespace sk

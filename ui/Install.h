@@ -1,0 +1,59 @@
+// The startup driver of Setup.exe: loads the package from the running executable, sets the
+// application title, shows the pre-install message, stages the support files and runs exactly
+// one top-level window.
+//
+// Ownership: TInstall owns the one TCompile of the run (built on the injected Platform) and the
+// SetupContext of process-wide texts; windows borrow both. The SetupWindows interface creates
+// the windows (the Win32 layer in the program, a recorder in tests); each Run* call shows its
+// window modally and returns when it has closed, rethrowing an error that ended its work.
+//
+// Errors: everything (a bad package, a failed staging or install) propagates out of Execute as
+// sk::Error. Destroying the driver always deletes the staged files first.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "package/Compile.h"
+#include "package/Staging.h"
+#include "platform/Platform.h"
+#include "ui/Startup.h"
+
+namespace sk {
+
+class SetupWindows {
+ public:
+  virtual ~SetupWindows() = default;
+  virtual void SetApplicationTitle(const std::string& title) = 0;
+  // The pre-install box: information icon, OK button, caption = the bare project name.
+  virtual void ShowPreInstallMessage(const std::string& text, const std::string& caption) = 0;
+  virtual void RunLoadingWindow(TCompile& model, SetupContext& context) = 0;     // TfrmInitIns
+  virtual void RunInstallWindow(TCompile& model, SetupContext& context) = 0;     // TfrmInstall
+  virtual void RunBackgroundWindow(TCompile& model, SetupContext& context) = 0;  // TfrmBackIns
+  virtual void RunWizard(TCompile& model, SetupContext& context) = 0;            // TfrmParent
+};
+
+class TInstall {
+ public:
+  TInstall(Platform& platform, SetupWindows& windows);
+  ~TInstall();
+  TInstall(const TInstall&) = delete;
+  TInstall& operator=(const TInstall&) = delete;
+
+  void Execute();
+
+  TCompile& Compile() { return *compile_; }
+  const SetupContext& Context() const { return context_; }
+
+ private:
+  Platform& platform_;
+  SetupWindows& windows_;
+  std::unique_ptr<TCompile> compile_;
+  SetupContext context_;
+};
+
+// Opens the running executable for reading (others may read and write it) and stages the
+// support files from it, reporting progress when a callback is given.
+void StageFromExecutable(TCompile& model, const StagingProgress& progress = nullptr);
+
+}  // namespace sk

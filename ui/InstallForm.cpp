@@ -1,0 +1,64 @@
+#include "ui/InstallForm.h"
+
+#include "engine/Install.h"
+#include "ui/Actions.h"
+#include "ui/Dialogs.h"
+
+namespace sk::ui {
+
+TfrmInstall::TfrmInstall(SetupContext& context)
+    : TForm(L"TfrmInstall", 338, 61, WS_POPUP | WS_CAPTION | WS_SYSMENU),
+      Gauge1(*this, 16, 22, 305, 24, RGB(0, 128, 192)),
+      Timer(*this, 10, false),
+      context_(context) {
+  SetText("\xCE\xDE\xD1\xA1\xCF\xEE\xB0\xB2\xD7\xB0");  // "无选项安装" (install without options)
+  Gauge1.SetMax(100);
+  Gauge1.SetProgress(12);
+  Timer.OnTimer = [this] { TimerTimer(); };
+  OnCloseQuery = [this] { return FormCloseQuery(); };
+}
+
+void TfrmInstall::SetCompile(TCompile* model) {
+  Compile = model;
+  if (!model) return;
+  model->SetOnCompile([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
+    InstallProgress(f, h, p, m);
+  });
+  SetText(InstallingCaption(model->ItemName));
+  Timer.SetEnabled(true);
+}
+
+void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_t position,
+                                  int64_t max) {
+  if (Compile) Compile->GetPlatform().ProcessMessages();
+  if (max != -1 && position != -1) {
+    Gauge1.SetMax(max);
+    Gauge1.SetProgress(position);
+  }
+}
+
+void TfrmInstall::TimerTimer() {
+  Timer.SetEnabled(false);
+  try {
+    Platform& p = Compile->GetPlatform();
+    InstallPackage(*Compile, p.ExecutablePath());
+    RunActionsWithoutWizard(*Compile);
+    Tag = 1;
+  } catch (...) {
+    failure_ = std::current_exception();
+    Tag = 2;
+  }
+  Compile->SetOnCompile(nullptr);
+  Close();
+}
+
+bool TfrmInstall::FormCloseQuery() {
+  if (Tag == 0) return false;
+  if (Tag == 1 && Compile && RebootWanted(*Compile) &&
+      AskYesNo(context_, RebootQuestion(Compile->ItemName))) {
+    RebootSystem(Compile->GetPlatform());
+  }
+  return true;
+}
+
+}  // namespace sk::ui

@@ -1,0 +1,39 @@
+// TfrmInstall, the no-options install window: installs the package without any wizard page,
+// showing a percentage gauge, runs the program and readme when the package checks them, then
+// closes; its close query asks the reboot question when the package wants it.
+//
+// Closing is refused while the install runs. An error that ends the install is kept
+// (Failure()): the window closes without the reboot question and the caller rethrows it once
+// the window is gone.
+#pragma once
+
+#include <exception>
+
+#include "package/Compile.h"
+#include "ui/Controls.h"
+#include "ui/Startup.h"
+
+namespace sk::ui {
+
+class TfrmInstall : public TForm {
+ public:
+  explicit TfrmInstall(SetupContext& context);
+
+  void SetCompile(TCompile* model);
+  void TimerTimer();
+  void InstallProgress(const std::string& fileName, const std::string& hintMsg, int64_t position,
+                       int64_t max);
+  bool FormCloseQuery();
+  std::exception_ptr Failure() const { return failure_; }
+
+  TGauge Gauge1;
+  TTimer Timer;
+  TCompile* Compile = nullptr;
+  int Tag = 0;  // 0 while installing; 1 done; 2 failed
+
+ private:
+  SetupContext& context_;
+  std::exception_ptr failure_;
+};
+
+}  // namespace sk::ui

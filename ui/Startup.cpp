@@ -1,0 +1,59 @@
+#include "ui/Startup.h"
+
+namespace sk {
+
+std::string MessageCaptionFor(const std::string& itemName) {
+  // "“" (A1B0) + name + "”安装向导" (A1B1 B0B2 D7B0 CFF2 B5BC)
+  return "\xA1\xB0" + itemName + "\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC";
+}
+
+const TCompileData* FindSetting(const TCompile& model, const std::string& name) {
+  for (const auto& item : model.InfoList()) {
+    if (item->Group == 0 && SameTextAscii(item->Name, name)) return item.get();
+  }
+  return nullptr;
+}
+
+namespace {
+std::optional<std::string> ValueOf(const TCompile& model, const std::string& name) {
+  const TCompileData* item = FindSetting(model, name);
+  if (!item) return std::nullopt;
+  return item->Value;
+}
+}  // namespace
+
+StartupInputs ReadStartupInputs(const TCompile& model) {
+  StartupInputs in;
+  in.showLoading = ValueOf(model, setting::kShowLoading);
+  in.showWizard = model.Options.ShowWizard;
+  in.patched = model.Patched();
+  in.showBackground = ValueOf(model, setting::kShowBackground);
+  in.music = ValueOf(model, setting::kMusic);
+  return in;
+}
+
+StartupPlan DecideStartup(const StartupInputs& in) {
+  StartupPlan plan;
+  if (in.showLoading) {
+    plan.staging =
+        *in.showLoading == text::kEnabled ? StagingMode::LoadingWindow : StagingMode::Direct;
+  }
+  if (in.showWizard == 0 || in.patched) {
+    plan.window = TopWindow::InstallWindow;
+    return plan;
+  }
+  if (in.music) plan.musicCandidate = *in.music;
+  if (in.showBackground) {
+    plan.window =
+        *in.showBackground == text::kEnabled ? TopWindow::BackgroundWindow : TopWindow::Wizard;
+  }
+  return plan;
+}
+
+const char* const kPageClassNames[10] = {"TfrmFist",         "TfrmProtocol",
+                                         "TfrmSoftExplaion", "TfrmStartFolder",
+                                         "TfrmSelComponent", "TfrmSelectInstallDir",
+                                         "TfrmAddonsTask",   "TfrmReadyIns",
+                                         "TfrmBeginIns",     "TfrmEndIns"};
+
+}  // namespace sk

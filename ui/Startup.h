@@ -1,0 +1,91 @@
+// Start-up decisions of Setup.exe that need no window: the setting lookup of the driver, the
+// message caption, the choice of staging and top-level window, and the page class registry.
+//
+// Everything here is pure or works on a borrowed TCompile; nothing shows a window, nothing is
+// global. The process-wide texts live in a SetupContext owned by the startup driver and passed
+// by reference to the windows.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package/Compile.h"
+
+namespace sk {
+
+// The texts that every window of one run reads (GBK).
+struct SetupContext {
+  std::string ItemName;        // the project name (application title)
+  std::string MessageCaption;  // caption of every ShowInfo / AskYesNo box after start-up
+  std::string SetupDir;        // folder of the running executable, trailing backslash kept
+  std::string MusicFile;       // background music of the wizard; empty: none
+};
+
+// "“" + itemName + "”安装向导" (the setup wizard of the named project).
+std::string MessageCaptionFor(const std::string& itemName);
+
+// The first group-0 setting whose name equals `name` with ASCII-only case folding, or nullptr.
+// Later items of the same name are never seen.
+const TCompileData* FindSetting(const TCompile& model, const std::string& name);
+
+// GBK names of the general settings the driver reads.
+namespace setting {
+inline const std::string kShowLoading =
+    "\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8";  // 显示加载进度
+inline const std::string kShowBackground =
+    "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xB4\xB0\xBF\xDA";  // 显示安装背景窗口
+inline const std::string kMusic = "\xB1\xB3\xBE\xB0\xD2\xF4\xC0\xD6";    // 背景音乐
+}  // namespace setting
+
+enum class StagingMode { None, LoadingWindow, Direct };
+enum class TopWindow { None, InstallWindow, BackgroundWindow, Wizard };
+
+// What the package asks for; absent settings are std::nullopt.
+struct StartupInputs {
+  std::optional<std::string> showLoading;     // "显示加载进度"
+  uint8_t showWizard = 1;                     // Options.ShowWizard
+  bool patched = false;                       // Patched
+  std::optional<std::string> showBackground;  // "显示安装背景窗口"
+  std::optional<std::string> music;           // "背景音乐"
+};
+
+struct StartupPlan {
+  StagingMode staging = StagingMode::None;
+  TopWindow window = TopWindow::None;
+  std::string musicCandidate;  // set as MusicFile when the file exists; empty: no music
+};
+
+StartupPlan DecideStartup(const StartupInputs& in);
+StartupInputs ReadStartupInputs(const TCompile& model);
+
+// The ten page classes that the wizard host creates by name, in wizard order.
+extern const char* const kPageClassNames[10];
+
+// A table of factories keyed by class name. Create yields nullptr for a name that is not
+// registered or whose factory creates nothing.
+template <typename Product, typename... Args>
+class ClassRegistry {
+ public:
+  using Factory = std::function<std::unique_ptr<Product>(Args...)>;
+
+  void Register(const std::string& className, Factory factory) {
+    factories_[className] = std::move(factory);
+  }
+  void Unregister(const std::string& className) { factories_.erase(className); }
+  bool IsRegistered(const std::string& className) const { return factories_.count(className) != 0; }
+  std::unique_ptr<Product> Create(const std::string& className, Args... args) const {
+    auto it = factories_.find(className);
+    if (it == factories_.end() || !it->second) return nullptr;
+    return it->second(std::forward<Args>(args)...);
+  }
+  size_t Size() const { return factories_.size(); }
+
+ private:
+  std::map<std::string, Factory> factories_;
+};
+
+}  // namespace sk
