@@ -1,6 +1,7 @@
 #include "platform/LnkFormat.h"
 
 #include "platform/Encoding.h"
+#include "platform/sandbox/Utf16Bytes.h"
 
 namespace sk {
 
@@ -44,15 +45,6 @@ class ByteWriter {
   std::string out_;
 };
 
-std::string Utf16Le(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
-
 bool IsDrivePath(const std::string& p) {
   return p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
          p[1] == ':' && p[2] == '\\';
@@ -62,7 +54,7 @@ std::string LinkInfo(const std::string& basePath) {
   ByteWriter w;
   const uint32_t volumeIdSize = 0x11;  // four fields and an empty label
   std::string ansi = basePath + '\0';
-  std::string wide = Utf16Le(GbkToUtf16(basePath) + u'\0');
+  std::string wide = sandbox::Utf16LeBytes(GbkToUtf16(basePath) + u'\0');
   uint32_t volumeOffset = kLinkInfoHeaderWithUnicode;
   uint32_t baseOffset = volumeOffset + volumeIdSize;
   uint32_t suffixOffset = baseOffset + static_cast<uint32_t>(ansi.size());
@@ -94,7 +86,7 @@ void StringData(ByteWriter& w, const std::string& gbk, const char* what) {
   std::u16string s = GbkToUtf16(gbk);
   if (s.size() > 0xFFFF) throw Error(std::string("shell link: ") + what + " is too long");
   w.U16(static_cast<uint32_t>(s.size()));
-  w.Bytes(Utf16Le(s));
+  w.Bytes(sandbox::Utf16LeBytes(s));
 }
 
 // Bounds-checked little-endian reading of untrusted bytes.
@@ -138,21 +130,7 @@ class ByteReader {
 };
 
 std::string GbkFromUtf16Le(const std::string& bytes) {
-  std::u16string w;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    w += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                               (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  if (std::optional<std::string> gbk = Utf16ToGbk(w)) return *gbk;
-  // Characters without a GBK form become "?", as the ANSI shell-link interface shows them.
-  std::string out;
-  for (size_t i = 0; i < w.size(); ++i) {
-    bool pair = w[i] >= 0xD800 && w[i] < 0xDC00 && i + 1 < w.size();
-    std::u16string one = w.substr(i, pair ? 2 : 1);
-    out += Utf16ToGbk(one).value_or("?");
-    if (pair) ++i;
-  }
-  return out;
+  return sandbox::GbkFromUtf16(sandbox::FromUtf16LeBytes(bytes));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Encoding.h"
+#include "platform/sandbox/Utf16Bytes.h"
 #include "platform/sandbox/WinPath.h"
 
 namespace sk::sandbox {
@@ -55,15 +56,6 @@ bool StoresAsQuoted(const std::string& gbk) {
   return back && *back == gbk;
 }
 
-std::string Utf16Bytes(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
-
 std::string FormatValue(const SandboxRegistry::Value& v) {
   std::string line = v.name.empty() ? std::string("@") : "\"" + Escape(GbkToUtf8(v.name)) + "\"";
   line += '=';
@@ -76,7 +68,7 @@ std::string FormatValue(const SandboxRegistry::Value& v) {
     return line + "dword:" + buf;
   }
   std::string bytes = v.data;
-  if (v.type == 1) bytes = Utf16Bytes(GbkToUtf16(v.data) + u'\0');
+  if (v.type == 1) bytes = Utf16LeBytes(GbkToUtf16(v.data) + u'\0');
   char prefix[24];
   if (v.type == 3) {
     std::snprintf(prefix, sizeof prefix, "hex:");
@@ -156,15 +148,6 @@ std::optional<uint32_t> ParseHexNumber(const std::string& s, size_t maxDigits) {
     v = v * 16 + static_cast<uint32_t>(d);
   }
   return v;
-}
-
-std::u16string FromUtf16Bytes(const std::string& bytes) {
-  std::u16string out;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  return out;
 }
 
 }  // namespace
@@ -268,9 +251,7 @@ bool SandboxRegistry::ApplyRegFile(const std::string& bytes) {
   std::string text;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::optional<std::string> gbk = Utf16ToGbk(FromUtf16Bytes(bytes.substr(2)));
-    if (!gbk) return false;
-    text = GbkToUtf8(*gbk);
+    text = GbkToUtf8(GbkFromUtf16(FromUtf16LeBytes(bytes.substr(2))));
   } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || bytes.compare(0, 8, kHeader4) != 0) {
     text = bytes;  // UTF-8 version 5 text (or not a registry file at all)
   } else {
@@ -419,19 +400,13 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
       }
       if (type == 1) {
         // Text stored as bytes: UTF-16 in version 5 files, ANSI in REGEDIT4 files.
-        std::optional<std::string> gbk;
         if (unicodeHex) {
-          std::u16string w = FromUtf16Bytes(*bytes);
+          std::u16string w = FromUtf16LeBytes(*bytes);
           while (!w.empty() && w.back() == u'\0') w.pop_back();
-          gbk = Utf16ToGbk(w);
+          bytes = GbkFromUtf16(w);
         } else {
-          gbk = bytes->substr(0, bytes->find('\0'));
+          bytes = bytes->substr(0, bytes->find('\0'));
         }
-        if (!gbk) {
-          bad("text without a GBK form");
-          continue;
-        }
-        bytes = *gbk;
       }
       SetValue(*current, *gbkName, type, *bytes);
     } else {

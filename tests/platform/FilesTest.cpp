@@ -1,0 +1,171 @@
+// File and folder operations that must behave alike on the sandbox and on Windows.
+#include <gtest/gtest.h>
+
+#include "tests/support/TestMachine.h"
+
+namespace sk {
+namespace {
+
+std::string ReadAll(Platform& p, const std::string& path) {
+  auto in = p.OpenRead(path);
+  std::string data(static_cast<size_t>(in->Size()), '\0');
+  size_t got = in->Read(data.data(), data.size());
+  data.resize(got);
+  return data;
+}
+
+void WriteAll(Platform& p, const std::string& path, const std::string& data) {
+  auto out = p.CreateFile(path);
+  out->Write(data.data(), data.size());
+  out->Close();
+}
+
+class Files : public ::testing::Test {
+ protected:
+  std::unique_ptr<test::TestMachine> m = test::MakeTestMachine();
+  Platform& p = m->platform();
+  std::string root = m->root();
+};
+
+TEST_F(Files, CreateReadAndSeek) {
+  std::string f = root + "data.bin";
+  std::string bytes("a\0b\xFF\x80z", 6);
+  WriteAll(p, f, bytes);
+  EXPECT_TRUE(p.FileExists(f));
+  EXPECT_FALSE(p.DirectoryExists(f));
+  EXPECT_EQ(ReadAll(p, f), bytes);
+  auto in = p.OpenRead(f);
+  in->Seek(4);
+  char buf[8];
+  EXPECT_EQ(in->Read(buf, sizeof buf), 2u);
+  EXPECT_EQ(std::string(buf, 2), "\x80z");
+  EXPECT_EQ(in->Read(buf, sizeof buf), 0u);
+  WriteAll(p, f, "x");  // truncates
+  EXPECT_EQ(ReadAll(p, f), "x");
+}
+
+TEST_F(Files, FailuresThatThrowNameTheFile) {
+  struct Case {
+    std::string path;
+    bool create;
+  } cases[] = {
+      {root + "missing.txt", false},           {root + "no\\such\\dir\\f.txt", true},
+      {root + "no\\such\\dir\\f.txt", false},  {root + "bad?name.txt", true},
+      {root + "bad|name.txt", true},           {root + "a:b.txt", true},
+      {root.substr(0, root.size() - 1), true},  // a folder
+  };
+  for (const Case& c : cases) {
+    try {
+      if (c.create) {
+        p.CreateFile(c.path);
+      } else {
+        p.OpenRead(c.path);
+      }
+      ADD_FAILURE() << c.path;
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(Files, Folders) {
+  std::string a = root + "a", deep = root + "x\\y\\z";
+  EXPECT_TRUE(p.CreateDirectory(a));
+  EXPECT_FALSE(p.CreateDirectory(a));  // exists already
+  EXPECT_TRUE(p.DirectoryExists(a));
+  EXPECT_TRUE(p.DirectoryExists(a + "\\"));
+  EXPECT_FALSE(p.CreateDirectory(deep));  // parent missing
+  EXPECT_TRUE(p.ForceDirectories(deep));
+  EXPECT_TRUE(p.ForceDirectories(deep));
+  EXPECT_TRUE(p.DirectoryExists(deep));
+  WriteAll(p, root + "file", "");
+  EXPECT_FALSE(p.ForceDirectories(root + "file\\sub"));
+  EXPECT_FALSE(p.CreateDirectory(root + "bad*name"));
+  EXPECT_EQ(p.ListDirectory(root), (std::vector<std::string>{"a", "file", "x"}));
+  EXPECT_TRUE(p.ListDirectory(root + "missing").empty());
+}
+
+TEST_F(Files, GbkNamesRoundTrip) {
+  // "安装程序\数据.txt": a name with a GBK trail byte 0x5C ("\xB5\x5C" is not a separator).
+  std::string dir = root + "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2";
+  std::string file = dir + "\\\xCA\xFD\xBE\xDD\x81\x5C.txt";
+  ASSERT_TRUE(p.CreateDirectory(dir));
+  WriteAll(p, file, "gbk");
+  EXPECT_TRUE(p.FileExists(file));
+  EXPECT_EQ(ReadAll(p, file), "gbk");
+  EXPECT_EQ(p.ListDirectory(dir), (std::vector<std::string>{"\xCA\xFD\xBE\xDD\x81\x5C.txt"}));
+}
+
+TEST_F(Files, NamesIgnoreCaseAndTrailingDots) {
+  WriteAll(p, root + "ReadMe.TXT", "1");
+  EXPECT_TRUE(p.FileExists(root + "README.txt"));
+  EXPECT_TRUE(p.FileExists(root + "readme.txt."));
+  WriteAll(p, root + "readme.txt", "2");  // the same file
+  EXPECT_EQ(ReadAll(p, root + "README.TXT"), "2");
+  EXPECT_EQ(p.ListDirectory(root), (std::vector<std::string>{"ReadMe.TXT"}));
+  EXPECT_TRUE(p.DeleteFile(root + "README.TXT"));
+  EXPECT_FALSE(p.FileExists(root + "ReadMe.TXT"));
+  EXPECT_FALSE(p.DeleteFile(root + "ReadMe.TXT"));
+}
+
+TEST_F(Files, Attributes) {
+  std::string f = root + "f.txt";
+  WriteAll(p, f, "x");
+  EXPECT_EQ(p.GetFileAttributes(f) & ~attr::Archive, 0u);
+  EXPECT_NE(p.GetFileAttributes(root) & attr::Directory, 0u);
+  EXPECT_EQ(p.GetFileAttributes(root + "none"), attr::Invalid);
+  struct Case {
+    uint32_t set, get;
+  } cases[] = {
+      {attr::ReadOnly, attr::ReadOnly},
+      {attr::Hidden | attr::System, attr::Hidden | attr::System},
+      {attr::Normal, attr::Normal},
+      {attr::ReadOnly | attr::Archive, attr::ReadOnly | attr::Archive},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(p.SetFileAttributes(f, c.set));
+    EXPECT_EQ(p.GetFileAttributes(f), c.get) << c.set;
+  }
+  EXPECT_FALSE(p.SetFileAttributes(root + "none", attr::Normal));
+}
+
+TEST_F(Files, ReadOnlyFilesRefuseOverwriteAndDelete) {
+  std::string f = root + "ro.txt";
+  WriteAll(p, f, "keep");
+  ASSERT_TRUE(p.SetFileAttributes(f, attr::ReadOnly));
+  EXPECT_THROW(p.CreateFile(f), Error);
+  EXPECT_FALSE(p.DeleteFile(f));
+  EXPECT_EQ(ReadAll(p, f), "keep");
+  ASSERT_TRUE(p.SetFileAttributes(f, attr::Normal));
+  EXPECT_TRUE(p.DeleteFile(f));
+}
+
+TEST_F(Files, WriteTimesAndCopy) {
+  std::string a = root + "a.txt", b = root + "b.txt";
+  WriteAll(p, a, "content");
+  const int64_t t = 132537600000000000LL;  // 2021-01-01 00:00:00 UTC
+  ASSERT_TRUE(p.SetFileWriteTime(a, t));
+  EXPECT_EQ(p.GetFileWriteTime(a), t);
+  EXPECT_EQ(p.GetFileWriteTime(root + "none"), std::nullopt);
+  EXPECT_FALSE(p.SetFileWriteTime(root + "none", t));
+  ASSERT_TRUE(p.SetFileAttributes(a, attr::ReadOnly));
+  EXPECT_TRUE(p.CopyFileIfAbsent(a, b));
+  EXPECT_EQ(ReadAll(p, b), "content");
+  EXPECT_EQ(p.GetFileWriteTime(b), t);
+  EXPECT_NE(p.GetFileAttributes(b) & attr::ReadOnly, 0u);
+  EXPECT_FALSE(p.CopyFileIfAbsent(a, b));  // present: untouched
+  EXPECT_FALSE(p.CopyFileIfAbsent(root + "none", root + "c.txt"));
+  EXPECT_FALSE(p.CopyFileIfAbsent(a, root + "no\\dir\\c.txt"));
+  p.SetFileAttributes(a, attr::Normal);
+  p.SetFileAttributes(b, attr::Normal);
+}
+
+TEST_F(Files, FreeSpaceOfRootsAndPaths) {
+  std::string drive = root.substr(0, 3);
+  EXPECT_GT(p.GetDiskFreeSpace(drive), 0);
+  EXPECT_EQ(p.GetDiskFreeSpace("\\"), p.GetDiskFreeSpace(p.CurrentDirectory().substr(0, 3)));
+  EXPECT_NE(p.GetFixedDrives().find(static_cast<char>(toupper(drive[0]))), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sk
