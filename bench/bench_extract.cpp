@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
   std::printf("relative speed               %.0f%% (target >= 90%%)\n",
               100.0 * bareBest / oursBest);
   if (reset && baseline > 0 && peak > 0)
-    std::printf("peak memory above baseline   %.1f MiB (target <= 16 MiB)\n",
-                (peak - baseline) / 1024.0);
+    std::printf("peak memory above baseline   %.1f MiB (target <= 16 MiB; baseline %.1f MiB)\n",
+                (peak - baseline) / 1024.0, baseline / 1024.0);
   else
     std::printf("peak memory above baseline   unavailable (no /proc/self/clear_refs)\n");
   std::filesystem::remove(package);
