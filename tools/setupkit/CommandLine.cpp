@@ -1,0 +1,53 @@
+#include "tools/setupkit/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+
+#include "platform/Encoding.h"
+
+namespace sk::cli {
+
+std::optional<int> ParseCommandLine(CLI::App& app, const std::vector<std::string>& args) {
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them reversed
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) {
+      app.exit(e, std::cout, std::cerr);  // --help
+      std::cout.flush();
+      return kExitOk;
+    }
+    return ReportError(std::string(e.what()) + " (see '" + app.get_name() + " --help')");
+  }
+  return std::nullopt;
+}
+
+int ReportError(const std::string& utf8Reason) {
+  std::cout.flush();
+  std::cerr << "setupkit: error: " << utf8Reason << "\n";
+  std::cerr.flush();
+  return kExitError;
+}
+
+int ReportGbkError(const std::string& gbkReason) {
+  return ReportError(GbkToUtf8(gbkReason));
+}
+
+std::string HumanSize(int64_t bytes) {
+  static const char* const kUnits[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+  double v = static_cast<double>(bytes);
+  int u = 0;
+  while (v >= 1024.0 && u < 4) {
+    v /= 1024.0;
+    ++u;
+  }
+  char buf[48];
+  if (u == 0)
+    std::snprintf(buf, sizeof buf, "%lld B", static_cast<long long>(bytes));
+  else
+    std::snprintf(buf, sizeof buf, "%.2f %s", v, kUnits[u]);
+  return buf;
+}
+
+}  // namespace sk::cli

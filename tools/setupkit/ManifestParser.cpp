@@ -1,0 +1,849 @@
+// Reads a build manifest (see Manifest.h and docs/manifest.md).
+#include <toml++/toml.h>
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "platform/Encoding.h"
+#include "tools/setupkit/DayCount.h"
+#include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/Manifest.h"
+#include "tools/setupkit/SourceWalk.h"
+
+namespace sk::cli {
+
+namespace fs = std::filesystem;
+
+std::string WindowsSourcePath(const fs::path& absolute) {
+  std::string s = HostPathText(absolute);
+#ifdef _WIN32
+  std::replace(s.begin(), s.end(), '/', '\\');
+  return s;
+#else
+  std::replace(s.begin(), s.end(), '/', '\\');
+  return "Z:" + s;
+#endif
+}
+
+double FileDayCount(const fs::path& file) {
+  auto ft = fs::last_write_time(file);
+  auto sys = std::chrono::file_clock::to_sys(ft);
+  return DayCountFromTime(std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys)));
+}
+
+namespace {
+
+// The package's own words (UTF-8 here, converted to GBK like every manifest text).
+constexpr const char* kEnabled = "启用";
+constexpr const char* kDisabled = "不启用";
+constexpr const char* kProgramFilesPrefix = "目标计算机\\Program Files\\";
+constexpr const char* kWindowsPrefix = "目标计算机\\Windows\\";
+constexpr const char* kComputer = "目标计算机";
+constexpr const char* kFolderPrefix = "指定目录\\";
+
+enum class V { Text, Switch, PageFile, Packaged };
+
+struct Field {
+  const char* key;
+  const char* name;  // setting name
+  V type;
+  const char* def = nullptr;  // default when absent: "1"/"0" for switches, "$name", "$dir"
+};
+
+struct Section {
+  const char* key;       // TOML table
+  const char* pageName;  // page-list name (group 1), nullptr for general sections
+  int group;
+  bool shownByDefault;
+  std::vector<Field> fields;
+};
+
+const std::vector<Section>& Sections() {
+  static const std::vector<Section> s = {
+      {"setup",
+       nullptr,
+       0,
+       false,
+       {{"wizard", "显示安装界面", V::Switch, "1"},
+        {"loading_window", "显示加载进度", V::Switch, "0"},
+        {"background_window", "显示安装背景窗口", V::Switch, "0"},
+        {"background_picture", "安装背景图片", V::PageFile},
+        {"music", "背景音乐", V::PageFile},
+        {"message_before", "安装前弹出信息提示", V::Text},
+        {"message_after", "安装完成后弹出信息提示", V::Text},
+        {"web_page_after", "安装完成后弹出网页链接", V::Text},
+        {"browser_start_page", "安装完成后设置IE默认主页", V::Text},
+        {"reboot", "安装完成后，重启操作系统", V::Switch}}},
+      {"welcome",
+       "欢迎",
+       2,
+       false,
+       {{"picture", "背景图片", V::PageFile},
+        {"company", "公司名称", V::Text},
+        {"website", "网址", V::Text}}},
+      {"agreement",
+       "安装协议",
+       3,
+       false,
+       {{"header_picture", "标题图片", V::PageFile}, {"file", "协议文件", V::PageFile}}},
+      {"notes",
+       "软件使用说明",
+       5,
+       false,
+       {{"header_picture", "标题图片", V::PageFile}, {"file", "说明文件", V::PageFile}}},
+      {"start_menu",
+       "选择开始菜单文件夹",
+       6,
+       false,
+       {{"header_picture", "标题图片", V::PageFile},
+        {"folder", "默认文件夹名称", V::Text, "$name"},
+        {"allow_change", "允许用户修改文件夹名称", V::Switch, "1"},
+        {"show_option", "显示用户选择选项", V::Switch, "1"}}},
+      {"components", "选择安装组件包", 7, false, {{"header_picture", "标题图片", V::PageFile}}},
+      {"install_folder",
+       "选择安装文件夹",
+       8,
+       false,
+       {{"header_picture", "标题图片", V::PageFile},
+        {"path", "默认安装路径", V::Text, "$dir"},
+        {"allow_change", "允许用户修改安装路径", V::Switch, "1"},
+        {"search_keywords", "搜索关键字", V::Text}}},
+      {"tasks",
+       "附加任务",
+       9,
+       false,
+       {{"header_picture", "标题图片", V::PageFile},
+        {"desktop_shortcut", "创建桌面快捷方式", V::Switch},
+        {"quick_launch_shortcut", "创建快速启栏快捷方式", V::Switch}}},
+      {"ready", "确认安装", 10, false, {{"header_picture", "标题图片", V::PageFile}}},
+      {"progress",
+       "安装进程",
+       11,
+       true,
+       {{"header_picture", "标题图片", V::PageFile}, {"details", "安装详细信息", V::Switch}}},
+      {"finish",
+       "安装完毕",
+       12,
+       true,
+       {{"picture", "背景图片", V::PageFile},
+        {"run", "应用程序文件", V::Packaged},
+        {"readme", "Readme文件", V::Packaged},
+        {"home_page", "默认主页链接", V::Text}}},
+  };
+  return s;
+}
+
+struct Pending {
+  TCompileFileData rec;
+  fs::path host;
+  int64_t size = 0;
+  bool data = true;
+};
+
+std::string Lower(std::string s) {
+  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+class Parser {
+ public:
+  Parser(const fs::path& file, std::string display)
+      : file_(fs::absolute(file).lexically_normal()),
+        base_(file_.parent_path()),
+        display_(std::move(display)) {}
+
+  BuildPlan Run();
+
+ private:
+  // ---- errors and values ----
+  [[noreturn]] void Fail(int64_t line, const std::string& utf8) const {
+    std::string msg = display_ + ":" + std::to_string(line) + ": " + utf8;
+    auto gbk = Utf8ToGbk(msg);
+    if (!gbk) {
+      std::string ascii;
+      for (unsigned char c : msg) ascii += c < 0x80 ? static_cast<char>(c) : '?';
+      gbk = ascii;
+    }
+    throw ManifestError(*gbk);
+  }
+  static int64_t Line(const toml::node& n) { return n.source().begin.line; }
+  std::string G(const std::string& utf8, int64_t line, const std::string& what) const {
+    auto gbk = Utf8ToGbk(utf8);
+    if (!gbk) Fail(line, what + " holds a character that GBK cannot represent");
+    return *gbk;
+  }
+  static std::string G(const char* known) { return *Utf8ToGbk(known); }
+
+  void Keys(const toml::table& t, std::initializer_list<std::string_view> allowed,
+            const std::string& where) const {
+    for (auto&& [k, v] : t) {
+      if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
+        Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in " + where);
+    }
+  }
+  std::optional<std::string> Str(const toml::table& t, std::string_view key) const {
+    const toml::node* n = t.get(key);
+    if (!n) return std::nullopt;
+    if (!n->is_string()) Fail(Line(*n), "'" + std::string(key) + "' must be a string");
+    return n->as_string()->get();
+  }
+  std::string ReqStr(const toml::table& t, std::string_view key, const std::string& where) const {
+    auto s = Str(t, key);
+    if (!s) Fail(Line(t), where + " needs '" + std::string(key) + "'");
+    return *s;
+  }
+  std::optional<bool> Bool(const toml::table& t, std::string_view key) const {
+    const toml::node* n = t.get(key);
+    if (!n) return std::nullopt;
+    if (!n->is_boolean()) Fail(Line(*n), "'" + std::string(key) + "' must be true or false");
+    return n->as_boolean()->get();
+  }
+  std::optional<int64_t> Int(const toml::table& t, std::string_view key, int64_t lo,
+                             int64_t hi) const {
+    const toml::node* n = t.get(key);
+    if (!n) return std::nullopt;
+    if (!n->is_integer()) Fail(Line(*n), "'" + std::string(key) + "' must be an integer");
+    int64_t v = n->as_integer()->get();
+    if (v < lo || v > hi)
+      Fail(Line(*n), "'" + std::string(key) + "' must lie between " + std::to_string(lo) + " and " +
+                         std::to_string(hi));
+    return v;
+  }
+  std::vector<std::string> StrList(const toml::table& t, std::string_view key) const {
+    std::vector<std::string> out;
+    const toml::node* n = t.get(key);
+    if (!n) return out;
+    const toml::array* a = n->as_array();
+    if (!a) Fail(Line(*n), "'" + std::string(key) + "' must be an array of strings");
+    for (const auto& e : *a) {
+      if (!e.is_string()) Fail(Line(e), "'" + std::string(key) + "' must hold strings");
+      out.push_back(e.as_string()->get());
+    }
+    return out;
+  }
+  int64_t LineOf(const toml::table& t, std::string_view key) const {
+    const toml::node* n = t.get(key);
+    return n ? Line(*n) : Line(t);
+  }
+  // Tables of an array of tables ([[name]]); empty when absent.
+  std::vector<const toml::table*> Tables(std::string_view key) const {
+    std::vector<const toml::table*> out;
+    const toml::node* n = root_.get(key);
+    if (!n) return out;
+    const toml::array* a = n->as_array();
+    if (!a)
+      Fail(Line(*n), "'" + std::string(key) + "' must be written as [[" + std::string(key) + "]]");
+    for (const auto& e : *a) {
+      if (!e.is_table()) Fail(Line(e), "'" + std::string(key) + "' must hold tables");
+      out.push_back(e.as_table());
+    }
+    return out;
+  }
+  const toml::table* Table(std::string_view key) const {
+    const toml::node* n = root_.get(key);
+    if (!n) return nullptr;
+    if (!n->is_table())
+      Fail(Line(*n), "'" + std::string(key) + "' must be a table [" + std::string(key) + "]");
+    return n->as_table();
+  }
+
+  // ---- paths ----
+  fs::path HostFile(const std::string& utf8, int64_t line) const {
+    std::string norm = utf8;
+    std::replace(norm.begin(), norm.end(), '\\', '/');
+    fs::path p = fs::absolute(base_ / HostPath(norm)).lexically_normal();
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) Fail(line, "no such file: " + HostPathText(p));
+    return p;
+  }
+  std::string SourcePathOf(const fs::path& p, int64_t line) const {
+    return G(WindowsSourcePath(p), line, "the path " + HostPathText(p));
+  }
+  std::string TargetNotation(const std::string& utf8, int64_t line, bool forFolderItem) const;
+  std::string KeyNotation(const std::string& utf8, int64_t line) const;
+  std::string ShortcutFolder(const toml::table& t, const std::string& where) const;
+
+  // ---- items ----
+  TCompileFileData DataItem(const fs::path& host, int64_t line, uint8_t kind) const {
+    TCompileFileData r;
+    r.SourcePath = SourcePathOf(host, line);
+    r.Kind = kind;
+    r.FileTime = FileDayCount(host);
+    r.UncompressedSize = static_cast<int64_t>(fs::file_size(host));
+    return r;
+  }
+  std::string PageFile(const std::string& utf8, int64_t line);
+  std::string Packaged(const std::string& utf8, int64_t line, const std::string& what) const;
+
+  void ReadProduct();
+  void ReadFiles();
+  void ReadFolders();
+  void ReadComponents();
+  void ReadUninstaller();
+  void ReadSettings();
+  void ReadRegistry();
+  void ReadShortcuts();
+  void AddSetting(int group, const std::string& gbkName, const std::string& gbkValue) {
+    settings_.push_back({gbkName, gbkValue, static_cast<uint8_t>(group)});
+  }
+
+  fs::path file_;
+  fs::path base_;
+  std::string display_;
+  toml::table root_;
+
+  std::string serial_, itemName_, itemNameUtf8_, version_, author_, url_;
+  std::vector<TCompileData> settings_;
+  std::vector<Pending> files_, folders_, regFiles_, compFiles_, pageFiles_, uninstallers_;
+  StringList fileFolders_, regFolders_, shortcutFolders_;
+  std::vector<TRegInfoData> regs_;
+  std::vector<TShotCutData> shortcuts_;
+  std::vector<TCompileCompData> comps_;
+  std::map<std::string, std::string> packaged_;    // host path → SourcePath of a Kind-0 item
+  std::map<std::string, std::string> pageByHost_;  // host path → SourcePath of a Kind-4 item
+  std::string uninstallSwitch_;                    // value of "卸载程序", empty when absent
+};
+
+std::string Parser::TargetNotation(const std::string& utf8, int64_t line,
+                                   bool forFolderItem) const {
+  std::string s = utf8;
+  if (s.rfind(kComputer, 0) == 0 || s.rfind(kFolderPrefix, 0) == 0)
+    return G(s, line, "the target");  // already in package notation
+  std::replace(s.begin(), s.end(), '/', '\\');
+  auto rest = [&](size_t n) {
+    std::string r = s.substr(n);
+    while (!r.empty() && r.front() == '\\') r.erase(r.begin());
+    while (!r.empty() && r.back() == '\\') r.pop_back();
+    for (size_t i = 0; i <= r.size();) {  // no "." or ".." elements
+      size_t j = r.find('\\', i);
+      if (j == std::string::npos) j = r.size();
+      std::string el = r.substr(i, j - i);
+      if (el == "." || el == ".." || (el.empty() && j < r.size()))
+        Fail(line, "target '" + utf8 + "' has an empty, '.' or '..' folder name");
+      i = j + 1;
+    }
+    return r;
+  };
+  std::string prefix, r;
+  if (Lower(s).rfind("{app}", 0) == 0 && (s.size() == 5 || s[5] == '\\')) {
+    prefix = kProgramFilesPrefix;
+    r = rest(5);
+  } else if (Lower(s).rfind("{windows}", 0) == 0 && (s.size() == 9 || s[9] == '\\')) {
+    prefix = kWindowsPrefix;
+    r = rest(9);
+  } else if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':' &&
+             s[2] == '\\') {
+    prefix = kFolderPrefix;
+    r = s.substr(0, 2) + "\\" + rest(3);
+    if (r.back() == '\\') r.pop_back();
+  } else {
+    Fail(line, "target '" + utf8 + "' must begin with {app}, {windows} or a drive (D:/...)");
+  }
+  std::string full = prefix + r;
+  // A folder item is TargetDir + "\" + Name, so its TargetDir carries no trailing backslash.
+  if (forFolderItem && r.empty()) full.pop_back();
+  return G(full, line, "the target");
+}
+
+std::string Parser::KeyNotation(const std::string& utf8, int64_t line) const {
+  std::string s = utf8;
+  if (s.rfind(std::string(kComputer) + "\\", 0) == 0)
+    s = s.substr(std::string(kComputer).size() + 1);
+  size_t cut = s.find('\\');
+  std::string rootName = Lower(s.substr(0, cut));
+  static const std::map<std::string, std::string> kRoots = {
+      {"hkcr", "HKEY_CLASSES_ROOT"},   {"hkey_classes_root", "HKEY_CLASSES_ROOT"},
+      {"hkcu", "HKEY_CURRENT_USER"},   {"hkey_current_user", "HKEY_CURRENT_USER"},
+      {"hklm", "HKEY_LOCAL_MACHINE"},  {"hkey_local_machine", "HKEY_LOCAL_MACHINE"},
+      {"hku", "HKEY_USERS"},           {"hkey_users", "HKEY_USERS"},
+      {"hkcc", "HKEY_CURRENT_CONFIG"}, {"hkey_current_config", "HKEY_CURRENT_CONFIG"}};
+  auto it = kRoots.find(rootName);
+  if (it == kRoots.end())
+    Fail(line,
+         "registry key '" + utf8 +
+             "' must begin with a root key (HKEY_LOCAL_MACHINE, HKLM, HKEY_CURRENT_USER, ...)");
+  std::string path = cut == std::string::npos ? "" : s.substr(cut + 1);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return G(std::string(kComputer) + "\\" + it->second + (path.empty() ? "" : "\\" + path), line,
+           "the registry key");
+}
+
+std::string Parser::PageFile(const std::string& utf8, int64_t line) {
+  fs::path host = HostFile(utf8, line);
+  std::string key = HostPathText(host);
+  auto it = pageByHost_.find(key);
+  if (it != pageByHost_.end()) return it->second;
+  Pending p{DataItem(host, line, kind::PageFile), host, static_cast<int64_t>(fs::file_size(host))};
+  pageByHost_[key] = p.rec.SourcePath;
+  pageFiles_.push_back(std::move(p));
+  return pageByHost_[key];
+}
+
+std::string Parser::Packaged(const std::string& utf8, int64_t line, const std::string& what) const {
+  std::string norm = utf8;
+  std::replace(norm.begin(), norm.end(), '\\', '/');
+  fs::path p = fs::absolute(base_ / HostPath(norm)).lexically_normal();
+  auto it = packaged_.find(HostPathText(p));
+  if (it == packaged_.end())
+    Fail(line, what + " '" + utf8 + "' is not a packaged file (list it in a [[file]] entry)");
+  return it->second;
+}
+
+void Parser::ReadProduct() {
+  const toml::table* t = Table("product");
+  if (!t) Fail(1, "the manifest needs a [product] table with 'id' and 'name'");
+  Keys(*t, {"id", "name", "version", "author", "url"}, "[product]");
+  std::string id = ReqStr(*t, "id", "[product]");
+  bool ok = id.size() == 36;
+  for (size_t i = 0; ok && i < id.size(); ++i) {
+    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    ok = dash ? id[i] == '-' : std::isxdigit(static_cast<unsigned char>(id[i])) != 0;
+  }
+  if (!ok)
+    Fail(LineOf(*t, "id"),
+         "product id '" + id + "' must be a GUID in the form XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX");
+  serial_ = id;
+  itemNameUtf8_ = ReqStr(*t, "name", "[product]");
+  itemName_ = G(itemNameUtf8_, LineOf(*t, "name"), "the product name");
+  AddSetting(0, G("项目名称"), itemName_);
+  const std::pair<const char*, const char*> more[] = {
+      {"version", "版本号"}, {"author", "作者名称"}, {"url", "作者网址"}};
+  for (auto [key, name] : more)
+    if (auto v = Str(*t, key)) AddSetting(0, G(name), G(*v, LineOf(*t, key), key));
+}
+
+// Seven attribute switches of a file item, in record order.
+constexpr const char* kAttributes[] = {"run_at_startup",  "keep_on_uninstall", "no_overwrite",
+                                       "register_server", "install_service",   "run_after_install",
+                                       "patch_file"};
+
+void Parser::ReadFiles() {
+  for (const toml::table* t : Tables("file")) {
+    Keys(*t,
+         {"source", "target", "recursive", "exclude", "run_at_startup", "keep_on_uninstall",
+          "no_overwrite", "register_server", "install_service", "run_after_install", "patch_file",
+          "target_os", "reserved_flag", "file_time"},
+         "[[file]]");
+    std::string source = ReqStr(*t, "source", "[[file]]");
+    int64_t line = LineOf(*t, "source");
+    std::string target = Str(*t, "target").value_or("{app}");
+    int64_t targetLine = LineOf(*t, "target");
+    std::string targetDir = TargetNotation(target, targetLine, false);
+    std::vector<FoundFile> found;
+    try {
+      found =
+          ExpandSource(base_, source, Bool(*t, "recursive").value_or(true), StrList(*t, "exclude"));
+    } catch (const fs::filesystem_error& e) {
+      Fail(line, e.what());
+    } catch (const std::runtime_error& e) {
+      Fail(line, e.what());
+    }
+    uint8_t attrs[7] = {};
+    for (int i = 0; i < 7; ++i) attrs[i] = Bool(*t, kAttributes[i]).value_or(false) ? 1 : 0;
+    std::string os = G(Str(*t, "target_os").value_or(""), LineOf(*t, "target_os"), "target_os");
+    auto reserved = Int(*t, "reserved_flag", 0, 255);
+    std::optional<double> fileTime;
+    if (const toml::node* n = t->get("file_time")) {
+      if (!n->is_number()) Fail(Line(*n), "'file_time' must be a number (days since 1899-12-30)");
+      fileTime = n->value<double>();
+    }
+    for (const auto& f : found) {
+      Pending p{DataItem(f.path, line, kind::File), f.path, f.size};
+      TCompileFileData& r = p.rec;
+      std::string sub;
+      auto slash = f.rel.find_last_of('/');
+      if (slash != std::string::npos) sub = f.rel.substr(0, slash);
+      std::replace(sub.begin(), sub.end(), '/', '\\');
+      r.TargetDir = targetDir;
+      if (!sub.empty()) {
+        if (!r.TargetDir.empty() && r.TargetDir.back() != '\\') r.TargetDir += '\\';
+        r.TargetDir += G(sub, line, "the folder " + sub);
+      }
+      r.RunAtStartup = attrs[0];
+      r.KeepOnUninstall = attrs[1];
+      r.NoOverwrite = attrs[2];
+      r.RegisterServer = attrs[3];
+      r.InstallService = attrs[4];
+      r.RunAfterInstall = attrs[5];
+      r.PatchFile = attrs[6];
+      r.TargetOs = os;
+      r.ReservedFlag = static_cast<uint8_t>(reserved.value_or(0));
+      if (fileTime) r.FileTime = *fileTime;
+      r.UncompressedSize = f.size;
+      packaged_.emplace(HostPathText(f.path), r.SourcePath);
+      bool known = std::any_of(fileFolders_.begin(), fileFolders_.end(),
+                               [&](const std::string& d) { return SameTextAscii(d, r.TargetDir); });
+      if (!known) fileFolders_.push_back(r.TargetDir);
+      files_.push_back(std::move(p));
+    }
+  }
+}
+
+void Parser::ReadFolders() {
+  for (const toml::table* t : Tables("folder")) {
+    Keys(*t, {"target", "target_os"}, "[[folder]]");
+    std::string target = ReqStr(*t, "target", "[[folder]]");
+    int64_t line = LineOf(*t, "target");
+    std::string full = TargetNotation(target, line, true);
+    auto cut = full.find_last_of('\\');
+    if (cut == std::string::npos || cut + 1 == full.size())
+      Fail(line, "[[folder]] target '" + target +
+                     "' must name a folder below {app}, {windows} or a drive");
+    Pending p;
+    p.data = false;
+    p.rec.Kind = kind::Folder;
+    p.rec.TargetDir = full.substr(0, cut);
+    p.rec.Name = full.substr(cut + 1);
+    p.rec.TargetOs = G(Str(*t, "target_os").value_or(""), LineOf(*t, "target_os"), "target_os");
+    folders_.push_back(std::move(p));
+  }
+  for (const toml::table* t : Tables("file_folder")) {
+    Keys(*t, {"target"}, "[[file_folder]]");
+    fileFolders_.push_back(
+        TargetNotation(ReqStr(*t, "target", "[[file_folder]]"), LineOf(*t, "target"), false));
+  }
+}
+
+void Parser::ReadComponents() {
+  std::set<std::string> names;
+  for (const toml::table* t : Tables("component")) {
+    Keys(*t, {"name", "source", "size", "exclude"}, "[[component]]");
+    std::string name = ReqStr(*t, "name", "[[component]]");
+    int64_t line = LineOf(*t, "name");
+    if (name.empty()) Fail(line, "a component needs a non-empty name");
+    std::string gbkName = G(name, line, "the component name");
+    if (!names.insert(LowerAscii(gbkName)).second)
+      Fail(line, "component '" + name + "' is listed twice");
+    std::string source = ReqStr(*t, "source", "[[component]]");
+    int64_t srcLine = LineOf(*t, "source");
+    fs::path dir = fs::absolute(base_ / HostPath(source)).lexically_normal();
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+      Fail(srcLine, "component source must be a folder: " + HostPathText(dir));
+    std::vector<FoundFile> found;
+    try {
+      found = ExpandSource(base_, source, true, StrList(*t, "exclude"));
+    } catch (const std::runtime_error& e) {
+      Fail(srcLine, e.what());
+    }
+    std::string folder = SourcePathOf(dir, srcLine);
+    if (folder.back() != '\\') folder += '\\';
+    int64_t total = 0;
+    for (const auto& f : found) {
+      Pending p{DataItem(f.path, srcLine, kind::CompFile), f.path, f.size};
+      p.rec.Name = gbkName;
+      p.rec.TargetDir = folder;
+      p.rec.UncompressedSize = f.size;
+      total += f.size;
+      compFiles_.push_back(std::move(p));
+    }
+    comps_.push_back({gbkName, Int(*t, "size", 0, INT64_MAX).value_or(total)});
+  }
+}
+
+void Parser::ReadUninstaller() {
+  const toml::table* t = Table("uninstaller");
+  if (!t) return;
+  Keys(*t, {"source", "enabled"}, "[uninstaller]");
+  std::string source = ReqStr(*t, "source", "[uninstaller]");
+  int64_t line = LineOf(*t, "source");
+  fs::path host = HostFile(source, line);
+  Pending p{DataItem(host, line, kind::Uninstaller), host,
+            static_cast<int64_t>(fs::file_size(host))};
+  p.rec.UncompressedSize = p.size;
+  uninstallers_.push_back(std::move(p));
+  uninstallSwitch_ = G(Bool(*t, "enabled").value_or(true) ? kEnabled : kDisabled);
+}
+
+void Parser::ReadSettings() {
+  std::vector<TCompileData> pageList, pages;
+  for (const Section& sec : Sections()) {
+    const toml::table* t = Table(sec.key);
+    std::vector<std::string_view> allowed;
+    if (sec.pageName) allowed.push_back("show");
+    for (const Field& f : sec.fields) allowed.push_back(f.key);
+    if (sec.key == std::string("setup")) allowed.push_back("patch");
+    if (t) {
+      for (auto&& [k, v] : *t)
+        if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
+          Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in [" + sec.key + "]");
+    }
+    auto& sink = sec.group == 0 ? settings_ : pages;
+    if (sec.pageName) {
+      bool shown = t ? Bool(*t, "show").value_or(true) : sec.shownByDefault;
+      pageList.push_back({G(sec.pageName), G(shown ? kEnabled : kDisabled), 1});
+    }
+    for (const Field& f : sec.fields) {
+      const toml::node* n = t ? t->get(f.key) : nullptr;
+      std::string value;
+      if (n) {
+        int64_t line = Line(*n);
+        switch (f.type) {
+          case V::Switch:
+            if (n->is_boolean())
+              value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+            else if (n->is_string())
+              value = G(n->as_string()->get(), line, f.key);
+            else
+              Fail(line, "'" + std::string(f.key) + "' must be true or false");
+            break;
+          case V::Text:
+            value = G(*Str(*t, f.key), line, f.key);
+            break;
+          case V::PageFile:
+            value = PageFile(*Str(*t, f.key), line);
+            break;
+          case V::Packaged:
+            value = Packaged(*Str(*t, f.key), line, std::string("'") + f.key + "'");
+            break;
+        }
+      } else if (f.def) {
+        std::string d = f.def;
+        if (d == "1" || d == "0")
+          value = G(d == "1" ? kEnabled : kDisabled);
+        else if (d == "$name")
+          value = itemName_;
+        else if (d == "$dir")
+          value = G("[System ProgramFiles]\\") + itemName_;
+      } else {
+        continue;
+      }
+      sink.push_back({G(f.name), value, static_cast<uint8_t>(sec.group)});
+    }
+    if (t && sec.key == std::string("setup")) {
+      if (auto patch = Bool(*t, "patch"))
+        settings_.push_back({"Patch", *patch ? "True" : "False", 0});
+    }
+  }
+  if (!uninstallSwitch_.empty()) settings_.push_back({G("卸载程序"), uninstallSwitch_, 0});
+  settings_.insert(settings_.end(), pageList.begin(), pageList.end());
+  settings_.insert(settings_.end(), pages.begin(), pages.end());
+
+  for (const toml::table* t : Tables("setting")) {
+    Keys(*t, {"group", "name", "value", "file", "packaged"}, "[[setting]]");
+    int64_t line = LineOf(*t, "group");
+    auto group = Int(*t, "group", INT64_MIN, INT64_MAX);
+    if (!group) Fail(Line(*t), "[[setting]] needs 'group'");
+    if (*group < 0 || *group > 12 || *group == 4)
+      Fail(line, "setting group " + std::to_string(*group) +
+                     " does not exist (groups: 0 general, 1 page list, 2-3 and 5-12 pages)");
+    std::string name = ReqStr(*t, "name", "[[setting]]");
+    int sources =
+        (t->get("value") ? 1 : 0) + (t->get("file") ? 1 : 0) + (t->get("packaged") ? 1 : 0);
+    if (sources != 1)
+      Fail(Line(*t), "[[setting]] needs exactly one of 'value', 'file' or 'packaged'");
+    std::string value;
+    if (const toml::node* n = t->get("value")) {
+      if (n->is_boolean())
+        value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+      else if (n->is_string())
+        value = G(n->as_string()->get(), Line(*n), "the value");
+      else
+        Fail(Line(*n), "'value' must be a string or true/false");
+    } else if (t->get("file")) {
+      value = PageFile(*Str(*t, "file"), LineOf(*t, "file"));
+    } else {
+      value = Packaged(*Str(*t, "packaged"), LineOf(*t, "packaged"), "'packaged'");
+    }
+    settings_.push_back(
+        {G(name, LineOf(*t, "name"), "the setting name"), value, static_cast<uint8_t>(*group)});
+  }
+}
+
+void Parser::ReadRegistry() {
+  for (const toml::table* t : Tables("registry_key")) {
+    Keys(*t, {"key"}, "[[registry_key]]");
+    regFolders_.push_back(KeyNotation(ReqStr(*t, "key", "[[registry_key]]"), LineOf(*t, "key")));
+  }
+  for (const toml::table* t : Tables("registry")) {
+    Keys(*t, {"key", "name", "type", "value", "target_os"}, "[[registry]]");
+    TRegInfoData r;
+    r.KeyPath = KeyNotation(ReqStr(*t, "key", "[[registry]]"), LineOf(*t, "key"));
+    r.ValueName = G(Str(*t, "name").value_or(""), LineOf(*t, "name"), "the value name");
+    r.TargetOs = G(Str(*t, "target_os").value_or(""), LineOf(*t, "target_os"), "target_os");
+    std::string type = Str(*t, "type").value_or("string");
+    int64_t typeLine = LineOf(*t, "type");
+    const toml::node* v = t->get("value");
+    int64_t vline = v ? Line(*v) : Line(*t);
+    auto hex = [&](const std::string& s, bool pairs) {
+      std::string h;
+      for (char c : s) {
+        if (c == ' ' || c == ',') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+          Fail(vline, "value '" + s + "' must be hexadecimal digits");
+        h += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      if (pairs && h.size() % 2)
+        Fail(vline, "binary value '" + s + "' has an odd number of hex digits");
+      return h;
+    };
+    if (type == "string") {
+      r.ValueType = 0;
+      if (v && !v->is_string()) Fail(vline, "a string value must be a string");
+      r.ValueData = G(v ? v->as_string()->get() : "", vline, "the value");
+    } else if (type == "dword") {
+      r.ValueType = 1;
+      if (v && v->is_integer()) {
+        int64_t n = v->as_integer()->get();
+        if (n < 0 || n > 0xFFFFFFFFll)
+          Fail(vline, "a dword value must lie between 0 and 4294967295");
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%08llX", static_cast<unsigned long long>(n));
+        r.ValueData = buf;
+      } else if (v && v->is_string()) {
+        r.ValueData = hex(v->as_string()->get(), false);
+        if (r.ValueData.size() > 8) Fail(vline, "a dword value has at most 8 hex digits");
+      } else {
+        Fail(vline, "a dword value must be an integer or a string of hex digits");
+      }
+    } else if (type == "binary") {
+      r.ValueType = 2;
+      if (v && !v->is_string()) Fail(vline, "a binary value must be a string of hex digits");
+      r.ValueData = hex(v ? v->as_string()->get() : "", true);
+    } else {
+      Fail(typeLine, "registry type '" + type + "' must be string, dword or binary");
+    }
+    regs_.push_back(std::move(r));
+  }
+  for (const toml::table* t : Tables("registry_file")) {
+    Keys(*t, {"source", "target_os"}, "[[registry_file]]");
+    int64_t line = LineOf(*t, "source");
+    fs::path host = HostFile(ReqStr(*t, "source", "[[registry_file]]"), line);
+    Pending p{DataItem(host, line, kind::RegFile), host, static_cast<int64_t>(fs::file_size(host))};
+    p.rec.UncompressedSize = p.size;
+    p.rec.TargetOs = G(Str(*t, "target_os").value_or(""), LineOf(*t, "target_os"), "target_os");
+    regFiles_.push_back(std::move(p));
+  }
+}
+
+std::string Parser::ShortcutFolder(const toml::table& t, const std::string& where) const {
+  std::string place = ReqStr(t, "place", where);
+  const char* root = place == "start_menu"     ? "开始菜单"
+                     : place == "desktop"      ? "桌面"
+                     : place == "quick_launch" ? "快速启动栏"
+                                               : nullptr;
+  if (!root)
+    Fail(LineOf(t, "place"), "place '" + place + "' must be start_menu, desktop or quick_launch");
+  std::string sub = Str(t, "folder").value_or("");
+  std::replace(sub.begin(), sub.end(), '/', '\\');
+  while (!sub.empty() && sub.front() == '\\') sub.erase(sub.begin());
+  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  if (sub.find("..") != std::string::npos)
+    Fail(LineOf(t, "folder"), "shortcut folder must not contain '..'");
+  return G(std::string(root) + "\\" + sub, LineOf(t, "folder"), "the shortcut folder");
+}
+
+void Parser::ReadShortcuts() {
+  for (const toml::table* t : Tables("shortcut_folder")) {
+    Keys(*t, {"place", "folder"}, "[[shortcut_folder]]");
+    shortcutFolders_.push_back(ShortcutFolder(*t, "[[shortcut_folder]]"));
+  }
+  for (const toml::table* t : Tables("shortcut")) {
+    Keys(*t,
+         {"place", "folder", "name", "kind", "target", "url", "windows_target", "icon",
+          "windows_icon", "arguments", "description"},
+         "[[shortcut]]");
+    TShotCutData s;
+    s.Folder = ShortcutFolder(*t, "[[shortcut]]");
+    s.Name = G(ReqStr(*t, "name", "[[shortcut]]"), LineOf(*t, "name"), "the shortcut name");
+    if (s.Name.empty()) Fail(LineOf(*t, "name"), "a shortcut needs a non-empty name");
+    int targets =
+        (t->get("target") ? 1 : 0) + (t->get("url") ? 1 : 0) + (t->get("windows_target") ? 1 : 0);
+    if (targets != 1)
+      Fail(Line(*t), "[[shortcut]] needs exactly one of 'target', 'url' or 'windows_target'");
+    std::string kindText = Str(*t, "kind").value_or(t->get("url") ? "url" : "link");
+    if (kindText == "link")
+      s.Kind = 0;
+    else if (kindText == "url")
+      s.Kind = 1;
+    else if (kindText == "folder")
+      s.Kind = 2;
+    else
+      Fail(LineOf(*t, "kind"), "shortcut kind '" + kindText + "' must be link, url or folder");
+    if ((s.Kind == 1) != (t->get("url") != nullptr))
+      Fail(Line(*t),
+           "a shortcut of kind url needs 'url'; other kinds need 'target' or 'windows_target'");
+    if (auto v = Str(*t, "target"))
+      s.Target = Packaged(*v, LineOf(*t, "target"), "shortcut target");
+    else if (auto u = Str(*t, "url"))
+      s.Target = G(*u, LineOf(*t, "url"), "the url");
+    else
+      s.Target = G(*Str(*t, "windows_target"), LineOf(*t, "windows_target"), "windows_target");
+    if (t->get("icon") && t->get("windows_icon"))
+      Fail(Line(*t), "[[shortcut]] takes 'icon' or 'windows_icon', not both");
+    if (auto v = Str(*t, "icon")) s.IconFile = Packaged(*v, LineOf(*t, "icon"), "shortcut icon");
+    if (auto v = Str(*t, "windows_icon"))
+      s.IconFile = G(*v, LineOf(*t, "windows_icon"), "windows_icon");
+    s.Arguments = G(Str(*t, "arguments").value_or(""), LineOf(*t, "arguments"), "the arguments");
+    s.Description =
+        G(Str(*t, "description").value_or(""), LineOf(*t, "description"), "the description");
+    bool known = std::any_of(shortcutFolders_.begin(), shortcutFolders_.end(),
+                             [&](const std::string& f) { return SameTextAscii(f, s.Folder); });
+    if (!known) shortcutFolders_.push_back(s.Folder);
+    shortcuts_.push_back(std::move(s));
+  }
+}
+
+BuildPlan Parser::Run() {
+  std::string text;
+  {
+    HostInputStream in(file_);
+    if (in.Size() > 16 * 1024 * 1024) Fail(1, "manifest larger than 16 MiB");
+    text.resize(static_cast<size_t>(in.Size()));
+    if (in.Read(text.data(), text.size()) != text.size()) Fail(1, "cannot read the manifest");
+  }
+  try {
+    root_ = toml::parse(text, display_);
+  } catch (const toml::parse_error& e) {
+    Fail(e.source().begin.line, std::string(e.description()));
+  }
+  Keys(root_, {"product",       "setup",       "welcome",        "agreement", "notes",
+               "start_menu",    "components",  "install_folder", "tasks",     "ready",
+               "progress",      "finish",      "file",           "folder",    "file_folder",
+               "component",     "uninstaller", "setting",        "registry",  "registry_key",
+               "registry_file", "shortcut",    "shortcut_folder"},
+       "the manifest");
+  ReadProduct();
+  ReadFiles();
+  ReadFolders();
+  ReadComponents();
+  ReadUninstaller();
+  ReadSettings();
+  ReadRegistry();
+  ReadShortcuts();
+
+  BuildPlan plan;
+  plan.machine = std::make_unique<DefaultMachine>();
+  plan.model = std::make_unique<TCompile>(*plan.machine);
+  TCompile& m = *plan.model;
+  m.Serial = serial_;
+  for (auto& s : settings_) m.InfoList().push_back(std::make_unique<TCompileData>(s));
+  m.FileFolderList() = fileFolders_;
+  int64_t size = 0;
+  for (auto* group : {&files_, &folders_, &regFiles_, &compFiles_, &pageFiles_, &uninstallers_}) {
+    for (auto& p : *group) {
+      if (p.rec.Kind == kind::File) size += p.size;
+      if (p.data) plan.sources.push_back({p.host, p.size, m.FileList().size()});
+      m.FileList().push_back(std::make_unique<TCompileFileData>(p.rec));
+    }
+  }
+  m.Size = size;
+  m.RegFolderList() = regFolders_;
+  for (auto& r : regs_) m.RegList().push_back(std::make_unique<TRegInfoData>(r));
+  m.ShotCutFolderList() = shortcutFolders_;
+  for (auto& s : shortcuts_) m.ShotCutList().push_back(std::make_unique<TShotCutData>(s));
+  for (auto& c : comps_) m.CompList().push_back(std::make_unique<TCompileCompData>(c));
+  return plan;
+}
+
+}  // namespace
+
+BuildPlan ReadManifest(const fs::path& manifest, const std::string& displayName) {
+  return Parser(manifest, displayName).Run();
+}
+
+}  // namespace sk::cli
