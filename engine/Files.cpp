@@ -57,7 +57,7 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
 }
 
 std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
-  // 1980-01-01 is day 29221 and 2108-01-01 day 75971; the exact test is on the year below.
+  // 1980-01-01 is day 29221 and 2108-01-01 day 75972; the exact test is on the year below.
   if (!std::isfinite(dateTime) || dateTime < 29000.0 || dateTime > 76500.0) return std::nullopt;
   const int64_t ms = std::llround(dateTime * static_cast<double>(kMsPerDay));
   const int64_t day = ms / kMsPerDay;
