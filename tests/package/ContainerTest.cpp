@@ -77,36 +77,6 @@ TEST(ExtractRegion, EmptyRegionYieldsNothing) {
   EXPECT_EQ(ExtractRegionToString(in, 3, 3), "");
 }
 
-TEST(TElement, StringRoundTripAndFraming) {
-  MemoryWriter w;
-  TElement::WriteString(w, "");
-  TElement::WriteString(w, "\xB0\xB2\xD7\xB0");  // 安装
-  EXPECT_EQ(w.Data(), std::string("\0\0\0\0\4\0\0\0\xB0\xB2\xD7\xB0", 12));
-  MemoryReader r(w.Data(), "test");
-  EXPECT_EQ(TElement::ReadString(r), "");
-  EXPECT_EQ(TElement::ReadString(r), "\xB0\xB2\xD7\xB0");
-  EXPECT_TRUE(r.AtEnd());
-}
-
-TEST(MemoryWriter, LittleEndianValues) {
-  MemoryWriter w;
-  w.WriteInt32(-2);
-  w.WriteInt64(0x0102030405060708LL);
-  w.WriteDouble(1.0);
-  w.WriteByte(0xAB);
-  EXPECT_EQ(w.Data(), std::string("\xFE\xFF\xFF\xFF"
-                                  "\x08\x07\x06\x05\x04\x03\x02\x01"
-                                  "\0\0\0\0\0\0\xF0\x3F"
-                                  "\xAB",
-                                  21));
-  MemoryReader r(w.Data(), "test");
-  EXPECT_EQ(r.ReadInt32(), -2);
-  EXPECT_EQ(r.ReadInt64(), 0x0102030405060708LL);
-  EXPECT_EQ(r.ReadDouble(), 1.0);
-  EXPECT_EQ(r.ReadByte(), 0xAB);
-  EXPECT_THROW(r.ReadByte(), Error);
-}
-
 struct CommaCase {
   std::vector<std::string> items;
   std::string text;
