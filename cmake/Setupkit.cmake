@@ -15,6 +15,8 @@ if(WIN32)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   # Static runtime: Setup.exe must run on a bare system.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Setup.exe must stay below 1 MiB: optimise for size and let the linker drop unused code.
+  add_compile_options(-Os -ffunction-sections -fdata-sections)
 endif()
 
 if(CMAKE_CROSSCOMPILING AND WIN32)
