@@ -8,8 +8,9 @@
 #include "tools/setupkit/Commands.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
 #endif
 
 #ifndef SETUPKIT_VERSION
