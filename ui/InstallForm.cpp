@@ -42,6 +42,9 @@ void TfrmInstall::TimerTimer() {
   try {
     Platform& p = Compile->GetPlatform();
     InstallPackage(*Compile, p.ExecutablePath());
+    // The last per-file event names the last file item, which need not be the last item of
+    // the list (folders, registry and support files follow); the install is complete now.
+    Gauge1.SetProgress(Gauge1.State().MaxValue);
     RunActionsWithoutWizard(*Compile);
     Tag = 1;
   } catch (...) {

@@ -1,0 +1,262 @@
+// Setup.exe end to end under Wine: packages built with the test PackageBuilder are appended to
+// the real Setup.exe, which is started and driven by the robot; the results are checked on the
+// machine. Screenshots of every window go to SK_SCREENSHOT_DIR.
+#include <gtest/gtest.h>
+
+#include "engine/UnInstall.h"
+#include "platform/Encoding.h"
+#include "platform/SystemHelpers.h"
+#include "platform/win32/Win32Platform.h"
+#include "tests/e2e/Robot.h"
+#include "tests/support/PackageBuilder.h"
+#include "tests/support/TestMachine.h"
+
+namespace sk {
+namespace {
+
+constexpr int kTimeout = 30000;
+
+std::string G(const char* utf8) {
+  return *Utf8ToGbk(utf8);
+}
+const std::string kOn = G("启用");
+const std::string kItem = G("演示程序");
+const std::string kCaption = G("“演示程序”安装向导");
+
+void Shot(HWND hwnd, const std::string& name) {
+  const std::string path = std::string(SK_SCREENSHOT_DIR) + "\\" + name + ".png";
+  EXPECT_TRUE(robot::Screenshot(hwnd, path)) << path;
+}
+
+struct SetupRun {
+  std::unique_ptr<test::TestMachine> machine = test::MakeTestMachine();
+  Platform& p = machine->platform();
+  std::string exe = machine->root() + "Setup.exe";
+
+  void Write(test::PackageBuilder& b) { b.WriteWithStubFile(SK_SETUP_EXE, exe); }
+  std::unique_ptr<robot::Process> Start() {
+    auto proc = std::make_unique<robot::Process>(exe, machine->root());
+    EXPECT_NE(proc->Id(), 0u) << "cannot start " << exe;
+    return proc;
+  }
+};
+
+constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr RegRoot kHklm = RegRoot::LocalMachine;
+
+std::string RegString(RegRoot root, const std::string& key, const std::string& name) {
+  auto k = Win32Platform().OpenKey(root, key, false);
+  if (!k) return "<no key>";
+  auto v = k->ReadValue(name);
+  return v ? v->data : "<no value>";
+}
+
+TEST(E2eTest, PreInstallMessageCarriesTheBareProjectName) {
+  SetupRun s;
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("安装前弹出信息提示"), G("请先关闭正在运行的程序。"));
+  s.Write(b);
+  auto proc = s.Start();
+  HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto content = robot::ReadMessageBox(box);
+  EXPECT_EQ(content.caption, kItem);
+  EXPECT_EQ(content.text, G("请先关闭正在运行的程序。"));
+  Shot(box, "pre-install-message");
+  robot::PressDialogButton(box, robot::kIdOk);
+  // No window setting: the program ends after the message.
+  ASSERT_TRUE(proc->WaitExit(kTimeout));
+  EXPECT_EQ(proc->ExitCode(), 0u);
+}
+
+TEST(E2eTest, NoOptionsWindowInstallsEverythingAndAsksForReboot) {
+  SetupRun s;
+  const std::string app = s.machine->root() + "App";
+  const std::string serial = "sk-e2e-" + test::UniqueName();
+  const std::string regKey = s.machine->regKey();
+  const std::string prefix = G("指定目录\\");
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("版本号"), "1.2.3");
+  b.Setting(G("作者名称"), G("作者"));
+  b.Setting(G("作者网址"), "http://example.test/");
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("显示加载进度"), G("否"));
+  b.Setting(G("安装完成后，重启操作系统"), kOn);
+  b.Setting(G("卸载程序"), kOn);
+  b.Setting(G("默认安装路径"), app, 8);
+  b.Setting(G("默认文件夹名称"), G("演示程序"), 6);
+  b.Setting(G("创建桌面快捷方式"), kOn, 9);
+  b.Serial(serial);
+  b.FileFolders().push_back(prefix + app);
+  auto& main = b.File("D:\\src\\demo.exe", prefix + app, "MZ demo program");
+  main.RunAtStartup = 1;
+  auto& readme = b.File(G("D:\\src\\说明.txt"), prefix + app, "readme text");
+  readme.FileTime = 45000.5;  // 2023-03-15 12:00 local
+  auto& keep = b.File("D:\\src\\keep.ini", prefix + app, "from package");
+  keep.NoOverwrite = 1;
+  b.Folder(prefix + app, "Data");
+  b.File("D:\\src\\uninst.exe", prefix + app, "MZ uninstaller", kind::Uninstaller);
+  b.File("D:\\src\\extra.reg", "",
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + regKey + "\\Imported]\r\n\"FromReg\"=\"yes\"\r\n",
+         kind::RegFile);
+  b.RegValue(G("目标计算机\\HKEY_CURRENT_USER\\") + regKey, "Text", G("[安装目录]\\bin"));
+  b.RegValue(G("目标计算机\\HKEY_CURRENT_USER\\") + regKey, "Number", "1F", 1);
+  b.ShotCutFolders().push_back(G("开始菜单"));
+  b.ShotCutFolders().push_back(G("桌面"));
+  b.Shortcut(G("开始菜单"), G("演示程序"), "D:\\src\\demo.exe");
+  b.Shortcut(G("桌面"), G("演示程序"), "D:\\src\\demo.exe");
+  s.Write(b);
+  ASSERT_TRUE(s.p.ForceDirectories(app));
+  {
+    auto out = s.p.CreateFile(app + "\\keep.ini");
+    out->Write("user's", 6);
+    out->Close();
+  }
+
+  auto proc = s.Start();
+  HWND window = robot::WaitWindow(proc->Id(), "TfrmInstall", "", kTimeout);
+  ASSERT_NE(window, nullptr);
+  HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr) << "no reboot question";
+  // The install is done when the question comes: the gauge shows 100%.
+  const auto gauges = robot::Children(window, "TGauge");
+  ASSERT_EQ(gauges.size(), 1u);
+  EXPECT_EQ(robot::TextOf(gauges[0]), "100%");
+  EXPECT_EQ(robot::TextOf(window), G("正在安装“演示程序”，请稍候..."));
+  robot::MoveTo(box, 0, 0);  // out of the window's way for its picture
+  robot::MoveTo(window, 300, 400);
+  robot::WaitUntil([] { return false; }, 300);
+  Shot(window, "no-options-window");
+  const auto question = robot::ReadMessageBox(box);
+  EXPECT_EQ(question.caption, kCaption);
+  EXPECT_EQ(question.text, G("“演示程序”安装向导需要重启操作系统，方可完成安装。要自动重启吗？"));
+  Shot(box, "reboot-question");
+  robot::PressDialogButton(box, robot::kIdNo);
+  ASSERT_TRUE(proc->WaitExit(kTimeout));
+  EXPECT_EQ(proc->ExitCode(), 0u);
+
+  // Files with their dates and the NoOverwrite rule; the folder item.
+  EXPECT_EQ(test::ReadHostFile(app + "\\demo.exe"), "MZ demo program");
+  EXPECT_TRUE(s.p.FileExists(app + G("\\说明.txt")));
+  EXPECT_EQ(test::ReadHostFile(app + "\\keep.ini"), "user's");
+  EXPECT_TRUE(s.p.DirectoryExists(app + "\\Data"));
+  const auto written = s.p.GetFileWriteTime(app + G("\\说明.txt"));
+  const auto expected =
+      s.p.LocalFileTimeToUtc(static_cast<int64_t>((45000.5 + 109205.0) * 864000000000.0));
+  ASSERT_TRUE(written && expected);
+  EXPECT_EQ(*written, *expected);
+
+  // Registry values, the .reg import and the Run value.
+  EXPECT_EQ(RegString(kHkcu, regKey, "Text"), app + "\\bin");
+  EXPECT_EQ(RegString(kHkcu, regKey, "Number"), std::string("\x1F\0\0\0", 4));
+  EXPECT_TRUE(robot::WaitUntil(
+      [&] { return RegString(kHkcu, regKey + "\\Imported", "FromReg") == "yes"; }, kTimeout));
+  const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  EXPECT_EQ(RegString(kHklm, run, "demo.exe"), app + "\\demo.exe");
+
+  // Links in the start menu and on the desktop point at the installed program.
+  const std::string programs = s.p.GetSpecialFolderPath(2) + G("\\演示程序\\");
+  const std::string desktop = s.p.GetSpecialFolderPath(0) + "\\";
+  for (const std::string& link : {programs + G("演示程序.lnk"), desktop + G("演示程序.lnk")}) {
+    const auto info = s.p.ReadShellLink(link);
+    ASSERT_TRUE(info.has_value()) << link;
+    EXPECT_EQ(LowerAscii(info->target), LowerAscii(app + "\\demo.exe"));
+  }
+
+  // The Uninstall entry and the log, decoded and compared record by record.
+  const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + serial;
+  const std::pair<const char*, std::string> values[] = {
+      {"DisplayIcon", app + "\\uninst.exe"},
+      {"DisplayName", kItem + "1.2.3"},
+      {"DisplayVersion", "1.2.3"},
+      {"URLInfoAbout", "http://example.test/"},
+      {"Publisher", G("作者")},
+      {"UninstallString", app + "\\uninst.exe"},
+      {"Install Dir", app},
+  };
+  for (const auto& [name, value] : values) {
+    EXPECT_EQ(RegString(kHklm, entry, name), value) << name;
+  }
+  TUnInstall log(s.p);
+  log.LoadFromFile(app + "\\uninst.log");
+  EXPECT_EQ(log.ProductName(), kItem);
+  auto has = [&](uint8_t kind, const std::string& path, const std::string& value = "") {
+    for (const auto& r : log.Records())
+      if (r.Kind == kind && SameTextAscii(r.Path, path) && r.ValueName == value) return true;
+    return false;
+  };
+  EXPECT_TRUE(has(unins_kind::File, app + "\\demo.exe"));
+  EXPECT_TRUE(has(unins_kind::File, app + G("\\说明.txt")));
+  EXPECT_TRUE(has(unins_kind::Folder, app + "\\Data"));
+  EXPECT_TRUE(has(unins_kind::Registry, regKey, "Text"));
+  EXPECT_TRUE(has(unins_kind::File, desktop + G("演示程序.lnk")));
+
+  // Leave the shared prefix as it was.
+  robot::DeleteMachineKey(entry);
+  robot::DeleteMachineValue(run, "demo.exe");
+  s.p.DeleteFile(desktop + G("演示程序.lnk"));
+}
+
+TEST(E2eTest, LoadingWindowShowsItsProgressBeforeTheInstall) {
+  SetupRun s;
+  const std::string app = s.machine->root() + "App";
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("显示加载进度"), kOn);
+  b.Setting(G("默认安装路径"), app, 8);
+  b.FileFolders().push_back(G("指定目录\\") + app);
+  b.File("D:\\src\\a.txt", G("指定目录\\") + app, "a");
+  for (int i = 0; i < 4; ++i) {
+    b.File("D:\\pics\\p" + std::to_string(i) + ".png", "", std::string(1 << 20, 'p'),
+           kind::PageFile);
+  }
+  s.Write(b);
+  auto proc = s.Start();
+  HWND loading = robot::WaitWindow(proc->Id(), "TfrmInitIns", "", kTimeout);
+  ASSERT_NE(loading, nullptr);
+  EXPECT_EQ(robot::TextOf(loading), G("初始化..."));
+  const auto labels = robot::Children(loading, "TLabel");
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_EQ(robot::TextOf(labels[0]), G("正在解压安装文件,请稍候..."));
+  Shot(loading, "loading-window");
+  // Closing is refused while it stages.
+  robot::PostClose(loading);
+  ASSERT_TRUE(proc->WaitExit(kTimeout));
+  EXPECT_EQ(proc->ExitCode(), 0u);
+  EXPECT_EQ(test::ReadHostFile(app + "\\a.txt"), "a");
+  // Staged files are gone at exit.
+  EXPECT_FALSE(s.p.FileExists(GetTempFolder(s.p) + "Info\\p0.png"));
+}
+
+TEST(E2eTest, CorruptPackageEndsWithAReadableMessageAndFailureCode) {
+  SetupRun s;
+  const std::string app = s.machine->root() + "App";
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("默认安装路径"), app, 8);
+  b.FileFolders().push_back(G("指定目录\\") + app);
+  b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(100000, 'z'));
+  std::string bytes = b.Build(test::ReadHostFile(SK_SETUP_EXE));
+  const auto& item = *b.Model().FileList()[0];
+  bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
+  test::WriteHostFile(s.exe, bytes);
+  auto proc = s.Start();
+  HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto content = robot::ReadMessageBox(box);
+  EXPECT_EQ(content.caption, kCaption);
+  EXPECT_NE(content.text.find("big.bin"), std::string::npos) << content.text;
+  Shot(box, "corrupt-package");
+  // The window has closed before the message.
+  EXPECT_TRUE(robot::TopWindows(proc->Id(), "TfrmInstall").empty());
+  robot::PressDialogButton(box, robot::kIdOk);
+  ASSERT_TRUE(proc->WaitExit(kTimeout));
+  EXPECT_EQ(proc->ExitCode(), 2u);
+}
+
+}  // namespace
+}  // namespace sk

@@ -1,0 +1,202 @@
+#include <windows.h>
+
+#include <png.h>
+
+#include "tests/e2e/Robot.h"
+
+#include "platform/Encoding.h"
+
+namespace sk::robot {
+
+namespace {
+std::wstring W(const std::string& gbk) {
+  const std::u16string u = GbkToUtf16(gbk);
+  return std::wstring(u.begin(), u.end());
+}
+std::string N(const std::wstring& w) {
+  return Utf16ToGbk(std::u16string(w.begin(), w.end())).value_or("?");
+}
+}  // namespace
+
+Process::Process(const std::string& exePath, const std::string& workDir) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = L"\"" + W(exePath) + L"\"";
+  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     workDir.empty() ? nullptr : W(workDir).c_str(), &si, &pi)) {
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+  }
+}
+
+Process::~Process() {
+  if (!process_) return;
+  if (Running()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool Process::WaitExit(int timeoutMs) {
+  return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool Process::Running() const {
+  return process_ && ExitCode() == STILL_ACTIVE;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(stepMs);
+  }
+}
+
+std::string ClassOf(HWND hwnd) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  return N(name);
+}
+
+std::string TextOf(HWND hwnd) {
+  // WM_GETTEXT works across processes for every window class.
+  const LRESULT len = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+  buf.resize(static_cast<size_t>(got));
+  return N(buf);
+}
+
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
+  struct Query {
+    DWORD pid;
+    std::string cls;
+    std::vector<HWND> found;
+  } q{pid, className, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == q->pid && IsWindowVisible(hwnd) &&
+            (q->cls.empty() || ClassOf(hwnd) == q->cls)) {
+          q->found.push_back(hwnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& captionPart,
+                int timeoutMs) {
+  HWND result = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND h : TopWindows(pid, className)) {
+          if (captionPart.empty() || TextOf(h).find(captionPart) != std::string::npos) {
+            result = h;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return result;
+}
+
+HWND WaitMessageBox(DWORD pid, int timeoutMs) {
+  return WaitWindow(pid, "#32770", "", timeoutMs);
+}
+
+std::vector<HWND> Children(HWND parent, const std::string& className) {
+  std::vector<HWND> out;
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (ClassOf(h) == className) out.push_back(h);
+  }
+  return out;
+}
+
+MessageBoxContent ReadMessageBox(HWND box) {
+  MessageBoxContent c;
+  c.caption = TextOf(box);
+  // The message text is the static control with id 0xFFFF.
+  if (HWND text = GetDlgItem(box, 0xFFFF)) c.text = TextOf(text);
+  return c;
+}
+
+bool PressDialogButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  if (!button) return false;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return true;
+}
+
+void Click(HWND button) {
+  PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void MoveTo(HWND hwnd, int x, int y) {
+  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PostClose(HWND hwnd) {
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+void DeleteMachineKey(const std::string& key) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, W(key).c_str());
+}
+
+void DeleteMachineValue(const std::string& key, const std::string& name) {
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, W(key).c_str(), W(name).c_str());
+}
+
+bool Screenshot(HWND hwnd, const std::string& pngPath) {
+  RECT rc;
+  if (!GetWindowRect(hwnd, &rc)) return false;
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  if (w <= 0 || h <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+  GdiFlush();
+  auto* px = static_cast<uint8_t*>(bits);
+  for (int i = 0; i < w * h; ++i) px[i * 4 + 3] = 255;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(w);
+  image.height = static_cast<png_uint_32>(h);
+  image.format = PNG_FORMAT_BGRA;
+  FILE* f = _wfopen(W(pngPath).c_str(), L"wb");
+  const bool ok = f && png_image_write_to_stdio(&image, f, 0, bits, 0, nullptr);
+  if (f) fclose(f);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+}  // namespace sk::robot

@@ -1,0 +1,80 @@
+// A small Win32 test robot for driving Setup.exe from a test: start the program, find its
+// windows by class and caption, read control texts, click buttons and answer message boxes
+// through messages, wait for states with timeouts, and save screenshots as PNG files.
+//
+// Texts are GBK (converted to UTF-16 at the Win32 calls). Every wait takes a timeout in
+// milliseconds and returns a null result / false when it expires; nothing here waits forever.
+//
+// This header does not include <windows.h> (whose A/W macros would rename Platform members in
+// the tests that include both); windows are plain HWND values.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct HWND__;
+
+namespace sk::robot {
+
+using HWND = HWND__*;
+using DWORD = unsigned long;
+constexpr int kIdOk = 1;
+constexpr int kIdNo = 7;
+
+// A started process; killed (if still running) and its handles closed on destruction.
+class Process {
+ public:
+  Process(const std::string& exePath, const std::string& workDir);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  DWORD Id() const { return pid_; }
+  bool WaitExit(int timeoutMs);  // true when it ended in time
+  DWORD ExitCode() const;
+  bool Running() const;
+
+ private:
+  void* process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
+
+// Visible top-level windows of the process, optionally filtered by exact class name.
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className = "");
+// Waits for a visible top-level window of the process with this class name whose caption
+// contains `captionPart` (empty: any caption).
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& captionPart,
+                int timeoutMs);
+HWND WaitMessageBox(DWORD pid, int timeoutMs);
+
+std::string ClassOf(HWND hwnd);
+std::string TextOf(HWND hwnd);
+// Direct children with this class name, in Z order.
+std::vector<HWND> Children(HWND parent, const std::string& className);
+
+struct MessageBoxContent {
+  std::string caption;
+  std::string text;
+};
+MessageBoxContent ReadMessageBox(HWND box);
+// Presses the button with this id (IDOK, IDYES, IDNO, ...) of a dialog or message box.
+bool PressDialogButton(HWND dialog, int id);
+// Clicks a push button through BM_CLICK.
+void Click(HWND button);
+
+// Moves a top-level window so that its top-left corner is at (x, y) on the screen.
+void MoveTo(HWND hwnd, int x, int y);
+// Asks the window to close (WM_CLOSE), as its close box would.
+void PostClose(HWND hwnd);
+// Removes a key of HKEY_LOCAL_MACHINE with everything below it, or one value of a key.
+void DeleteMachineKey(const std::string& key);
+void DeleteMachineValue(const std::string& key, const std::string& name);
+
+// Saves what the window shows (frame included) as a PNG file; false when it fails.
+bool Screenshot(HWND hwnd, const std::string& pngPath);
+
+}  // namespace sk::robot
