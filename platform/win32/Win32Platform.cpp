@@ -1,8 +1,6 @@
 // Win32Platform: the running program, files and folders, system folders and version, the
 // registry, INI files and shutdown. Processes and the shell are in Win32Shell.cpp.
 #include "platform/win32/Win32Platform.h"
-// after Platform.h
-#include "platform/win32/WinApi.h"
 
 #include <vector>
 

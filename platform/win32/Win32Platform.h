@@ -9,11 +9,17 @@
 // writing to it, a failing shell automation call) throw sk::Error with a GBK message naming the
 // file and the system's reason. COM is initialised per call where needed (apartment-threaded).
 //
-// This header deliberately does not include <windows.h>, so the member names below are not
-// rewritten by the A/W macros of the Windows headers.
+// The Windows headers define A/W macros with the names of several Platform members
+// (CreateFile, DeleteFile, GetTempPath, ShellExecute, ...). This header includes them through
+// platform/win32/WinApi.h, which removes those macros, before the Platform declarations, so the
+// members keep their names in every source that includes it, whatever it included before.
+// Such a source calls the Win32 functions by their W names (CreateFileW).
 #pragma once
 
+// clang-format off
+#include "platform/win32/WinApi.h"
 #include "platform/Platform.h"
+// clang-format on
 
 namespace sk {
 

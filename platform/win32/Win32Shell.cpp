@@ -1,7 +1,5 @@
 // Win32Platform: processes, the shell, shell links and shell verbs.
 #include "platform/win32/Win32Platform.h"
-// after Platform.h
-#include "platform/win32/WinApi.h"
 
 #include <vector>
 
@@ -68,7 +66,8 @@ bool Win32Platform::ShellExecuteAndWait(const std::string& file, const std::stri
   std::wstring f = Wide(file), p = Wide(params);
   SHELLEXECUTEINFOW sei{};
   sei.cbSize = sizeof sei;
-  sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // No error box from the shell: a program that cannot be started is passed over silently.
+  sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   sei.lpFile = f.c_str();
   sei.lpParameters = OrNull(p);
   sei.nShow = showCommand;

@@ -1,6 +1,8 @@
-// The Windows headers for the Win32 platform sources, with the A/W macros that collide with
-// Platform member names removed: code here calls the W functions by their full names.
-// Include after platform/win32/Win32Platform.h. Private to platform/win32.
+// The Windows headers with the A/W macros that collide with names of the Platform interface and
+// the system helpers removed (CreateFile, DeleteFile, GetTempPath, GetFreeSpace, ...). Code that
+// includes this calls those Win32 functions by their W names (CreateFileW). Include it instead
+// of <windows.h> wherever a source also calls Platform members; including it again after
+// <windows.h> removes the macros that <windows.h> brought.
 #pragma once
 
 #include <windows.h>
@@ -18,3 +20,4 @@
 #undef GetTempPath
 #undef GetWindowsDirectory
 #undef ShellExecute
+#undef GetFreeSpace
