@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
   const fs::path dir = (argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path()) /
                        ("sk-bench-install-" + std::to_string(::getpid()));
   const fs::path machineRoot = dir / "machine";
-  const fs::path bareDir = dir / "bare";
+  const fs::path bareDir = machineRoot / "C" / "bare";  // beside the install, same file system area
   fs::create_directories(machineRoot / "C" / "Setup");
   fs::create_directories(bareDir);
   const fs::path package = machineRoot / "C" / "Setup" / "Setup.exe";
