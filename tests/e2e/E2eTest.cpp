@@ -3,6 +3,9 @@
 // machine. Screenshots of every window go to SK_SCREENSHOT_DIR.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "engine/UnInstall.h"
 #include "platform/Encoding.h"
 #include "platform/SystemHelpers.h"
@@ -256,6 +259,39 @@ TEST(E2eTest, CorruptPackageEndsWithAReadableMessageAndFailureCode) {
   robot::PressDialogButton(box, robot::kIdOk);
   ASSERT_TRUE(proc->WaitExit(kTimeout));
   EXPECT_EQ(proc->ExitCode(), 2u);
+}
+
+}  // namespace
+}  // namespace sk
+
+namespace sk {
+namespace {
+
+// Start-up cost against payload size; run by hand (see docs/performance.md), prints figures.
+TEST(E2eTest, DISABLED_StartupTimeDoesNotGrowWithPayload) {
+  for (const int64_t mib : {1, 1024}) {
+    SetupRun s;
+    const std::string app = s.machine->root() + "App";
+    test::PackageBuilder b;
+    b.Setting(G("项目名称"), kItem);
+    b.Setting(G("显示安装界面"), G("否"));
+    b.Setting(G("默认安装路径"), app, 8);
+    b.FileFolders().push_back(G("指定目录\\") + app);
+    b.Threads(0);
+    b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(mib << 20, 'z'));
+    s.Write(b);
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+      const auto start = std::chrono::steady_clock::now();
+      auto proc = s.Start();
+      ASSERT_NE(robot::WaitWindow(proc->Id(), "TfrmInstall", "", kTimeout), nullptr);
+      const std::chrono::duration<double, std::milli> took =
+          std::chrono::steady_clock::now() - start;
+      best = std::min(best, took.count());
+    }
+    std::printf("payload %lld MiB: process start to no-options window %.0f ms (best of 3)\n",
+                static_cast<long long>(mib), best);
+  }
 }
 
 }  // namespace
