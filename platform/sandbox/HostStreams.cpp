@@ -9,8 +9,11 @@ namespace {
 
 class HostInput : public InputStream {
  public:
-  HostInput(std::ifstream in, std::string winPath, int64_t size)
-      : in_(std::move(in)), path_(std::move(winPath)), size_(size) {}
+  HostInput(std::ifstream in, std::string winPath, int64_t size, std::function<void()> onClose)
+      : in_(std::move(in)), path_(std::move(winPath)), size_(size), onClose_(std::move(onClose)) {}
+  ~HostInput() override {
+    if (onClose_) onClose_();
+  }
 
   int64_t Size() override { return size_; }
   int64_t Position() override { return pos_; }
@@ -38,6 +41,7 @@ class HostInput : public InputStream {
   std::string path_;
   int64_t size_;
   int64_t pos_ = 0;
+  std::function<void()> onClose_;
 };
 
 class HostOutput : public OutputStream {
@@ -73,13 +77,15 @@ class HostOutput : public OutputStream {
 }  // namespace
 
 std::unique_ptr<InputStream> OpenHostInput(const std::filesystem::path& host,
-                                           const std::string& winPath) {
+                                           const std::string& winPath,
+                                           std::function<void()> onClose) {
   std::error_code ec;
   auto size = std::filesystem::file_size(host, ec);
   if (ec) return nullptr;
   std::ifstream in(host, std::ios::binary);
   if (!in) return nullptr;
-  return std::make_unique<HostInput>(std::move(in), winPath, static_cast<int64_t>(size));
+  return std::make_unique<HostInput>(std::move(in), winPath, static_cast<int64_t>(size),
+                                     std::move(onClose));
 }
 
 std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host,

@@ -1,6 +1,6 @@
 // Streams on host files for the sandbox machine. Errors throw sk::Error with the Windows path
-// the caller used (GBK) and a reason; the output stream calls `onClose` exactly once, when it
-// is closed or destroyed, so the sandbox can release the file for other openers.
+// the caller used (GBK) and a reason; each stream calls `onClose` exactly once, when it is closed
+// (output) or destroyed, so the sandbox can release the file for other openers.
 #pragma once
 
 #include <filesystem>
@@ -14,7 +14,8 @@ namespace sk::sandbox {
 
 // Opens host for reading; nullptr when it cannot be opened.
 std::unique_ptr<InputStream> OpenHostInput(const std::filesystem::path& host,
-                                           const std::string& winPath);
+                                           const std::string& winPath,
+                                           std::function<void()> onClose);
 // Creates or truncates host; nullptr when it cannot be created.
 std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host,
                                                const std::string& winPath,

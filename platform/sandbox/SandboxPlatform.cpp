@@ -348,8 +348,15 @@ std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) 
   if (r.isDir()) Fail("cannot open file", path, kAccessDenied);
   if (!r.isFile()) Fail("cannot open file", path, r.parentExists ? kFileNotFound : kPathNotFound);
   if (openFiles_->writing.count(r.key)) Fail("cannot open file", path, kSharingViolation);
-  std::unique_ptr<InputStream> in = sandbox::OpenHostInput(r.host, path);
+  std::weak_ptr<OpenFiles> open = openFiles_;
+  std::string key = r.key;
+  std::unique_ptr<InputStream> in = sandbox::OpenHostInput(r.host, path, [open, key] {
+    if (auto files = open.lock()) {
+      if (--files->reading[key] <= 0) files->reading.erase(key);
+    }
+  });
   if (!in) Fail("cannot open file", path, kAccessDenied);
+  ++openFiles_->reading[r.key];
   return in;
 }
 
@@ -358,7 +365,7 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
   if (!r.ok()) Fail("cannot create file", path, static_cast<int>(r.error));
   if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
   if (r.isDir() || r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
-  if (openFiles_->writing.count(r.key)) Fail("cannot create file", path, kSharingViolation);
+  if (openFiles_->Busy(r.key)) Fail("cannot create file", path, kSharingViolation);
   if (r.isFile() && (StoredAttributes(r) & kProtectedAttributes)) {
     Fail("cannot create file", path, kAccessDenied);
   }
@@ -375,7 +382,7 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
 
 bool SandboxPlatform::DeleteFile(const std::string& path) {
   Resolved r = Resolve(path);
-  if (!r.isFile() || openFiles_->writing.count(r.key)) return false;
+  if (!r.isFile() || openFiles_->Busy(r.key)) return false;
   if (StoredAttributes(r) & attr::ReadOnly) return false;
   std::error_code ec;
   if (!fs::remove(r.host, ec)) return false;

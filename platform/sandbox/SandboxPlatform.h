@@ -7,8 +7,9 @@
 //   Windows call would.
 // - File attributes read-only, hidden, system, archive live in a side table (persisted in
 //   ROOT/attributes.txt); creating over or deleting a read-only file fails with "access
-//   denied", as does creating over a hidden or system file. A file open for writing cannot be
-//   opened, created or deleted until its stream closes (sharing violation).
+//   denied", as does creating over a hidden or system file. Streams share as the Win32 layer's
+//   do: a file open for writing cannot be opened, created or deleted until its stream closes;
+//   a file open for reading can be read again but not created or deleted (sharing violation).
 // - The registry lives in memory, loaded from ROOT/registry.reg and written back by Save() and
 //   on destruction.
 // - Process starts and shell requests are appended to ROOT/actions.log (one UTF-8 line each)
@@ -126,9 +127,11 @@ class SandboxPlatform : public Platform {
   bool EnableShutdownPrivilege() override;
   bool RequestReboot() override;
 
-  // Files currently open for writing (folded Windows paths); shared with the open streams.
+  // Files currently open (folded Windows paths); shared with the open streams.
   struct OpenFiles {
     std::set<std::string> writing;
+    std::map<std::string, int> reading;
+    bool Busy(const std::string& key) const { return writing.count(key) || reading.count(key); }
   };
 
  private:

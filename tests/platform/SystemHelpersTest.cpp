@@ -144,7 +144,8 @@ TEST(SystemHelpers, ClearAttributesMakesNormal) {
   p.CreateFile(f)->Close();
   ASSERT_TRUE(p.SetFileAttributes(f, attr::ReadOnly | attr::Hidden));
   ClearAttributes(p, f);
-  EXPECT_EQ(p.GetFileAttributes(f), attr::Normal);
+  EXPECT_EQ(p.GetFileAttributes(f) & (attr::ReadOnly | attr::Hidden), 0u);
+  if (m->isSandbox()) EXPECT_EQ(p.GetFileAttributes(f), attr::Normal);
   ClearAttributes(p, m->root() + "missing.txt");  // nothing happens
   EXPECT_EQ(p.GetFileAttributes(m->root() + "missing.txt"), attr::Invalid);
 }
