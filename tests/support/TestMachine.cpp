@@ -9,8 +9,8 @@
 #include "platform/SystemHelpers.h"
 
 #ifdef _WIN32
-#if __has_include("platform/win32/Win32Platform.h")
 #include <windows.h>
+#if __has_include("platform/win32/Win32Platform.h")
 
 #include "platform/win32/Win32Platform.h"
 #define SK_HAVE_WIN32_PLATFORM 1
@@ -100,6 +100,15 @@ std::string UniqueName() {
   std::snprintf(buf, sizeof buf, "%012llx%04x",
                 static_cast<unsigned long long>(seed & 0xFFFFFFFFFFFFull), counter++ & 0xFFFF);
   return buf;
+}
+
+bool UnderWine() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
 }
 
 std::unique_ptr<TestMachine> MakeSandboxMachine(

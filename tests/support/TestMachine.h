@@ -34,6 +34,10 @@ std::unique_ptr<TestMachine> MakeTestMachine();
 std::unique_ptr<TestMachine> MakeSandboxMachine(
     const std::function<void(SandboxConfig&)>& configure = {});
 
+// True when the Windows build runs under Wine (which, run as root, lets read-only files be
+// overwritten and reports the archive bit on every file).
+bool UnderWine();
+
 // A name unique to this call within the process run (hex digits).
 std::string UniqueName();
 
