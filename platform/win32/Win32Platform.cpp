@@ -1,5 +1,5 @@
 // Win32Platform: the running program, files and folders, system folders and version, the
-// registry, INI files and shutdown. Processes and the shell are in Win32Shell.cpp.
+// registry and shutdown. Processes and the shell are in Win32Shell.cpp, INI files in Win32Ini.cpp.
 #include "platform/win32/Win32Platform.h"
 
 #include <vector>
@@ -69,20 +69,6 @@ FileHandle OpenForAttributes(const std::string& path, DWORD access) {
   return FileHandle(CreateFileW(Wide(path).c_str(), access,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-// GetPrivateProfileString into a growing buffer. The call reports a too-small buffer by
-// returning capacity - 1 (a value) or capacity - 2 (a list of names).
-std::wstring ProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* def,
-                           const std::wstring& file) {
-  std::vector<wchar_t> buf(1024);
-  for (;;) {
-    DWORD cap = static_cast<DWORD>(buf.size());
-    DWORD n = GetPrivateProfileStringW(section, key, def, buf.data(), cap, file.c_str());
-    bool full = key ? n + 1 >= cap : n + 2 >= cap;
-    if (!full || buf.size() >= (1u << 24)) return std::wstring(buf.data(), n);
-    buf.resize(buf.size() * 4);
-  }
 }
 
 }  // namespace
@@ -253,28 +239,6 @@ bool Win32Platform::KeyExists(RegRoot root, const std::string& subKey) {
 
 bool Win32Platform::CreateKey(RegRoot root, const std::string& subKey) {
   return OpenRegistryKey(root, subKey, true) != nullptr;
-}
-
-// ---- INI files ----
-
-std::vector<std::string> Win32Platform::IniSectionKeys(const std::string& iniPath,
-                                                       const std::string& section) {
-  std::wstring list = ProfileString(Wide(section).c_str(), nullptr, L"", Wide(iniPath));
-  std::vector<std::string> keys;
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(L'\0', start);
-    if (end == std::wstring::npos) end = list.size();
-    if (end > start) keys.push_back(Narrow(list.data() + start, end - start));
-    start = end + 1;
-  }
-  return keys;
-}
-
-std::string Win32Platform::IniReadString(const std::string& iniPath, const std::string& section,
-                                         const std::string& key, const std::string& def) {
-  std::wstring k = Wide(key), d = Wide(def);
-  return Narrow(ProfileString(Wide(section).c_str(), k.c_str(), d.c_str(), Wide(iniPath)));
 }
 
 // ---- shutdown ----

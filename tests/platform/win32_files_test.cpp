@@ -152,6 +152,45 @@ TEST_F(Win32FilesTest, WriteTimeAndAttributes) {
   EXPECT_FALSE(p.DeleteFile(copy));
 }
 
+TEST_F(Win32FilesTest, IniFilesReadTheSameWhateverTheCodePage) {
+  std::string ini = root + "\\" + kChineseDir + ".ini";
+  // A GBK component setup file, as it is staged: Chinese section, key names and values.
+  const std::string text =
+      "[Term]\r\nRegRun=\r\n[SysDirList]\r\na.dll=[System Directory]\\\\a.dll\r\n" + kChineseFile +
+      " = " + kNotes + "\\" + kTrailBackslash + "\r\n\r\n[" + kChineseDir +
+      "]\r\nExeFile=" + kChineseFile + "\r\n";
+  auto out = p.CreateFile(ini);
+  out->Write(text.data(), text.size());
+  out->Close();
+  auto TemporaryCopies = [&] {
+    size_t n = 0;
+    for (const std::string& name : p.ListDirectory(p.GetTempPath()))
+      n += name.rfind("ski", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".tmp";
+    return n;
+  };
+  const size_t copiesBefore = TemporaryCopies();
+  EXPECT_EQ(p.IniSectionKeys(ini, "SysDirList"), (std::vector<std::string>{"a.dll", kChineseFile}));
+  EXPECT_TRUE(p.IniSectionKeys(ini, "Absent").empty());
+  struct Case {
+    std::string section, key, def, want;
+  };
+  const std::vector<Case> cases = {
+      {kChineseDir, "ExeFile", "", kChineseFile},
+      {kChineseDir, "exefile", "", kChineseFile},  // names compare without case
+      {"SysDirList", "a.dll", "", "[System Directory]\\\\a.dll"},
+      {"SysDirList", kChineseFile, "", kNotes + "\\" + kTrailBackslash},
+      {"Term", "RegRun", "d", ""},
+      {"RegistryList", "Regtype", "System", "System"},
+      {kChineseDir, "Absent", kNotes, kNotes},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section + "/" + c.key);
+    EXPECT_EQ(p.IniReadString(ini, c.section, c.key, c.def), c.want);
+  }
+  EXPECT_EQ(p.IniReadString(root + "\\absent.ini", "Option", "ExeFile", "d"), "d");
+  EXPECT_EQ(TemporaryCopies(), copiesBefore);  // a UTF-16 copy, when made, is removed
+}
+
 }  // namespace
 }  // namespace sk
 

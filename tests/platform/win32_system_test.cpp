@@ -126,36 +126,6 @@ TEST_F(Win32SystemTest, ShellVerbsSkipWhatIsNotThere) {
   EXPECT_EQ(p.InvokeShellVerbs(file, "no verb has this name"), 0);
 }
 
-TEST_F(Win32SystemTest, IniSectionKeysAndValues) {
-  std::string ini = root + "\\" + kShortcut + ".ini";
-  // GBK file as a component setup file is staged.
-  const std::string text =
-      "[Term]\r\nRegRun=\r\n[SysDirList]\r\na.dll=[System Directory]\\\\a.dll\r\n"
-      "b.dll = x\r\n\r\n[Option]\r\nExeFile=setup.exe\r\n";
-  auto out = p.CreateFile(ini);
-  out->Write(text.data(), text.size());
-  out->Close();
-  EXPECT_EQ(p.IniSectionKeys(ini, "SysDirList"), (std::vector<std::string>{"a.dll", "b.dll"}));
-  EXPECT_TRUE(p.IniSectionKeys(ini, "Absent").empty());
-  struct Case {
-    std::string section, key, def, want;
-  };
-  const std::vector<Case> cases = {
-      {"Option", "ExeFile", "", "setup.exe"},
-      {"option", "exefile", "", "setup.exe"},  // names compare without case
-      {"SysDirList", "a.dll", "", "[System Directory]\\\\a.dll"},
-      {"SysDirList", "b.dll", "", "x"},
-      {"Term", "RegRun", "d", ""},
-      {"RegistryList", "Regtype", "System", "System"},
-      {"Option", "Absent", kValue, kValue},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.section + "/" + c.key);
-    EXPECT_EQ(p.IniReadString(ini, c.section, c.key, c.def), c.want);
-  }
-  EXPECT_EQ(p.IniReadString(root + "\\absent.ini", "Option", "ExeFile", "d"), "d");
-}
-
 TEST_F(Win32SystemTest, SystemFoldersAndDrives) {
   for (int id : {csidl::Desktop, csidl::Programs, csidl::AppData, csidl::ProgramFiles}) {
     std::string path = p.GetSpecialFolderPath(id);
