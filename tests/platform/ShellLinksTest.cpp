@@ -100,6 +100,30 @@ TEST_F(Shortcuts, UrlFileBytes) {
   EXPECT_FALSE(p.FileExists(dir + "\\missing\\Site.url"));
 }
 
+// Links from the portable writer, read by this machine's reader (on Windows the shell's own).
+TEST_F(Shortcuts, PortableWriterIsReadByThePlatform) {
+  ASSERT_TRUE(p.CreateDirectory(dir + "\\Tool"));
+  std::string target = dir + "\\Tool\\\xB9\xA4\xBE\xDF.exe";  // "工具.exe"
+  Touch(target);
+  ShellLinkInfo link{target,           "/a \"b c\"",          "\xCB\xB5\xC3\xF7",
+                     dir + "\\Tool\\", dir + "\\Tool\\t.ico", 2,
+                     show::Maximized};
+  std::string bytes = BuildShellLink(link);
+  auto out = p.CreateFile(dir + "\\portable.lnk");
+  out->Write(bytes.data(), bytes.size());
+  out->Close();
+  std::optional<ShellLinkInfo> back = p.ReadShellLink(dir + "\\portable.lnk");
+  ASSERT_TRUE(back);
+  EXPECT_STRCASEEQ(back->target.c_str(), link.target.c_str());
+  EXPECT_EQ(back->arguments, link.arguments);
+  EXPECT_EQ(back->description, link.description);
+  EXPECT_STRCASEEQ(back->workingDir.c_str(), link.workingDir.c_str());
+  EXPECT_STRCASEEQ(back->iconPath.c_str(), link.iconPath.c_str());
+  EXPECT_EQ(back->iconIndex, 2);
+  // Wine's shell-link object reports every show command as normal.
+  if (!test::UnderWine()) EXPECT_EQ(back->showCommand, show::Maximized);
+}
+
 TEST(ShellLinkFolderPart, GbkAware) {
   struct Case {
     std::string path, folder;
