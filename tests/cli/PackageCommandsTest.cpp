@@ -163,3 +163,24 @@ TEST_F(PackageCommandsTest, BadPackageIsAnErrorWithNothingOnStdout) {
 
 }  // namespace
 }  // namespace sk::cli::test
+
+namespace sk::cli::test {
+namespace {
+
+TEST(DemoInstaller, BuildsReproducibly) {
+  const char* src = std::getenv("SETUPKIT_SOURCE_DIR");
+  if (!src) GTEST_SKIP() << "SETUPKIT_SOURCE_DIR not set (run through ctest)";
+  fs::path manifest = HostPath(src) / "examples" / "demo" / "demo.toml";
+  TempDir dir;
+  fs::path stub = dir.Write("stub.exe", FakeStub());
+  for (const char* name : {"a.exe", "b.exe"}) {
+    Result r = RunCommand(CmdBuild, {dir.Text(manifest), "-o", dir.Text(dir / name), "--stub",
+                                     dir.Text(stub), "--arch", "x64", "-q"});
+    ASSERT_EQ(r.code, 0) << r.err;
+  }
+  EXPECT_TRUE(ReadAll(dir / "a.exe") == ReadAll(dir / "b.exe"));
+  EXPECT_EQ(RunCommand(CmdVerify, {dir.Text(dir / "a.exe")}).code, 0);
+}
+
+}  // namespace
+}  // namespace sk::cli::test

@@ -1,0 +1,2 @@
+@echo off
+echo setupkit demo: installed and running.

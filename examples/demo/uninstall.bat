@@ -1,0 +1,2 @@
+@echo off
+echo This placeholder stands in for the product uninstaller.
