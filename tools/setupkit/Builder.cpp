@@ -1,5 +1,6 @@
 #include "tools/setupkit/Builder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "package/Writer.h"
@@ -54,7 +55,10 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
     int64_t doneBefore = 0;
     if (options.progress) {
       options.progress(0, total);
-      writer.OnProgress = [&](int64_t bytesIn) { options.progress(bytesIn, total); };
+      // The settings block counts as input too; report the data only.
+      writer.OnProgress = [&](int64_t bytesIn) {
+        options.progress(std::min(bytesIn, total), total);
+      };
     }
     writer.WritePreamble();
     auto& files = plan.model->FileList();
