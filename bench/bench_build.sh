@@ -28,7 +28,7 @@ if [ ! -f "$data/.done" ]; then
   done
   for d in $(seq 1 $((q / 8))); do
     mkdir -p "$data/small/d$d"
-    for i in $(seq 1 256); do head -c $((RANDOM % 4096 + 512)) /dev/urandom | base64 >"$data/small/d$d/f$i.txt" || true; done
+    for i in $(seq 1 256); do head -c $((RANDOM % 32768 + 8192)) /dev/urandom | base64 >"$data/small/d$d/f$i.txt" || true; done
   done
   touch "$data/.done"
 fi

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CliTest.h"
 #include "package/Writer.h"
 #include "platform/Encoding.h"
@@ -92,7 +94,11 @@ TEST(ExtractCommand, HostileNamesStayInside) {
   ASSERT_EQ(r.code, 0) << r.err;
   std::vector<std::string> found;
   for (const auto& e : fs::recursive_directory_iterator(dir.path()))
-    if (e.is_regular_file()) found.push_back(fs::relative(e.path(), dir.path()).generic_string());
+    if (e.is_regular_file()) {
+      std::string rel = HostPathText(fs::relative(e.path(), dir.path()));
+      std::replace(rel.begin(), rel.end(), '\\', '/');
+      found.push_back(rel);
+    }
   std::sort(found.begin(), found.end());
   std::vector<std::string> want = {"evil.exe", "out/_support/Info/page.txt", "out/tmp/escape.txt",
                                    "out/指定目录/C_/Windows/win.ini"};

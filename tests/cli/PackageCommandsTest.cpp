@@ -170,7 +170,11 @@ namespace {
 TEST(DemoInstaller, BuildsReproducibly) {
   const char* src = std::getenv("SETUPKIT_SOURCE_DIR");
   if (!src) GTEST_SKIP() << "SETUPKIT_SOURCE_DIR not set (run through ctest)";
-  fs::path manifest = HostPath(src) / "examples" / "demo" / "demo.toml";
+  std::string root = src;
+#ifdef _WIN32
+  if (!root.empty() && root[0] == '/') root = "Z:" + root;  // the host tree as Wine sees it
+#endif
+  fs::path manifest = HostPath(root) / "examples" / "demo" / "demo.toml";
   TempDir dir;
   fs::path stub = dir.Write("stub.exe", FakeStub());
   for (const char* name : {"a.exe", "b.exe"}) {

@@ -1,8 +1,10 @@
 #include "tools/setupkit/Builder.h"
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
+#include "package/Container.h"
 #include "package/Writer.h"
 #include "tools/setupkit/HostFiles.h"
 
@@ -51,31 +53,41 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
         stubSize += static_cast<int64_t>(n);
       }
     }
-    PackageWriter writer(sink, stubSize, options.threads);
-    int64_t doneBefore = 0;
-    if (options.progress) {
-      options.progress(0, total);
-      // The settings block counts as input too; report the data only.
-      writer.OnProgress = [&](int64_t bytesIn) {
-        options.progress(std::min(bytesIn, total), total);
-      };
+    // One writer per region: a file of one piece is compressed on this thread (handing it to
+    // a worker costs more than it saves), a larger one on all the worker threads. The bytes do
+    // not depend on the thread count, so this changes nothing in the output.
+    const unsigned threads =
+        options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    int64_t offset = stubSize, done = 0;
+    if (options.progress) options.progress(0, total);
+    {
+      PackageWriter preamble(sink, offset, 1);
+      preamble.WritePreamble();
+      offset = preamble.Offset();
     }
-    writer.WritePreamble();
     auto& files = plan.model->FileList();
     for (const auto& src : plan.sources) {
       HostInputStream in(src.host);
       if (in.Size() != src.size)
         throw Error(MessagePath(src.host) + ": changed size during the build (" +
                     std::to_string(src.size) + " -> " + std::to_string(in.Size()) + " bytes)");
+      PackageWriter writer(sink, offset,
+                           src.size > static_cast<int64_t>(kChunkPieceSize) ? threads : 1);
+      if (options.progress)
+        writer.OnProgress = [&](int64_t bytesIn) {
+          options.progress(std::min(done + bytesIn, total), total);
+        };
       Region r = writer.AppendRegion(in);
+      offset = writer.Offset();
       TCompileFileData& item = *files[src.item];
       item.DataStart = r.start;
       item.DataEnd = r.end;
-      doneBefore += src.size;
+      done += src.size;
       ++result.files;
     }
-    result.bytesIn = doneBefore;
-    writer.Finish(*plan.model);
+    result.bytesIn = done;
+    PackageWriter settings(sink, offset, 1);
+    settings.Finish(*plan.model);
     sink.Close();
     result.outputSize = sink.Written();
     result.bytesOut = result.outputSize - stubSize;
