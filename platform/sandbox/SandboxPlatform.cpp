@@ -7,6 +7,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/LnkFormat.h"
+#include "platform/sandbox/FolderNames.h"
 #include "platform/sandbox/HostStreams.h"
 #include "platform/sandbox/IniProfile.h"
 #include "platform/sandbox/SandboxRegistry.h"
@@ -17,6 +18,7 @@ namespace fs = std::filesystem;
 namespace sk {
 
 using sandbox::FoldCase;
+using sandbox::FoldUtf8;
 using sandbox::PathError;
 
 namespace {
@@ -64,14 +66,6 @@ fs::path HostName(const std::string& utf8) {
 std::string Utf8Of(const fs::path& p) {
   std::u8string s = p.u8string();
   return std::string(reinterpret_cast<const char*>(s.data()), s.size());
-}
-
-// ASCII case folding of a UTF-8 name (bytes >= 0x80 never hold ASCII letters).
-std::string FoldUtf8(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return s;
 }
 
 std::string StripTrailingBackslashes(std::string s) {
@@ -196,7 +190,8 @@ struct SandboxPlatform::Resolved {
 SandboxPlatform::SandboxPlatform(SandboxConfig config)
     : config_(std::move(config)),
       registry_(std::make_shared<sandbox::SandboxRegistry>()),
-      openFiles_(std::make_shared<OpenFiles>()) {
+      openFiles_(std::make_shared<OpenFiles>()),
+      folderNames_(std::make_unique<sandbox::FolderNames>()) {
   if (config_.root.empty()) throw Error("sandbox: no root folder given");
   std::error_code ec;
   fs::create_directories(config_.root, ec);
@@ -278,13 +273,7 @@ SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
     fs::path candidate = r.host / HostName(name);
     if (present && !fs::exists(fs::symlink_status(candidate, ec))) {
       // Windows names ignore case: find the stored spelling of this name.
-      std::string folded = FoldUtf8(name);
-      for (fs::directory_iterator it(r.host, ec), end; !ec && it != end; it.increment(ec)) {
-        if (FoldUtf8(Utf8Of(it->path().filename())) == folded) {
-          candidate = it->path();
-          break;
-        }
-      }
+      if (auto stored = folderNames_->Find(r.host, FoldUtf8(name))) candidate = *stored;
     }
     r.host = candidate;
     bool last = i + 1 == r.win.elements.size();

@@ -34,6 +34,7 @@
 namespace sk {
 
 namespace sandbox {
+class FolderNames;
 class SandboxRegistry;
 struct WinPath;
 }  // namespace sandbox
@@ -147,7 +148,8 @@ class SandboxPlatform : public Platform {
   SandboxConfig config_;
   std::shared_ptr<sandbox::SandboxRegistry> registry_;
   std::shared_ptr<OpenFiles> openFiles_;
-  std::map<std::string, uint32_t> attributes_;  // folded Windows path -> attribute bits
+  std::unique_ptr<sandbox::FolderNames> folderNames_;  // stored spellings of host names
+  std::map<std::string, uint32_t> attributes_;         // folded Windows path -> attribute bits
   bool attributesDirty_ = false;
 };
 

@@ -1,0 +1,120 @@
+// Case-insensitive lookup of host names in the sandbox: the remembered folder listings must give
+// the answer a fresh scan would, whatever changes the host folder between lookups.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "platform/sandbox/FolderNames.h"
+#include "tests/support/TestMachine.h"
+
+namespace fs = std::filesystem;
+
+namespace sk {
+namespace {
+
+void Touch(const fs::path& p) {
+  std::ofstream(p, std::ios::binary) << "x";
+}
+
+class SandboxNames : public ::testing::Test {
+ protected:
+  std::unique_ptr<test::TestMachine> m = test::MakeSandboxMachine();
+  SandboxPlatform& p = *m->sandbox();
+  fs::path host = p.config().root / "C" / "Dir";
+  void SetUp() override { ASSERT_TRUE(p.ForceDirectories("C:\\Dir\\Sub")); }
+};
+
+// Each case changes the host folder behind the sandbox's back after a first lookup has listed
+// it, then checks what the sandbox sees.
+TEST_F(SandboxNames, ChangesOnTheHostAreSeenAtOnce) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> change;
+    const char* ask;
+    bool exists;
+    const char* stored;  // host name the path resolves to, when it exists
+  };
+  const Case cases[] = {
+      {"created", [](const fs::path& d) { Touch(d / "New.TXT"); }, "new.txt", true, "New.TXT"},
+      {"deleted",
+       [](const fs::path& d) {
+         Touch(d / "Gone.txt");
+         fs::remove(d / "Gone.txt");
+       },
+       "GONE.TXT", false, nullptr},
+      {"renamed",
+       [](const fs::path& d) {
+         Touch(d / "Old.txt");
+         fs::rename(d / "Old.txt", d / "Fresh.Txt");
+       },
+       "fresh.txt", true, "Fresh.Txt"},
+      {"renamed away",
+       [](const fs::path& d) {
+         Touch(d / "Moved.txt");
+         fs::rename(d / "Moved.txt", d / "Sub" / "Moved.txt");
+       },
+       "moved.txt", false, nullptr},
+      {"respelled", [](const fs::path& d) { fs::rename(d / "Sub", d / "SUB"); }, "sub", true,
+       "SUB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_FALSE(p.FileExists(std::string("C:\\dir\\") + c.ask));  // lists the folder
+    c.change(host);
+    const std::string win = std::string("C:\\DIR\\") + c.ask;
+    EXPECT_EQ(p.FileExists(win) || p.DirectoryExists(win), c.exists);
+    if (c.stored) EXPECT_EQ(p.HostPath(win)->filename(), fs::path(c.stored));
+  }
+}
+
+TEST_F(SandboxNames, AFolderReplacedOrMovedIsListedAgain) {
+  Touch(host / "Sub" / "A.txt");
+  EXPECT_TRUE(p.FileExists("C:\\dir\\sub\\a.TXT"));
+  EXPECT_FALSE(p.FileExists("C:\\dir\\sub\\b.TXT"));
+
+  // The folder's parent is renamed and a new folder takes its path.
+  fs::rename(host, p.config().root / "C" / "Was");
+  fs::create_directories(host / "Sub");
+  Touch(host / "Sub" / "B.txt");
+  EXPECT_FALSE(p.FileExists("C:\\dir\\sub\\a.TXT"));
+  EXPECT_TRUE(p.FileExists("C:\\dir\\sub\\b.TXT"));
+
+  fs::remove_all(host);
+  EXPECT_FALSE(p.FileExists("C:\\dir\\sub\\b.TXT"));
+  EXPECT_TRUE(p.FileExists("C:\\was\\sub\\a.txt"));
+}
+
+TEST_F(SandboxNames, NamesCreatedThroughTheSandboxKeepTheirCase) {
+  for (const char* name : {"One.Dat", "TWO.dat", "three.DAT"}) {
+    ASSERT_FALSE(p.FileExists(std::string("C:\\dir\\") + name));
+    p.CreateFile(std::string("C:\\DIR\\") + name)->Close();
+  }
+  EXPECT_EQ(p.ListDirectory("C:\\Dir"),
+            (std::vector<std::string>{"One.Dat", "Sub", "three.DAT", "TWO.dat"}));
+  EXPECT_TRUE(p.DeleteFile("c:\\dir\\ONE.DAT"));
+  EXPECT_FALSE(p.FileExists("C:\\Dir\\one.dat"));
+  p.CreateFile("C:\\Dir\\ONE.dat")->Close();  // a new file takes the new spelling
+  EXPECT_EQ(p.HostPath("c:\\dir\\one.dat")->filename(), fs::path("ONE.dat"));
+}
+
+#ifdef __linux__
+// The point of remembering listings: looking up many missing names in one folder lists it once.
+TEST(FolderNamesTest, MissingNamesDoNotRescanTheFolder) {
+  const fs::path dir = fs::temp_directory_path() / ("sk-names-" + test::UniqueName());
+  fs::create_directories(dir);
+  sandbox::FolderNames names;
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_FALSE(names.Find(dir, "f" + std::to_string(i) + ".dat"));
+    Touch(dir / ("F" + std::to_string(i) + ".dat"));
+    EXPECT_EQ(names.Find(dir, "f" + std::to_string(i) + ".dat"),
+              dir / ("F" + std::to_string(i) + ".dat"));
+  }
+  EXPECT_EQ(names.Scans(), 1);
+  fs::remove_all(dir);
+}
+#endif
+
+}  // namespace
+}  // namespace sk
