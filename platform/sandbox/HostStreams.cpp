@@ -25,14 +25,19 @@ class HostInput : public InputStream {
   }
   size_t Read(void* buffer, size_t n) override {
     if (n == 0 || pos_ >= size_) return 0;
-    in_.clear();
-    in_.seekg(pos_);
+    if (streamPos_ != pos_) {
+      // A seek drops the stream's buffer: only seek when the position moved.
+      in_.clear();
+      in_.seekg(pos_);
+    }
     in_.read(static_cast<char*>(buffer), static_cast<std::streamsize>(n));
     std::streamsize got = in_.gcount();
     if (in_.bad() || (got == 0 && pos_ < size_)) {
+      streamPos_ = -1;
       throw Error("cannot read file " + path_ + " at offset " + std::to_string(pos_));
     }
     pos_ += got;
+    streamPos_ = in_ ? pos_ : -1;  // after a short read the stream needs clearing
     return static_cast<size_t>(got);
   }
 
@@ -41,6 +46,7 @@ class HostInput : public InputStream {
   std::string path_;
   int64_t size_;
   int64_t pos_ = 0;
+  int64_t streamPos_ = -1;  // where the stream stands, -1 when unknown
   std::function<void()> onClose_;
 };
 
