@@ -54,8 +54,8 @@ std::string FindComponentFile(const TCompile& model, const std::string& componen
   return "";
 }
 
-bool RegValueExists(Platform& platform, const std::string& spec) {
-  const std::vector<std::string> parts = SplitText(spec, "\\");
+bool RegValueExists(Platform& platform, const std::string& valuePath) {
+  const std::vector<std::string> parts = SplitText(valuePath, "\\");
   if (parts.empty()) return false;
   const std::optional<RegRoot> root = RootFromName(parts[0]);
   if (!root || parts.size() < 2) return false;

@@ -22,7 +22,7 @@ void RunComponentSetups(TCompile& model);
 std::string FindComponentFile(const TCompile& model, const std::string& component,
                               const std::string& fileName);
 // True when the value named by "<root>\<key>\<value>" exists with non-empty data.
-bool RegValueExists(Platform& platform, const std::string& spec);
+bool RegValueExists(Platform& platform, const std::string& valuePath);
 // Starts the program through the shell and waits for it, pumping messages. False when it could
 // not be started.
 bool RunAndWait(Platform& platform, const std::string& path);

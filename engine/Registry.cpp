@@ -37,9 +37,9 @@ std::optional<std::string> ExpandOne(const std::string& text, const std::string&
 
 void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
   if (!ctx.OsMatches(item.TargetOs)) return;
-  const std::optional<KeySpec> spec = ParseKeySpec(item.KeyPath);
-  if (!spec) return;
-  auto key = ctx.platform.OpenKey(spec->root, spec->path, true);
+  const std::optional<KeySpec> parsed = ParseKeySpec(item.KeyPath);
+  if (!parsed) return;
+  auto key = ctx.platform.OpenKey(parsed->root, parsed->path, true);
   if (!key) return;
   switch (item.ValueType) {
     case 0:
@@ -55,7 +55,7 @@ void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
     default:
       break;
   }
-  ctx.recorder.AddRegKey(RootText(spec->root), spec->path, item.ValueName);
+  ctx.recorder.AddRegKey(RootText(parsed->root), parsed->path, item.ValueName);
 }
 
 }  // namespace
@@ -71,9 +71,9 @@ std::optional<KeySpec> ParseKeySpec(const std::string& text) {
   if (parts.size() < 2) return std::nullopt;
   const std::optional<RegRoot> root = RootFromName(parts[1]);
   if (!root) return std::nullopt;
-  KeySpec spec{*root, ""};
-  for (size_t i = 2; i < parts.size(); ++i) spec.path += (i > 2 ? "\\" : "") + parts[i];
-  return spec;
+  KeySpec parsed{*root, ""};
+  for (size_t i = 2; i < parts.size(); ++i) parsed.path += (i > 2 ? "\\" : "") + parts[i];
+  return parsed;
 }
 
 int64_t HexToInt(const std::string& text) {
@@ -112,9 +112,9 @@ void WriteRegistry(InstallContext& ctx) {
       ImportRegFile(ctx.platform, item->SourcePath);
 
   for (const std::string& text : model.RegFolderList()) {
-    const std::optional<KeySpec> spec = ParseKeySpec(text);
-    if (spec && !spec->path.empty() && !ctx.platform.KeyExists(spec->root, spec->path))
-      ctx.recorder.CreateKeyPath(spec->root, spec->path);
+    const std::optional<KeySpec> parsed = ParseKeySpec(text);
+    if (parsed && !parsed->path.empty() && !ctx.platform.KeyExists(parsed->root, parsed->path))
+      ctx.recorder.CreateKeyPath(parsed->root, parsed->path);
   }
 
   for (const auto& item : model.RegList()) WriteValue(ctx, *item);

@@ -44,10 +44,10 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-HFONT MakeFont(const FontSpec& spec, int dpi) {
-  return CreateFontW(MulDiv(spec.height, dpi, 96), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                     spec.underline, FALSE, spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(spec.face).c_str());
+HFONT MakeFont(const FontSpec& font, int dpi) {
+  return CreateFontW(MulDiv(font.height, dpi, 96), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     font.underline, FALSE, font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(font.face).c_str());
 }
 
 // Stores the object pointer passed to CreateWindowEx of a custom class.
@@ -443,8 +443,8 @@ void TLabel::SetFontColor(COLORREF color) {
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void TLabel::SetFont(const FontSpec& spec) {
-  ownFont_.Reset(MakeFont(spec, parent_->Scale(96)));
+void TLabel::SetFont(const FontSpec& font) {
+  ownFont_.Reset(MakeFont(font, parent_->Scale(96)));
   if (autoSize_) FitToText();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }

@@ -179,7 +179,7 @@ class TLabel : public TControl {
   void SetCaption(const std::string& gbk);
   void SetFontColor(COLORREF color);
   void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
-  void SetFont(const FontSpec& spec);
+  void SetFont(const FontSpec& font);
   std::function<void()> OnClick, OnMouseEnter, OnMouseLeave;
   std::string Hint;  // kept, never shown as a tooltip
 

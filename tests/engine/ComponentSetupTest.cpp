@@ -101,7 +101,7 @@ TEST(ComponentSetups, RegValueSpecs) {
       {"HKCU\\Software\\Q\\Full", false},
       {"", false},
   };
-  for (const auto& [spec, expected] : cases) EXPECT_EQ(RegValueExists(p, spec), expected) << spec;
+  for (const auto& [valuePath, expected] : cases) EXPECT_EQ(RegValueExists(p, valuePath), expected) << valuePath;
 }
 
 }  // namespace

@@ -60,11 +60,11 @@ TEST(Registry, KeySpec) {
       {"", std::nullopt, ""},
   };
   for (const Case& c : cases) {
-    auto spec = ParseKeySpec(c.text);
-    ASSERT_EQ(spec.has_value(), c.root.has_value()) << c.text;
-    if (!spec) continue;
-    EXPECT_EQ(spec->root, *c.root) << c.text;
-    EXPECT_EQ(spec->path, c.path) << c.text;
+    auto key = ParseKeySpec(c.text);
+    ASSERT_EQ(key.has_value(), c.root.has_value()) << c.text;
+    if (!key) continue;
+    EXPECT_EQ(key->root, *c.root) << c.text;
+    EXPECT_EQ(key->path, c.path) << c.text;
   }
 }
 
