@@ -23,14 +23,6 @@ size_t StringInputStream::Read(void* buffer, size_t n) {
   return take;
 }
 
-std::unique_ptr<InputStream> NullPlatform::OpenRead(const std::string& path) {
-  throw Error(path + ": no such file");
-}
-
-std::unique_ptr<OutputStream> NullPlatform::CreateFile(const std::string& path) {
-  throw Error(path + ": cannot create the file");
-}
-
 PackageBuilder::PackageBuilder() : model_(platform_) {}
 PackageBuilder::~PackageBuilder() = default;
 

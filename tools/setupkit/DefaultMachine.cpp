@@ -4,14 +4,6 @@
 
 namespace sk::cli {
 
-std::unique_ptr<InputStream> DefaultMachine::OpenRead(const std::string& path) {
-  throw Error(path + ": no such file on the default machine");
-}
-
-std::unique_ptr<OutputStream> DefaultMachine::CreateFile(const std::string& path) {
-  throw Error(path + ": the default machine is read-only");
-}
-
 std::string DefaultMachine::GetSpecialFolderPath(int id) {
   switch (id) {
     case csidl::ProgramFiles:
