@@ -4,14 +4,22 @@
 // into kChunkPieceSize pieces, each one zlib stream at the default level), the settings block
 // (a run of chunks over the settings stream), the 16-byte trailer (Size, settings offset).
 //
-// Pieces are compressed on `threads` worker threads (0: all cores); the bytes written are
-// identical whatever the number of threads. Memory is bounded by a few pieces per thread.
-// Errors from the input or output streams propagate as sk::Error.
+// Pieces are compressed on a pool of `threads` worker threads (0: all cores) that lives as long
+// as the writer; with one thread they are compressed on the calling thread. The bytes written
+// are identical whatever the number of threads. At most two pieces per thread are in flight,
+// each holding a piece buffer and a chunk buffer allocated once, so memory stays bounded by
+// about 12 MiB per thread whatever the size or number of payloads.
+//
+// Errors from the input or output streams, or from a payload source, propagate as sk::Error
+// once the pieces in flight are settled (no worker is left holding them); the output is then
+// incomplete and the writer must not be used further.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "package/Compile.h"
 #include "platform/Platform.h"
@@ -26,15 +34,25 @@ struct Region {
 // Serialises the settings stream (sections 1-9) of a model exactly as a reader parses it.
 std::string SerializeSettings(const TCompile& model);
 
+// Opens one payload when the writer reaches it; the stream is released after its last byte.
+using PayloadSource = std::function<std::unique_ptr<InputStream>()>;
+
 class PackageWriter {
  public:
   // `baseOffset`: how many bytes `out` already holds (the stub), so offsets are absolute.
   PackageWriter(OutputStream& out, int64_t baseOffset, unsigned threads = 0);
+  ~PackageWriter();  // stops and joins the workers
+  PackageWriter(const PackageWriter&) = delete;
+  PackageWriter& operator=(const PackageWriter&) = delete;
 
   void WritePreamble();  // the 8 bytes before the first region
   // Appends the payload as a run of chunks and returns its absolute region.
   Region AppendRegion(InputStream& payload);
   Region AppendRegion(const std::string& payload);
+  // Appends one region per source, in order; the pieces of consecutive payloads share the
+  // workers, so many small payloads compress in parallel. The output equals that of one
+  // AppendRegion per payload. Only one source is open at a time.
+  std::vector<Region> AppendRegions(const std::vector<PayloadSource>& sources);
   // Writes the settings block of `model` and the trailer (Size = model.Size).
   void Finish(const TCompile& model);
 
@@ -43,11 +61,13 @@ class PackageWriter {
   std::function<void(int64_t bytesIn)> OnProgress;
 
  private:
-  Region AppendPieces(const std::function<size_t(char*, size_t)>& readPiece);
+  class Pipeline;  // the worker pool and its window of pieces in flight
+
   OutputStream& out_;
   int64_t offset_;
   unsigned threads_;
   int64_t bytesIn_ = 0;
+  std::unique_ptr<Pipeline> pipeline_;
 };
 
 }  // namespace sk

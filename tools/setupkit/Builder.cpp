@@ -1,7 +1,6 @@
 #include "tools/setupkit/Builder.h"
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "package/Container.h"
@@ -32,6 +31,39 @@ class TempFile {
   bool kept_ = false;
 };
 
+std::string ChangedSize(const DataSource& src, int64_t now) {
+  return MessagePath(src.host) + ": changed size during the build (" + std::to_string(src.size) +
+         " -> " + std::to_string(now) + " bytes)";
+}
+
+// A data file read as exactly the size the manifest recorded (and the model stores): a file
+// that shrinks while it is read is an error, bytes appended meanwhile are not read.
+class RecordedSizeStream : public InputStream {
+ public:
+  explicit RecordedSizeStream(const DataSource& src) : src_(src), in_(src.host) {
+    if (in_.Size() != src.size) throw Error(ChangedSize(src, in_.Size()));
+  }
+  int64_t Size() override { return src_.size; }
+  int64_t Position() override { return pos_; }
+  void Seek(int64_t) override { throw Error(MessagePath(src_.host) + ": read in order only"); }
+  size_t Read(void* buffer, size_t n) override {
+    n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), src_.size - pos_));
+    size_t got = 0;
+    while (got < n) {
+      size_t r = in_.Read(static_cast<char*>(buffer) + got, n - got);
+      if (r == 0) throw Error(ChangedSize(src_, pos_ + static_cast<int64_t>(got)));
+      got += r;
+    }
+    pos_ += static_cast<int64_t>(got);
+    return got;
+  }
+
+ private:
+  const DataSource& src_;
+  HostInputStream in_;
+  int64_t pos_ = 0;
+};
+
 }  // namespace
 
 BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& output,
@@ -53,41 +85,31 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
         stubSize += static_cast<int64_t>(n);
       }
     }
-    // One writer per region: a file of one piece is compressed on this thread (handing it to
-    // a worker costs more than it saves), a larger one on all the worker threads. The bytes do
-    // not depend on the thread count, so this changes nothing in the output.
-    const unsigned threads =
-        options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    int64_t offset = stubSize, done = 0;
-    if (options.progress) options.progress(0, total);
-    {
-      PackageWriter preamble(sink, offset, 1);
-      preamble.WritePreamble();
-      offset = preamble.Offset();
+    // One writer for the whole package: the pieces of consecutive files share its workers, so
+    // a folder of many small files uses every core. The bytes do not depend on the thread count.
+    PackageWriter writer(sink, stubSize, options.threads);
+    writer.WritePreamble();
+    if (options.progress) {
+      options.progress(0, total);
+      writer.OnProgress = [&](int64_t bytesIn) {
+        options.progress(std::min(bytesIn, total), total);
+      };
     }
+    std::vector<PayloadSource> sources;
+    sources.reserve(plan.sources.size());
+    for (const auto& src : plan.sources)
+      sources.emplace_back([&src] { return std::make_unique<RecordedSizeStream>(src); });
+    std::vector<Region> regions = writer.AppendRegions(sources);
     auto& files = plan.model->FileList();
-    for (const auto& src : plan.sources) {
-      HostInputStream in(src.host);
-      if (in.Size() != src.size)
-        throw Error(MessagePath(src.host) + ": changed size during the build (" +
-                    std::to_string(src.size) + " -> " + std::to_string(in.Size()) + " bytes)");
-      PackageWriter writer(sink, offset,
-                           src.size > static_cast<int64_t>(kChunkPieceSize) ? threads : 1);
-      if (options.progress)
-        writer.OnProgress = [&](int64_t bytesIn) {
-          options.progress(std::min(done + bytesIn, total), total);
-        };
-      Region r = writer.AppendRegion(in);
-      offset = writer.Offset();
-      TCompileFileData& item = *files[src.item];
-      item.DataStart = r.start;
-      item.DataEnd = r.end;
-      done += src.size;
-      ++result.files;
+    for (size_t i = 0; i < regions.size(); ++i) {
+      TCompileFileData& item = *files[plan.sources[i].item];
+      item.DataStart = regions[i].start;
+      item.DataEnd = regions[i].end;
     }
-    result.bytesIn = done;
-    PackageWriter settings(sink, offset, 1);
-    settings.Finish(*plan.model);
+    result.files = plan.sources.size();
+    result.bytesIn = total;
+    writer.OnProgress = nullptr;
+    writer.Finish(*plan.model);
     sink.Close();
     result.outputSize = sink.Written();
     result.bytesOut = result.outputSize - stubSize;
