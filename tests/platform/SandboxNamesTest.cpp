@@ -12,6 +12,12 @@
 namespace fs = std::filesystem;
 
 namespace sk {
+#ifdef _WIN32
+constexpr bool kCaseSensitiveHost = false;
+#else
+constexpr bool kCaseSensitiveHost = true;
+#endif
+
 namespace {
 
 void Touch(const fs::path& p) {
@@ -65,7 +71,9 @@ TEST_F(SandboxNames, ChangesOnTheHostAreSeenAtOnce) {
     c.change(host);
     const std::string win = std::string("C:\\DIR\\") + c.ask;
     EXPECT_EQ(p.FileExists(win) || p.DirectoryExists(win), c.exists);
-    if (c.stored) EXPECT_EQ(p.HostPath(win)->filename(), fs::path(c.stored));
+    // A Windows host finds any spelling itself, so only a case-sensitive host shows which
+    // spelling the lookup settled on.
+    if (c.stored && kCaseSensitiveHost) EXPECT_EQ(p.HostPath(win)->filename(), fs::path(c.stored));
   }
 }
 
@@ -96,7 +104,8 @@ TEST_F(SandboxNames, NamesCreatedThroughTheSandboxKeepTheirCase) {
   EXPECT_TRUE(p.DeleteFile("c:\\dir\\ONE.DAT"));
   EXPECT_FALSE(p.FileExists("C:\\Dir\\one.dat"));
   p.CreateFile("C:\\Dir\\ONE.dat")->Close();  // a new file takes the new spelling
-  EXPECT_EQ(p.HostPath("c:\\dir\\one.dat")->filename(), fs::path("ONE.dat"));
+  if (kCaseSensitiveHost)
+    EXPECT_EQ(p.HostPath("c:\\dir\\one.dat")->filename(), fs::path("ONE.dat"));
 }
 
 #ifdef __linux__
