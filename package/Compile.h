@@ -103,9 +103,8 @@ struct TInstallData {
 
 // Progress event of the install pipeline. A status call has an empty FileName and
 // Position = Max = -1.
-using TCompileProEvent = std::function<void(const std::string& FileName,
-                                            const std::string& HintMsg, int64_t Position,
-                                            int64_t Max)>;
+using TCompileProEvent = std::function<void(const std::string& FileName, const std::string& HintMsg,
+                                            int64_t Position, int64_t Max)>;
 
 enum class TCompressLevelEnum { cplNone, cplSpeed, cplPress, cplDefault };
 

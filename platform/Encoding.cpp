@@ -25,8 +25,8 @@ std::optional<std::string> Utf16ToGbk(const std::u16string& utf16) {
   if (utf16.empty()) return std::string();
   BOOL lossy = FALSE;
   auto* w = reinterpret_cast<const wchar_t*>(utf16.data());
-  int n = WideCharToMultiByte(936, 0, w, static_cast<int>(utf16.size()), nullptr, 0, nullptr,
-                              &lossy);
+  int n =
+      WideCharToMultiByte(936, 0, w, static_cast<int>(utf16.size()), nullptr, 0, nullptr, &lossy);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(936, 0, w, static_cast<int>(utf16.size()), out.data(), n, nullptr, &lossy);
   if (lossy) return std::nullopt;
@@ -37,11 +37,10 @@ std::string GbkToUtf8(const std::string& gbk) {
   std::u16string w = GbkToUtf16(gbk);
   if (w.empty()) return {};
   auto* p = reinterpret_cast<const wchar_t*>(w.data());
-  int n = WideCharToMultiByte(CP_UTF8, 0, p, static_cast<int>(w.size()), nullptr, 0, nullptr,
-                              nullptr);
+  int n =
+      WideCharToMultiByte(CP_UTF8, 0, p, static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, p, static_cast<int>(w.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, p, static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 

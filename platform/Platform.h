@@ -115,15 +115,15 @@ class Platform {
   virtual ~Platform() = default;
 
   // ---- the running program ----
-  virtual std::string ExecutablePath() = 0;     // full path of the running setup executable
-  virtual std::string CurrentDirectory() = 0;   // process working folder, no trailing backslash
-  virtual void ProcessMessages() = 0;           // pump pending GUI messages once (no-op off-GUI)
+  virtual std::string ExecutablePath() = 0;    // full path of the running setup executable
+  virtual std::string CurrentDirectory() = 0;  // process working folder, no trailing backslash
+  virtual void ProcessMessages() = 0;          // pump pending GUI messages once (no-op off-GUI)
 
   // ---- files and folders ----
-  virtual bool FileExists(const std::string& path) = 0;       // an existing file (not a folder)
-  virtual bool DirectoryExists(const std::string& path) = 0;  // an existing folder
-  virtual bool CreateDirectory(const std::string& path) = 0;  // one level; false on failure
-  virtual bool ForceDirectories(const std::string& path) = 0; // with all missing parents
+  virtual bool FileExists(const std::string& path) = 0;        // an existing file (not a folder)
+  virtual bool DirectoryExists(const std::string& path) = 0;   // an existing folder
+  virtual bool CreateDirectory(const std::string& path) = 0;   // one level; false on failure
+  virtual bool ForceDirectories(const std::string& path) = 0;  // with all missing parents
   virtual std::unique_ptr<InputStream> OpenRead(const std::string& path) = 0;  // throws Error
   // Creates or truncates a file for exclusive writing; throws Error naming the file and reason.
   virtual std::unique_ptr<OutputStream> CreateFile(const std::string& path) = 0;
@@ -162,8 +162,7 @@ class Platform {
   // ---- processes and the shell ----
   virtual bool StartProgram(const std::string& commandLine, int showCommand) = 0;  // WinExec
   virtual bool ShellExecute(const std::string& verb, const std::string& file,
-                            const std::string& params, const std::string& dir,
-                            int showCommand) = 0;
+                            const std::string& params, const std::string& dir, int showCommand) = 0;
   // ShellExecuteEx with the default verb; waits for the process in 10 ms steps calling pump()
   // after each, until it ends or stop() answers true. False when it could not be started.
   virtual bool ShellExecuteAndWait(const std::string& file, const std::string& params,

@@ -18,15 +18,15 @@ constexpr int AppData = 26;
 constexpr int ProgramFiles = 38;
 }  // namespace csidl
 
-std::string GetSpecialFolder(Platform& p, int csidl);   // no trailing backslash; "" if none
-std::string GetProgramFilesFolder(Platform& p);         // GetSpecialFolder(38)
+std::string GetSpecialFolder(Platform& p, int csidl);  // no trailing backslash; "" if none
+std::string GetProgramFilesFolder(Platform& p);        // GetSpecialFolder(38)
 // Temporary folder with trailing backslash. Throws Error when the system's path does not fit
 // the 260-byte buffer the setup has always used.
 std::string GetTempFolder(Platform& p);
-std::string GetWindowsFolder(Platform& p);              // no trailing backslash
-std::string GetOsVersionCode(Platform& p);              // "0", "1", "2" or "major.minor"
-int64_t GetFreeSpace(Platform& p, char drive);          // -1 when unknown
-std::string FormatSize(int64_t n);                      // "1.50KB", "1024", "9.56MB"
+std::string GetWindowsFolder(Platform& p);      // no trailing backslash
+std::string GetOsVersionCode(Platform& p);      // "0", "1", "2" or "major.minor"
+int64_t GetFreeSpace(Platform& p, char drive);  // -1 when unknown
+std::string FormatSize(int64_t n);              // "1.50KB", "1024", "9.56MB"
 void ClearAttributes(Platform& p, const std::string& path);
 
 }  // namespace sk

@@ -101,7 +101,8 @@ TEST(ComponentSetups, RegValueSpecs) {
       {"HKCU\\Software\\Q\\Full", false},
       {"", false},
   };
-  for (const auto& [valuePath, expected] : cases) EXPECT_EQ(RegValueExists(p, valuePath), expected) << valuePath;
+  for (const auto& [valuePath, expected] : cases)
+    EXPECT_EQ(RegValueExists(p, valuePath), expected) << valuePath;
 }
 
 }  // namespace
