@@ -16,52 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/HostFile.h"
 #include "bench/PayloadStream.h"
 #include "package/Container.h"
 #include "package/Writer.h"
 
 namespace {
 
-class FileInput : public sk::InputStream {
- public:
-  explicit FileInput(const std::string& path) : f_(std::fopen(path.c_str(), "rb")) {
-    if (!f_) throw sk::Error(path + ": cannot open");
-  }
-  ~FileInput() override { std::fclose(f_); }
-  int64_t Size() override {
-    auto here = ftello(f_);
-    fseeko(f_, 0, SEEK_END);
-    auto size = ftello(f_);
-    fseeko(f_, here, SEEK_SET);
-    return size;
-  }
-  int64_t Position() override { return ftello(f_); }
-  void Seek(int64_t at) override { fseeko(f_, at, SEEK_SET); }
-  size_t Read(void* buffer, size_t n) override { return std::fread(buffer, 1, n, f_); }
-
- private:
-  FILE* f_;
-};
-
-class FileOutput : public sk::OutputStream {
- public:
-  explicit FileOutput(const std::string& path) : f_(std::fopen(path.c_str(), "wb")) {
-    if (!f_) throw sk::Error(path + ": cannot create");
-  }
-  ~FileOutput() override {
-    if (f_) std::fclose(f_);
-  }
-  void Write(const void* data, size_t n) override {
-    if (std::fwrite(data, 1, n, f_) != n) throw sk::Error("write failed");
-  }
-  void Close() override {
-    std::fclose(f_);
-    f_ = nullptr;
-  }
-
- private:
-  FILE* f_;
-};
+using sk::bench::HostFile;
 
 // The reference: read each chunk, inflate it with zlib into a 256 KiB buffer, write the buffer.
 void BareInflate(const std::string& package, const std::string& output, sk::Region r) {
@@ -112,7 +74,7 @@ int main(int argc, char** argv) {
 
   sk::Region region;
   double writeSeconds = Seconds([&] {
-    FileOutput out(package);
+    HostFile out(package, "wb");
     sk::bench::PayloadStream payload(mib << 20);
     sk::PackageWriter writer(out, 0, 0);
     writer.WritePreamble();
@@ -134,8 +96,8 @@ int main(int argc, char** argv) {
     }
   });
   double oursBest = Seconds([&] {
-    FileInput in(package);
-    FileOutput out(output);
+    HostFile in(package, "rb");
+    HostFile out(output, "wb");
     sk::ExtractRegion(in, out, region.start, region.end);
     out.Close();
   });
@@ -148,8 +110,8 @@ int main(int argc, char** argv) {
     bareBest = std::min(bareBest, Seconds([&] { BareInflate(package, output, region); }));
     if (round == 1) break;
     oursBest = std::min(oursBest, Seconds([&] {
-                          FileInput in(package);
-                          FileOutput out(output);
+                          HostFile in(package, "rb");
+                          HostFile out(output, "wb");
                           sk::ExtractRegion(in, out, region.start, region.end);
                           out.Close();
                         }));

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "bench/HostFile.h"
 #include "bench/PayloadStream.h"
 #include "engine/Install.h"
 #include "package/Container.h"
@@ -25,37 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A host file opened with stdio, as the extraction baseline writes it.
-class HostFile : public sk::OutputStream, public sk::InputStream {
- public:
-  HostFile(const fs::path& path, const char* mode) : f_(std::fopen(path.c_str(), mode)) {
-    if (!f_) throw sk::Error(path.string() + ": cannot open");
-  }
-  ~HostFile() override {
-    if (f_) std::fclose(f_);
-  }
-  void Write(const void* data, size_t n) override {
-    if (std::fwrite(data, 1, n, f_) != n) throw sk::Error("write failed");
-  }
-  void Close() override {
-    std::fclose(f_);
-    f_ = nullptr;
-  }
-  int64_t Size() override {
-    const auto here = ftello(f_);
-    fseeko(f_, 0, SEEK_END);
-    const auto size = ftello(f_);
-    fseeko(f_, here, SEEK_SET);
-    return size;
-  }
-  int64_t Position() override { return ftello(f_); }
-  void Seek(int64_t at) override { fseeko(f_, at, SEEK_SET); }
-  size_t Read(void* buffer, size_t n) override { return std::fread(buffer, 1, n, f_); }
-
- private:
-  FILE* f_;
-};
+using sk::bench::HostFile;
 
 double Seconds(const std::function<void()>& f) {
   const auto t0 = std::chrono::steady_clock::now();
