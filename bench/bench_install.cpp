@@ -2,12 +2,13 @@
 // on the sandbox machine, against ExtractRegion alone over the same regions into the same
 // number of host files; and the peak resident memory of the install.
 //
-//   bench_install [MiB=1024] [folder=$TMPDIR]
+//   bench_install [MiB=1024] [folder=$TMPDIR] [pairs=4]
 //
 // The package is generated into a temporary file (text-like payload, about 3:1): 2,048 files of
 // 64 KiB, 32 of 4 MiB and 4 large files sharing the rest. Each side runs twice, alternating;
 // the best time of each is reported. Peak memory: VmHWM after the first install, the high-water
 // mark reset before it, with the resident size at that moment as baseline.
+#include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
@@ -28,10 +29,26 @@ namespace {
 namespace fs = std::filesystem;
 using sk::bench::HostFile;
 
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double CpuSeconds(int who) {
+  rusage u{};
+  ::getrusage(who, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 double Seconds(const std::function<void()>& f) {
+  const double c0 = CpuSeconds(RUSAGE_SELF);
   const auto t0 = std::chrono::steady_clock::now();
   f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (std::getenv("SK_BENCH_VERBOSE"))
+    std::printf("  round: %.2f s wall, %.2f s CPU\n", wall, CpuSeconds(RUSAGE_SELF) - c0);
+  return wall;
 }
 
 // File sizes of the mix for a payload of `total` bytes.
@@ -96,6 +113,7 @@ struct Machine {
 
 int main(int argc, char** argv) {
   const int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+  const int rounds = std::max(2, argc > 3 ? std::atoi(argv[3]) : 4);
   const fs::path dir = (argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path()) /
                        ("sk-bench-install-" + std::to_string(::getpid()));
   const fs::path machineRoot = dir / "machine";
@@ -114,8 +132,10 @@ int main(int argc, char** argv) {
   }
 
   // Every round writes fresh files into fresh folders on both sides, so both pay the same
-  // file-creation costs.
+  // file-creation costs; its output is removed again (untimed) before the next round, so every
+  // round starts from the same state of the file system and of memory.
   int round = 0;
+  fs::path lastOutput;
   // The timed part of an install is InstallPackage itself; opening the virtual machine and
   // loading the model happen before it, as they do before the install window appears.
   double setupSeconds = 0;
@@ -124,38 +144,55 @@ int main(int argc, char** argv) {
     Machine m(machineRoot);
     sk::TCompile model(m.platform);
     model.LoadPackage("C:\\Setup\\Setup.exe");
-    model.Options.InstallDir = "C:\\App" + std::to_string(++round);
+    const std::string name = "App" + std::to_string(++round);
+    model.Options.InstallDir = "C:\\" + name;
+    lastOutput = machineRoot / "C" / name;
     setupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     sk::InstallPackage(model, "C:\\Setup\\Setup.exe");
   };
   auto bare = [&] {
     HostFile in(package, "rb");
     const fs::path out = bareDir / std::to_string(++round);
+    lastOutput = out;
     fs::create_directories(out / "a");
     fs::create_directories(out / "b");
     int n = 0;
     for (const sk::Region& r : regions) {
-      HostFile file(out / (n % 2 ? "b" : "a") / ("f" + std::to_string(n) + ".dat"), "wb");
+      std::string name = "f";
+      name += std::to_string(n);
+      name += ".dat";
+      HostFile file(out / (n % 2 ? "b" : "a") / name, "wb");
       ++n;
       sk::ExtractRegion(in, file, r.start, r.end);
       file.Close();
     }
   };
 
-  // Each timed round starts with the previous rounds' data on disk (sync, untimed), so neither
-  // side pays for the other's write-back of a gigabyte of dirty pages.
-  auto timed = [](const auto& f) {
+  // Each timed round starts with nothing left to write back (sync, untimed), so neither side
+  // pays for the other's dirty pages.
+  auto timed = [&](const auto& f) {
     ::sync();
-    return Seconds(f);
+    const double s = Seconds(f);
+    fs::remove_all(lastOutput);
+    ::sync();
+    return s;
   };
   const bool reset = sk::bench::ResetPeakMemory();
   const long baseline = sk::bench::StatusKiB("VmRSS");
   auto timedInstall = [&] { return timed(install) - setupSeconds; };
-  double installBest = timedInstall();
-  const long peak = sk::bench::StatusKiB("VmHWM");
-  double bareBest = timed(bare);
-  bareBest = std::min(bareBest, timed(bare));
-  installBest = std::min(installBest, timedInstall());
+  std::vector<double> installTimes, bareTimes;
+  long peak = 0;
+  // Pairs of rounds, alternating which side goes first: install, bare | bare, install | ...
+  for (int pair = 0; pair < rounds; ++pair) {
+    if (pair % 2 == 1) bareTimes.push_back(timed(bare));
+    installTimes.push_back(timedInstall());
+    if (pair == 0) peak = sk::bench::StatusKiB("VmHWM");
+    if (pair % 2 == 0) bareTimes.push_back(timed(bare));
+  }
+  const double installBest = *std::min_element(installTimes.begin(), installTimes.end());
+  const double bareBest = *std::min_element(bareTimes.begin(), bareTimes.end());
+  const double installMedian = Median(installTimes);
+  const double bareMedian = Median(bareTimes);
 
   const double mb = static_cast<double>(mib);
   std::printf("InstallPackage on the sandbox:  %.2f s, %.0f MiB/s\n", installBest,
@@ -163,6 +200,8 @@ int main(int argc, char** argv) {
   std::printf("ExtractRegion alone:            %.2f s, %.0f MiB/s\n", bareBest, mb / bareBest);
   std::printf("install relative to extraction: %.0f %% (target >= 85 %%)\n",
               100.0 * bareBest / installBest);
+  std::printf("medians of %zu rounds each:      install %.2f s, extraction %.2f s, %.0f %%\n",
+              installTimes.size(), installMedian, bareMedian, 100.0 * bareMedian / installMedian);
   std::printf("peak memory (VmHWM) of the install: %.1f MiB, %.1f MiB above the baseline%s\n",
               peak / 1024.0, (peak - baseline) / 1024.0, reset ? "" : " (peak not reset)");
   fs::remove_all(dir);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #ifdef __linux__
+#include <limits.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,7 +31,8 @@ void AddName(std::map<std::string, std::vector<std::string>>& names, const std::
   if (std::find(same.begin(), same.end(), name) == same.end()) same.push_back(name);
 }
 
-void RemoveName(std::map<std::string, std::vector<std::string>>& names, const std::string& name) {
+[[maybe_unused]] void RemoveName(std::map<std::string, std::vector<std::string>>& names,
+                                 const std::string& name) {
   auto it = names.find(FoldUtf8(name));
   if (it == names.end()) return;
   std::erase(it->second, name);
@@ -118,6 +120,9 @@ void FolderNames::Apply() {
       if (e->mask & (IN_CREATE | IN_MOVED_TO)) AddName(names, name);
       if (e->mask & (IN_DELETE | IN_MOVED_FROM)) RemoveName(names, name);
     }
+    // Events are queued by the call that causes them, so a read that left room for one more
+    // event has taken every change made so far: no need to ask again.
+    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer) return;
   }
 }
 

@@ -256,6 +256,19 @@ void SandboxPlatform::LoadAttributes() {
   }
 }
 
+namespace {
+
+// The status of a host path, following a link only where there is one (one stat for a plain
+// file or folder); `link` tells whether the path itself is a link, dangling or not.
+fs::file_status StatusOf(const fs::path& p, bool& link) {
+  std::error_code ec;
+  fs::file_status s = fs::symlink_status(p, ec);
+  link = fs::is_symlink(s);
+  return link ? fs::status(p, ec) : s;
+}
+
+}  // namespace
+
 SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
   Resolved r;
   r.error = sandbox::ParseWinPath(path, config_.currentDirectory, r.win);
@@ -266,21 +279,60 @@ SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
   }
   r.host = config_.root / std::string(1, r.win.drive);
   r.key = FoldCase(r.win.ToString());
-  bool present = true;
+  // A path is resolved for every file operation, so the common cases take few stats: a path
+  // that exists as spelled takes one, a new name in a folder that exists as spelled two and a
+  // lookup of the folder's listing. Only otherwise is the path walked name by name.
   std::error_code ec;
-  for (size_t i = 0; i < r.win.elements.size(); ++i) {
-    std::string name = GbkToUtf8(r.win.elements[i]);
-    fs::path candidate = r.host / HostName(name);
-    if (present && !fs::exists(fs::symlink_status(candidate, ec))) {
-      // Windows names ignore case: find the stored spelling of this name.
-      if (auto stored = folderNames_->Find(r.host, FoldUtf8(name))) candidate = *stored;
+  const size_t n = r.win.elements.size();
+  if (n == 0) {
+    r.parentExists = true;
+    r.status = fs::status(r.host, ec);
+    return r;
+  }
+  std::vector<std::string> names;  // UTF-8
+  names.reserve(n);
+  fs::path exact = r.host;
+  for (const std::string& element : r.win.elements) {
+    names.push_back(GbkToUtf8(element));
+    exact /= HostName(names.back());
+  }
+  bool link = false;
+  fs::file_status status = StatusOf(exact, link);
+  if (link || fs::exists(status)) {
+    r.host = std::move(exact);
+    r.parentExists = true;
+    r.status = status;
+    return r;
+  }
+  size_t i = 0;
+  bool lastMissing = n == 1;  // whether r.host / names[n - 1] is known not to exist
+  if (n > 1 && fs::is_directory(fs::status(exact.parent_path(), ec))) {
+    r.host = exact.parent_path();
+    i = n - 1;
+    lastMissing = true;
+  }
+  bool present = true;
+  for (; i < n; ++i) {
+    fs::path candidate = r.host / HostName(names[i]);
+    if (present) {
+      const bool last = i + 1 == n;
+      link = false;
+      status = last && lastMissing ? fs::file_status(fs::file_type::not_found)
+                                   : StatusOf(candidate, link);
+      // Any missing name may be stored in another spelling, as Windows names ignore case (a
+      // dangling link is not missing: it exists in its own right).
+      if (!link && !fs::exists(status)) {
+        if (auto stored = folderNames_->Find(r.host, FoldUtf8(names[i]))) {
+          candidate = *stored;
+          status = StatusOf(candidate, link);
+        }
+      }
+      if (!last) present = fs::is_directory(status);
     }
-    r.host = candidate;
-    bool last = i + 1 == r.win.elements.size();
-    if (!last) present = present && fs::is_directory(r.host, ec);
+    r.host = std::move(candidate);
   }
   r.parentExists = present;
-  r.status = present ? fs::status(r.host, ec) : fs::file_status(fs::file_type::not_found);
+  r.status = present ? status : fs::file_status(fs::file_type::not_found);
   return r;
 }
 

@@ -59,7 +59,9 @@ class ProfileFile {
     FileHandle h(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
-    if (!h || !GetFileSizeEx(h.get(), &size) || size.QuadPart > kMaxIniBytes) return false;
+    if (!h || !GetFileSizeEx(h.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) > kMaxIniBytes)
+      return false;
     out.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     return ReadFile(h.get(), out.data(), static_cast<DWORD>(out.size()), &got, nullptr) &&

@@ -124,7 +124,9 @@ TEST_F(Files, Attributes) {
                        attr::ReadOnly | attr::Archive}) {
     ASSERT_TRUE(p.SetFileAttributes(f, set));
     EXPECT_EQ(p.GetFileAttributes(f) & mask, set & mask) << set;
-    if (m->isSandbox()) EXPECT_EQ(p.GetFileAttributes(f), set);
+    if (m->isSandbox()) {
+      EXPECT_EQ(p.GetFileAttributes(f), set);
+    }
   }
   EXPECT_FALSE(p.SetFileAttributes(root + "none", attr::Normal));
 }
@@ -133,7 +135,9 @@ TEST_F(Files, ReadOnlyFilesRefuseOverwriteAndDelete) {
   std::string f = root + "ro.txt";
   WriteAll(p, f, "keep");
   ASSERT_TRUE(p.SetFileAttributes(f, attr::ReadOnly));
-  if (!test::UnderWine()) EXPECT_THROW(p.CreateFile(f), Error);  // Wine as root allows it
+  if (!test::UnderWine()) {  // Wine as root allows it
+    EXPECT_THROW(p.CreateFile(f), Error);
+  }
   EXPECT_FALSE(p.DeleteFile(f));
   EXPECT_EQ(ReadAll(p, f), "keep");
   ASSERT_TRUE(p.SetFileAttributes(f, attr::Normal));

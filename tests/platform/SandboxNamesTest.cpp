@@ -73,7 +73,9 @@ TEST_F(SandboxNames, ChangesOnTheHostAreSeenAtOnce) {
     EXPECT_EQ(p.FileExists(win) || p.DirectoryExists(win), c.exists);
     // A Windows host finds any spelling itself, so only a case-sensitive host shows which
     // spelling the lookup settled on.
-    if (c.stored && kCaseSensitiveHost) EXPECT_EQ(p.HostPath(win)->filename(), fs::path(c.stored));
+    if (c.stored && kCaseSensitiveHost) {
+      EXPECT_EQ(p.HostPath(win)->filename(), fs::path(c.stored));
+    }
   }
 }
 
@@ -104,8 +106,66 @@ TEST_F(SandboxNames, NamesCreatedThroughTheSandboxKeepTheirCase) {
   EXPECT_TRUE(p.DeleteFile("c:\\dir\\ONE.DAT"));
   EXPECT_FALSE(p.FileExists("C:\\Dir\\one.dat"));
   p.CreateFile("C:\\Dir\\ONE.dat")->Close();  // a new file takes the new spelling
-  if (kCaseSensitiveHost)
+  if (kCaseSensitiveHost) {
     EXPECT_EQ(p.HostPath("c:\\dir\\one.dat")->filename(), fs::path("ONE.dat"));
+  }
+}
+
+// Every shape of path a lookup can meet, in exact and other spellings: existing, new in an
+// existing folder, below a missing folder or below a file, through links to folders and links
+// that lead nowhere. `host` is where the path lands (for a case-sensitive host), `create`
+// whether a file can be created there.
+TEST_F(SandboxNames, PathsResolveWhateverTheirSpelling) {
+  Touch(host / "Sub" / "File.txt");
+  std::error_code ec;
+  fs::create_directory_symlink(host / "Sub", host / "LinkSub", ec);
+  const bool links = !ec;
+  fs::create_symlink(host / "Nowhere", host / "Dangling", ec);
+  struct Case {
+    const char* path;
+    bool file, dir;
+    const char* host;  // relative to the drive; nullptr: no answer expected
+    bool create;
+    bool needsLinks;
+  };
+  const Case cases[] = {
+      {"C:\\Dir\\Sub\\File.txt", true, false, "Dir/Sub/File.txt", true, false},
+      {"C:\\dir\\SUB\\file.TXT", true, false, "Dir/Sub/File.txt", true, false},
+      {"C:\\DIR\\sub", false, true, "Dir/Sub", false, false},
+      {"C:\\Dir\\Sub\\New.txt", false, false, "Dir/Sub/New.txt", true, false},
+      {"C:\\dir\\sub\\Other.txt", false, false, "Dir/Sub/Other.txt", true, false},
+      {"C:\\Dir\\Sub\\File.txt\\x", false, false, nullptr, false, false},
+      {"C:\\Missing\\Sub\\a.txt", false, false, nullptr, false, false},
+      {"C:\\", false, true, nullptr, false, false},
+      {"C:\\Dir\\LinkSub\\File.txt", true, false, "Dir/LinkSub/File.txt", true, true},
+      {"C:\\dir\\linksub\\FILE.txt", true, false, "Dir/LinkSub/File.txt", true, true},
+      {"C:\\Dir\\Dangling", false, false, "Dir/Dangling", true, true},
+  };
+  const fs::path drive = p.config().root / "C";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    if (c.needsLinks && !links) continue;
+    EXPECT_EQ(p.FileExists(c.path), c.file);
+    EXPECT_EQ(p.DirectoryExists(c.path), c.dir);
+    if (c.host && kCaseSensitiveHost) {
+      ASSERT_TRUE(p.HostPath(c.path));
+      EXPECT_EQ(p.HostPath(c.path)->lexically_normal(), (drive / c.host).lexically_normal());
+    }
+    bool created = false;
+    try {
+      p.CreateFile(c.path)->Close();
+      created = true;
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(created, c.create);
+    if (created && c.host && kCaseSensitiveHost) {
+      EXPECT_TRUE(fs::exists(drive / c.host));
+    }
+  }
+  // Creating through the dangling link wrote its target, under the link's own spelling.
+  if (links) {
+    EXPECT_TRUE(fs::exists(host / "Nowhere"));
+  }
 }
 
 #ifdef __linux__

@@ -45,7 +45,9 @@ TEST(SandboxStreams, ReadsFollowThePositionWhateverTheOrder) {
                                 ? 0
                                 : std::min(s.want, bytes.size() - static_cast<size_t>(at));
       ASSERT_EQ(got, expect) << "at " << at;
-      if (expect > 0) EXPECT_EQ(buf.substr(0, got), bytes.substr(static_cast<size_t>(at), got));
+      if (expect > 0) {
+        EXPECT_EQ(buf.substr(0, got), bytes.substr(static_cast<size_t>(at), got));
+      }
       at += static_cast<int64_t>(got);
       EXPECT_EQ(in->Position(), at);
     }

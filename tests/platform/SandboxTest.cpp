@@ -268,7 +268,9 @@ TEST(LnkFormatParse, DamagedBytesAreErrorsNotCrashes) {
     }
   }
   // A relative (non-drive) target is kept as the relative path.
-  EXPECT_EQ(ParseShellLink(BuildShellLink({"app.exe"})).target, "app.exe");
+  ShellLinkInfo relative;
+  relative.target = "app.exe";
+  EXPECT_EQ(ParseShellLink(BuildShellLink(relative)).target, "app.exe");
 }
 
 }  // namespace

@@ -121,7 +121,9 @@ TEST_F(Shortcuts, PortableWriterIsReadByThePlatform) {
   EXPECT_STRCASEEQ(back->iconPath.c_str(), link.iconPath.c_str());
   EXPECT_EQ(back->iconIndex, 2);
   // Wine's shell-link object reports every show command as normal.
-  if (!test::UnderWine()) EXPECT_EQ(back->showCommand, show::Maximized);
+  if (!test::UnderWine()) {
+    EXPECT_EQ(back->showCommand, show::Maximized);
+  }
 }
 
 TEST(ShellLinkFolderPart, GbkAware) {

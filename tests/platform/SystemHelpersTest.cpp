@@ -145,7 +145,9 @@ TEST(SystemHelpers, ClearAttributesMakesNormal) {
   ASSERT_TRUE(p.SetFileAttributes(f, attr::ReadOnly | attr::Hidden));
   ClearAttributes(p, f);
   EXPECT_EQ(p.GetFileAttributes(f) & (attr::ReadOnly | attr::Hidden), 0u);
-  if (m->isSandbox()) EXPECT_EQ(p.GetFileAttributes(f), attr::Normal);
+  if (m->isSandbox()) {
+    EXPECT_EQ(p.GetFileAttributes(f), attr::Normal);
+  }
   ClearAttributes(p, m->root() + "missing.txt");  // nothing happens
   EXPECT_EQ(p.GetFileAttributes(m->root() + "missing.txt"), attr::Invalid);
 }
