@@ -42,13 +42,17 @@ void RunOneComponent(TCompile& model, const std::string& name) {
 std::string FindComponentFile(const TCompile& model, const std::string& component,
                               const std::string& fileName) {
   if (fileName.empty()) return "";
-  const std::string tail = "\\" + LowerAscii(fileName);
+  const std::string name = LowerAscii(fileName);
   for (const auto& item : model.FileList()) {
     if (item->Kind != kind::CompFile || !SameTextAscii(item->Name, component)) continue;
     const std::string path = LowerAscii(item->SourcePath);
-    if (path == LowerAscii(fileName) ||
-        (path.size() >= tail.size() &&
-         path.compare(path.size() - tail.size(), tail.size(), tail) == 0))
+    if (path == name) return item->SourcePath;
+    if (path.size() <= name.size() ||
+        path.compare(path.size() - name.size(), name.size(), name) != 0)
+      continue;
+    // The name must follow a real backslash, not the trail byte of a double-byte character.
+    const std::string folder = item->SourcePath.substr(0, path.size() - name.size());
+    if (folder.back() == '\\' && ExtractFilePath(folder).size() == folder.size())
       return item->SourcePath;
   }
   return "";

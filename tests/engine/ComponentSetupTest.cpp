@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "engine/ComponentSetup.h"
 #include "tests/engine/InstallTestSupport.h"
@@ -14,7 +15,9 @@ namespace {
 struct Component {
   std::string name;
   bool chosen;
-  std::map<std::string, std::string> files;  // staged file name -> content
+  // Staged file name -> content, in FileList order: a file whose name merely ends with the
+  // wanted name comes first, so a loose match would pick it.
+  std::vector<std::pair<std::string, std::string>> files;
 };
 
 TEST(ComponentSetups, RunCopyOrSkip) {
@@ -35,6 +38,9 @@ TEST(ComponentSetups, RunCopyOrSkip) {
          "[RegistryList]\r\nRegtype=system\r\n[SysDirList]\r\na.dll=[System Directory]\\\\a.dll\r\n"
          "y.dll=[System Directory]\\\\y.dll\r\nmissing.dll=[System Directory]\\\\m.dll\r\n"},
         {"data.dll", "DATA"},
+        {"\x95\x5C"
+         "a.dll",
+         "TRAIL"},  // its first character's trail byte is "\"
         {"a.dll", "A"},
         {"y.dll", "NEW"}}},
       {"NoExe", true, {{"NoExe.ini", "[Option]\r\n"}, {"other.exe", "x"}}},
