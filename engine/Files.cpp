@@ -5,6 +5,7 @@
 
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
+#include "package/CivilDate.h"
 #include "package/Container.h"
 #include "platform/SystemHelpers.h"
 
@@ -15,25 +16,6 @@ namespace {
 constexpr int64_t kMsPerDay = 86400000;
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kDaysFrom1601To1899_12_30 = 109205;
-constexpr int64_t kDaysFrom1899_12_30To1970 = 25569;
-
-struct CivilDate {
-  int64_t year;
-  unsigned month, day;
-};
-
-// Proleptic Gregorian date of a count of days since 1970-01-01.
-CivilDate CivilFromDays(int64_t z) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<int64_t>(yoe) + era * 400 + (m <= 2), m, d};
-}
 
 // Adds the target's name to an error that does not name it yet.
 [[noreturn]] void RethrowNaming(const std::string& target, const Error& e) {
@@ -62,7 +44,7 @@ std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
   const int64_t ms = std::llround(dateTime * static_cast<double>(kMsPerDay));
   const int64_t day = ms / kMsPerDay;
   const int64_t msOfDay = ms % kMsPerDay;
-  const CivilDate date = CivilFromDays(day - kDaysFrom1899_12_30To1970);
+  const CivilDate date = CivilFromDays(day + kDayCountEpoch);
   if (date.year < 1980 || date.year > 2107) return std::nullopt;
   int64_t seconds = msOfDay / 1000;
   seconds -= seconds % 2;  // the encoding stores seconds / 2

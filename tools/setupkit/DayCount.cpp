@@ -4,33 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "package/CivilDate.h"
+
 namespace sk::cli {
 
 namespace {
-
-// Days from 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
-}
-
-const int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);  // negative: before 1970
 
 bool LocalTime(std::time_t t, std::tm& out) {
 #ifdef _WIN32
@@ -54,7 +32,10 @@ std::optional<Split> SplitDayCount(double days) {
   int64_t day = static_cast<int64_t>(whole) + secs / 86400;
   secs %= 86400;
   Split s{};
-  CivilFromDays(day + kEpochOffset, s.y, s.mo, s.d);
+  const CivilDate date = CivilFromDays(day + kDayCountEpoch);
+  s.y = date.year;
+  s.mo = date.month;
+  s.d = date.day;
   s.h = static_cast<int>(secs / 3600);
   s.mi = static_cast<int>(secs / 60 % 60);
   s.s = static_cast<int>(secs % 60);
@@ -68,7 +49,7 @@ double DayCountFromTime(std::time_t t) {
   if (!LocalTime(t, tm)) return 0.0;
   int64_t day = DaysFromCivil(tm.tm_year + 1900, static_cast<unsigned>(tm.tm_mon + 1),
                               static_cast<unsigned>(tm.tm_mday)) -
-                kEpochOffset;
+                kDayCountEpoch;
   int secs = tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec;
   return static_cast<double>(day) + secs / 86400.0;
 }
