@@ -31,14 +31,6 @@ void AddName(std::map<std::string, std::vector<std::string>>& names, const std::
   if (std::find(same.begin(), same.end(), name) == same.end()) same.push_back(name);
 }
 
-[[maybe_unused]] void RemoveName(std::map<std::string, std::vector<std::string>>& names,
-                                 const std::string& name) {
-  auto it = names.find(FoldUtf8(name));
-  if (it == names.end()) return;
-  std::erase(it->second, name);
-  if (it->second.empty()) names.erase(it);
-}
-
 }  // namespace
 
 std::string FoldUtf8(std::string s) {
@@ -61,6 +53,13 @@ FolderNames::Listing FolderNames::Scan(const fs::path& folder) {
 #ifdef __linux__
 
 namespace {
+
+void RemoveName(std::map<std::string, std::vector<std::string>>& names, const std::string& name) {
+  auto it = names.find(FoldUtf8(name));
+  if (it == names.end()) return;
+  std::erase(it->second, name);
+  if (it->second.empty()) names.erase(it);
+}
 
 constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                 IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
