@@ -1,7 +1,8 @@
 # The two commands a newcomer needs:
 #   make demo   build everything, build the demo installer, run it under Wine
 #   make test   install what is missing, build all three presets, run every test
-.PHONY: all bootstrap native win64 win32 test test-native test-wine check-win32 demo clean format
+.PHONY: all bootstrap native win64 win32 test test-native test-wine check-win32 check-win64 demo \
+        clean format
 
 all: native win64 win32
 
@@ -29,8 +30,11 @@ test-wine: win64
 check-win32: win32
 	scripts/check-pe build/win32
 
+check-win64: win64
+	scripts/check-pe build/win64
+
 test: bootstrap
-	$(MAKE) test-native test-wine check-win32
+	$(MAKE) test-native test-wine check-win32 check-win64
 
 demo: native win64 win32
 	scripts/demo

@@ -4,6 +4,10 @@
 // The driver is destroyed (its staged support files deleted) before the error is shown in a
 // message box with the run's message caption (the project name, or "Setup" when the package
 // could not even be read); the process then exits with code 2. A normal run exits with 0.
+//
+// Before anything else the DLL search is restricted to the system folder: the program itself
+// imports only DLLs that the system always takes from its own folder (scripts/check-pe keeps
+// it so), and DLLs loaded later by name must not come from the setup's folder either.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/Dialogs.h"
 #include "ui/Install.h"
@@ -51,6 +56,7 @@ int Run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  sk::win32::RestrictDllSearchToSystemFolder();
   try {
     return Run();
   } catch (...) {

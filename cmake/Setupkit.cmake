@@ -4,6 +4,10 @@
 #   One GoogleTest binary registered as ONE ctest test (process start under Wine costs
 #   seconds, so cases are not split into separate ctest tests). Under a cross build the
 #   test runs through scripts/wine-run (CMAKE_CROSSCOMPILING_EMULATOR).
+#
+# sk_check_imports(target)
+#   For a program that ships to users: after every link, scripts/check-pe --imports fails the
+#   build when the program imports a DLL that the system may load from the program's folder.
 
 if(MSVC)
   message(FATAL_ERROR "setupkit builds with GCC/Clang or mingw-w64 only")
@@ -35,4 +39,12 @@ function(sk_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT 900
     ENVIRONMENT "SETUPKIT_SOURCE_DIR=${CMAKE_SOURCE_DIR};SETUPKIT_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+function(sk_check_imports target)
+  if(WIN32 AND CMAKE_HOST_UNIX)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-pe --imports $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
 endfunction()

@@ -2,20 +2,24 @@
 #include "engine/Register.h"
 
 #include "engine/Texts.h"
+#include "platform/SystemHelpers.h"
 
 namespace sk {
 
 void RegisterComServer(Platform& platform, const std::string& path) {
-  platform.StartProgram("regsvr32.exe /s \"" + path + "\"", show::Normal);
+  const std::string tool = SystemProgramPath(platform, SystemHome::SystemFolder, "regsvr32.exe");
+  if (tool.empty()) return;  // never fall back to a search by bare name
+  platform.StartProgram(QuoteProgramPath(tool) + " /s \"" + path + "\"", show::Normal);
 }
 
 void InstallServiceProgram(Platform& platform, const std::string& path) {
-  platform.StartProgram(path + " -Install", show::Normal);
+  platform.StartProgram(QuoteProgramPath(path) + " -Install", show::Normal);
 }
 
 void SetAutoRun(Platform& platform, const std::string& name, const std::string& path) {
+  // The system runs the value as a command line: a path with blanks must be quoted.
   if (auto key = platform.OpenKey(RegRoot::LocalMachine, engine_text::kRunKey, true))
-    key->WriteString(name, path);
+    key->WriteString(name, QuoteProgramPath(path));
 }
 
 void LaunchProgram(Platform& platform, const std::string& path) {

@@ -1,6 +1,11 @@
 // Per-file actions after the files are written: COM registration, service installation, the
 // machine-wide Run value and one-time launches. Commands are started and not waited for; none
 // is recorded for uninstall. Only file items that the file step placed are acted on.
+//
+// Command lines: "<system folder>\regsvr32.exe /s "<path>"" and "<path> -Install"; the Run
+// value's data is the path. System programs are started by full path (not by a bare name that
+// the search order could resolve beside the setup), and a program path holding a blank is put
+// in double quotes, in the command lines and in the Run value alike.
 // No errors: a command that cannot be started or a Run key that cannot be opened is passed over.
 #pragma once
 

@@ -6,6 +6,7 @@
 
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
+#include "platform/SystemHelpers.h"
 
 namespace sk {
 
@@ -98,8 +99,10 @@ std::string ExpandValueMacros(const std::string& text, const std::string& window
   return text;
 }
 
-void ImportRegFile(Platform& platform, const std::string& path) {
-  platform.StartProgram("Regedit /s \"" + path + "\"", show::Normal);
+std::unique_ptr<ChildProcess> ImportRegFile(Platform& platform, const std::string& path) {
+  const std::string tool = SystemProgramPath(platform, SystemHome::WindowsFolder, "regedit.exe");
+  if (tool.empty()) return nullptr;  // never fall back to a search by bare name
+  return platform.StartProcess(QuoteProgramPath(tool) + " /s \"" + path + "\"", show::Normal);
 }
 
 void WriteRegistry(InstallContext& ctx) {
@@ -109,7 +112,8 @@ void WriteRegistry(InstallContext& ctx) {
 
   for (const auto& item : model.FileList())
     if (item->Kind == kind::RegFile && ctx.OsMatches(item->TargetOs))
-      ImportRegFile(ctx.platform, item->SourcePath);
+      if (auto import = ImportRegFile(ctx.platform, item->SourcePath))
+        model.StagedFileReaders.push_back(std::move(import));
 
   for (const std::string& text : model.RegFolderList()) {
     const std::optional<KeySpec> parsed = ParseKeySpec(text);

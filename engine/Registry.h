@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -32,7 +33,10 @@ std::string HexToBytes(const std::string& text);
 // "[Windows]" / "[安装目录]" at the very beginning become the folder and a backslash.
 std::string ExpandValueMacros(const std::string& text, const std::string& windowsDir,
                               const std::string& installDir);
-// Starts "Regedit /s "<path>"" without waiting.
-void ImportRegFile(Platform& platform, const std::string& path);
+// Starts "<Windows folder>\regedit.exe /s "<path>"" (the program path quoted when it holds a
+// blank) without waiting, and hands back the process (nullptr when it could not be started).
+// WriteRegistry keeps the processes in the model's StagedFileReaders: the staged file must
+// outlive the import.
+std::unique_ptr<ChildProcess> ImportRegFile(Platform& platform, const std::string& path);
 
 }  // namespace sk

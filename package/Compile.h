@@ -191,6 +191,10 @@ class TCompile : public TCustomCompile {
   std::string Url;
   std::string Author;
   StringList StagedFiles;
+  // The run's own staging folder (with trailing backslash), "" until staging has created it.
+  std::string StagingFolder;
+  // Processes started on staged files (.reg imports); DeleteStagedFiles waits for them.
+  std::vector<std::unique_ptr<ChildProcess>> StagedFileReaders;
   StringList ComponentList;
 
   bool Patched() const { return Patched_; }

@@ -23,6 +23,7 @@ class NullPlatform : public Platform {
     throw Error(path + ": cannot create the file");
   }
   bool DeleteFile(const std::string&) override { return false; }
+  bool RemoveDirectory(const std::string&) override { return false; }
   uint32_t GetFileAttributes(const std::string&) override { return attr::Invalid; }
   bool SetFileAttributes(const std::string&, uint32_t) override { return false; }
   std::optional<int64_t> GetFileWriteTime(const std::string&) override { return {}; }
@@ -35,6 +36,7 @@ class NullPlatform : public Platform {
   std::string GetSpecialFolderPath(int) override { return {}; }
   std::string GetTempPath() override { return {}; }
   std::string GetWindowsDirectory() override { return {}; }
+  std::string GetSystemDirectory() override { return {}; }
   std::optional<OsVersion> GetVersion() override { return {}; }
   std::unique_ptr<RegistryKey> OpenKey(RegRoot, const std::string&, bool) override {
     return nullptr;
@@ -42,6 +44,7 @@ class NullPlatform : public Platform {
   bool KeyExists(RegRoot, const std::string&) override { return false; }
   bool CreateKey(RegRoot, const std::string&) override { return false; }
   bool StartProgram(const std::string&, int) override { return false; }
+  std::unique_ptr<ChildProcess> StartProcess(const std::string&, int) override { return nullptr; }
   bool ShellExecute(const std::string&, const std::string&, const std::string&, const std::string&,
                     int) override {
     return false;
@@ -60,6 +63,7 @@ class NullPlatform : public Platform {
                             const std::string& def) override {
     return def;
   }
+  bool RandomBytes(void*, size_t) override { return false; }
   bool EnableShutdownPrivilege() override { return false; }
   bool RequestReboot() override { return false; }
 };

@@ -56,6 +56,7 @@ constexpr uint32_t System = 0x04;
 constexpr uint32_t Directory = 0x10;
 constexpr uint32_t Archive = 0x20;
 constexpr uint32_t Normal = 0x80;
+constexpr uint32_t ReparsePoint = 0x400;  // a link or junction: never descended into
 constexpr uint32_t Invalid = 0xFFFFFFFFu;
 }  // namespace attr
 
@@ -99,6 +100,15 @@ class RegistryKey {
   virtual bool ValueExists(const std::string& name) = 0;
 };
 
+// A process started through Platform::StartProcess. Destroying the object only lets go of it;
+// the process runs on.
+class ChildProcess {
+ public:
+  virtual ~ChildProcess() = default;
+  // Waits at most timeoutMs milliseconds; true when the process has ended.
+  virtual bool Wait(uint32_t timeoutMs) = 0;
+};
+
 // Properties of a shell link (.lnk) as a reader of the link sees them.
 struct ShellLinkInfo {
   std::string target;
@@ -128,6 +138,7 @@ class Platform {
   // Creates or truncates a file for exclusive writing; throws Error naming the file and reason.
   virtual std::unique_ptr<OutputStream> CreateFile(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool RemoveDirectory(const std::string& path) = 0;        // one empty folder
   virtual uint32_t GetFileAttributes(const std::string& path) = 0;  // attr::Invalid when absent
   virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
   // Last-write time as a FILETIME value (100 ns units since 1601-01-01 UTC).
@@ -148,6 +159,7 @@ class Platform {
   // GetTempPath as the system reports it (with trailing backslash), at any length.
   virtual std::string GetTempPath() = 0;
   virtual std::string GetWindowsDirectory() = 0;  // no trailing backslash
+  virtual std::string GetSystemDirectory() = 0;   // the system folder, no trailing backslash
   virtual std::optional<OsVersion> GetVersion() = 0;
 
   // ---- registry ----
@@ -161,6 +173,10 @@ class Platform {
 
   // ---- processes and the shell ----
   virtual bool StartProgram(const std::string& commandLine, int showCommand) = 0;  // WinExec
+  // Starts the command line like StartProgram and keeps hold of the process, so that the caller
+  // can wait for it; nullptr when it could not be started.
+  virtual std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine,
+                                                     int showCommand) = 0;
   virtual bool ShellExecute(const std::string& verb, const std::string& file,
                             const std::string& params, const std::string& dir, int showCommand) = 0;
   // ShellExecuteEx with the default verb; waits for the process in 10 ms steps calling pump()
@@ -182,6 +198,11 @@ class Platform {
                                                   const std::string& section) = 0;
   virtual std::string IniReadString(const std::string& iniPath, const std::string& section,
                                     const std::string& key, const std::string& def) = 0;
+
+  // ---- randomness ----
+  // Fills buffer with n bytes from the system's cryptographic random source (names that other
+  // programs must not guess); false when the source is unavailable.
+  virtual bool RandomBytes(void* buffer, size_t n) = 0;
 
   // ---- shutdown ----
   virtual bool EnableShutdownPrivilege() = 0;

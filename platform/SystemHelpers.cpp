@@ -60,6 +60,19 @@ std::string GetWindowsFolder(Platform& p) {
   return path;
 }
 
+std::string SystemProgramPath(Platform& p, SystemHome home, const std::string& fileName) {
+  std::string folder =
+      home == SystemHome::WindowsFolder ? p.GetWindowsDirectory() : p.GetSystemDirectory();
+  if (size_t nul = folder.find('\0'); nul != std::string::npos) folder.resize(nul);
+  if (folder.empty() || folder.size() >= kWindowsPathBuffer) return {};
+  return folder + "\\" + fileName;
+}
+
+std::string QuoteProgramPath(const std::string& path) {
+  if (path.find_first_of(" \t") == std::string::npos) return path;
+  return "\"" + path + "\"";
+}
+
 std::string GetOsVersionCode(Platform& p) {
   std::optional<OsVersion> v = p.GetVersion();
   if (!v) return "0";

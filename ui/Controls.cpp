@@ -133,7 +133,7 @@ void TPicture::LoadFromFile(Platform& platform, const std::string& path) {
   for (size_t i = 0; i < bmp.pixels.size(); i += 4) {
     const uint8_t a = bmp.pixels[i + 3];
     if (a != 255) alpha_ = true;
-    // AlphaBlend expects premultiplied colours.
+    // GdiAlphaBlend expects premultiplied colours.
     out[i + 0] = static_cast<uint8_t>(bmp.pixels[i + 0] * a / 255);
     out[i + 1] = static_cast<uint8_t>(bmp.pixels[i + 1] * a / 255);
     out[i + 2] = static_cast<uint8_t>(bmp.pixels[i + 2] * a / 255);
@@ -154,7 +154,7 @@ void TPicture::Draw(HDC dc, const RECT& dest) const {
   HGDIOBJ old = SelectObject(mem, bitmap_.get());
   if (alpha_) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dest.left, dest.top, w, h, mem, 0, 0, width_, height_, blend);
+    GdiAlphaBlend(dc, dest.left, dest.top, w, h, mem, 0, 0, width_, height_, blend);
   } else {
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);

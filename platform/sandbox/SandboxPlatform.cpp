@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/Encoding.h"
@@ -431,6 +432,15 @@ bool SandboxPlatform::DeleteFile(const std::string& path) {
   return true;
 }
 
+bool SandboxPlatform::RemoveDirectory(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.isDir() || r.win.elements.empty()) return false;  // a drive's root stays
+  std::error_code ec;
+  if (!fs::remove(r.host, ec)) return false;  // fails on a folder that is not empty
+  if (attributes_.erase(r.key)) attributesDirty_ = true;
+  return true;
+}
+
 uint32_t SandboxPlatform::StoredAttributes(const Resolved& r) const {
   auto it = attributes_.find(r.key);
   if (r.isDir()) return attr::Directory | (it == attributes_.end() ? 0 : it->second);
@@ -541,6 +551,9 @@ std::string SandboxPlatform::GetTempPath() {
 std::string SandboxPlatform::GetWindowsDirectory() {
   return config_.windowsDir;
 }
+std::string SandboxPlatform::GetSystemDirectory() {
+  return config_.systemDir;
+}
 std::optional<OsVersion> SandboxPlatform::GetVersion() {
   return config_.version;
 }
@@ -587,9 +600,18 @@ void SandboxPlatform::MaybeApplyRegImport(const std::string& commandLine) {
 }
 
 bool SandboxPlatform::StartProgram(const std::string& commandLine, int showCommand) {
+  return StartProcess(commandLine, showCommand) != nullptr;
+}
+
+std::unique_ptr<ChildProcess> SandboxPlatform::StartProcess(const std::string& commandLine,
+                                                            int showCommand) {
+  // Nothing runs: the "process" is over as soon as it has been logged.
+  struct Ended : ChildProcess {
+    bool Wait(uint32_t) override { return true; }
+  };
   LogAction("StartProgram show=" + std::to_string(showCommand) + " cmd=" + commandLine);
   MaybeApplyRegImport(commandLine);
-  return true;
+  return std::make_unique<Ended>();
 }
 
 bool SandboxPlatform::ShellExecute(const std::string& verb, const std::string& file,
@@ -668,6 +690,13 @@ std::string SandboxPlatform::IniReadString(const std::string& iniPath, const std
   std::string d = def;  // the default loses its trailing blanks, as with the profile calls
   while (!d.empty() && d.back() == ' ') d.pop_back();
   return d;
+}
+
+bool SandboxPlatform::RandomBytes(void* buffer, size_t n) {
+  std::random_device device;
+  auto* out = static_cast<unsigned char*>(buffer);
+  for (size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(device());
+  return true;
 }
 
 bool SandboxPlatform::EnableShutdownPrivilege() {

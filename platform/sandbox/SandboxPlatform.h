@@ -14,7 +14,9 @@
 //   on destruction.
 // - Process starts and shell requests are appended to ROOT/actions.log (one UTF-8 line each)
 //   and not executed; "regedit /s <file>" applies the file to the registry when
-//   SandboxConfig::applyRegImports is set.
+//   SandboxConfig::applyRegImports is set. A process started through StartProcess has ended
+//   by the time the call returns.
+// - RandomBytes draws from the host's random device.
 // - Shell links are real .lnk files (platform/LnkFormat.h).
 //
 // Errors: the constructor throws sk::Error when ROOT cannot be prepared or registry.reg is
@@ -43,6 +45,7 @@ struct SandboxConfig {
   std::filesystem::path root;  // host folder of the machine (created when missing)
 
   std::string windowsDir = "C:\\Windows";
+  std::string systemDir = "C:\\Windows\\system32";
   std::string programFiles = "C:\\Program Files";  // special folder 38 unless set there
   std::string tempPath = "C:\\Users\\user\\AppData\\Local\\Temp\\";  // as GetTempPath reports it
   // Special folders by CSIDL, no trailing backslash. Missing numbers have no folder.
@@ -89,6 +92,7 @@ class SandboxPlatform : public Platform {
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<int64_t> GetFileWriteTime(const std::string& path) override;
@@ -102,6 +106,7 @@ class SandboxPlatform : public Platform {
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override;
   std::string GetWindowsDirectory() override;
+  std::string GetSystemDirectory() override;
   std::optional<OsVersion> GetVersion() override;
 
   std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& subKey,
@@ -110,6 +115,8 @@ class SandboxPlatform : public Platform {
   bool CreateKey(RegRoot root, const std::string& subKey) override;
 
   bool StartProgram(const std::string& commandLine, int showCommand) override;
+  std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine,
+                                             int showCommand) override;
   bool ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
                     const std::string& dir, int showCommand) override;
   bool ShellExecuteAndWait(const std::string& file, const std::string& params, int showCommand,
@@ -124,6 +131,8 @@ class SandboxPlatform : public Platform {
                                           const std::string& section) override;
   std::string IniReadString(const std::string& iniPath, const std::string& section,
                             const std::string& key, const std::string& def) override;
+
+  bool RandomBytes(void* buffer, size_t n) override;
 
   bool EnableShutdownPrivilege() override;
   bool RequestReboot() override;

@@ -2,6 +2,9 @@
 // registry and shutdown. Processes and the shell are in Win32Shell.cpp, INI files in Win32Ini.cpp.
 #include "platform/win32/Win32Platform.h"
 
+#include <ntsecapi.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/Handles.h"
@@ -135,6 +138,10 @@ bool Win32Platform::DeleteFile(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
+bool Win32Platform::RemoveDirectory(const std::string& path) {
+  return RemoveDirectoryW(Wide(path).c_str()) != 0;
+}
+
 uint32_t Win32Platform::GetFileAttributes(const std::string& path) {
   return Attributes(Wide(path));
 }
@@ -216,6 +223,11 @@ std::string Win32Platform::GetWindowsDirectory() {
       GrowingQuery([](wchar_t* b, DWORD n) { return GetWindowsDirectoryW(b, n); })));
 }
 
+std::string Win32Platform::GetSystemDirectory() {
+  return Narrow(StripTrailingSeparators(
+      GrowingQuery([](wchar_t* b, DWORD n) { return GetSystemDirectoryW(b, n); })));
+}
+
 std::optional<OsVersion> Win32Platform::GetVersion() {
   OSVERSIONINFOW vi{};
   vi.dwOSVersionInfoSize = sizeof vi;
@@ -242,6 +254,18 @@ bool Win32Platform::CreateKey(RegRoot root, const std::string& subKey) {
 }
 
 // ---- shutdown ----
+
+bool Win32Platform::RandomBytes(void* buffer, size_t n) {
+  // RtlGenRandom (advapi32), the source behind the C runtime's rand_s.
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (n > 0) {
+    const ULONG part = static_cast<ULONG>(std::min<size_t>(n, 1u << 20));
+    if (!RtlGenRandom(out, part)) return false;
+    out += part;
+    n -= part;
+  }
+  return true;
+}
 
 bool Win32Platform::EnableShutdownPrivilege() {
   Handle token;

@@ -38,6 +38,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<int64_t> GetFileWriteTime(const std::string& path) override;
@@ -51,6 +52,7 @@ class Win32Platform : public Platform {
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override;
   std::string GetWindowsDirectory() override;
+  std::string GetSystemDirectory() override;
   std::optional<OsVersion> GetVersion() override;
 
   std::unique_ptr<RegistryKey> OpenKey(RegRoot root, const std::string& subKey,
@@ -59,6 +61,8 @@ class Win32Platform : public Platform {
   bool CreateKey(RegRoot root, const std::string& subKey) override;
 
   bool StartProgram(const std::string& commandLine, int showCommand) override;
+  std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine,
+                                             int showCommand) override;
   bool ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
                     const std::string& dir, int showCommand) override;
   bool ShellExecuteAndWait(const std::string& file, const std::string& params, int showCommand,
@@ -73,6 +77,8 @@ class Win32Platform : public Platform {
                                           const std::string& section) override;
   std::string IniReadString(const std::string& iniPath, const std::string& section,
                             const std::string& key, const std::string& def) override;
+
+  bool RandomBytes(void* buffer, size_t n) override;
 
   bool EnableShutdownPrivilege() override;
   bool RequestReboot() override;

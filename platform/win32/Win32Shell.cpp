@@ -1,6 +1,7 @@
 // Win32Platform: processes, the shell, shell links and shell verbs.
 #include "platform/win32/Win32Platform.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Handles.h"
@@ -34,7 +35,23 @@ std::pair<std::wstring, std::wstring> SplitPath(const std::wstring& path) {
 
 }  // namespace
 
-bool Win32Platform::StartProgram(const std::string& commandLine, int showCommand) {
+namespace {
+
+class Win32ChildProcess : public ChildProcess {
+ public:
+  explicit Win32ChildProcess(Handle process) : process_(std::move(process)) {}
+  bool Wait(uint32_t timeoutMs) override {
+    return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+
+ private:
+  Handle process_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> Win32Platform::StartProcess(const std::string& commandLine,
+                                                          int showCommand) {
   std::wstring cmd = Wide(commandLine);
   std::vector<wchar_t> buffer(cmd.begin(), cmd.end());  // CreateProcessW may modify it
   buffer.push_back(L'\0');
@@ -45,10 +62,13 @@ bool Win32Platform::StartProgram(const std::string& commandLine, int showCommand
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi))
-    return false;
-  Handle process(pi.hProcess);  // not waited for: closed at once
+    return nullptr;
   Handle thread(pi.hThread);
-  return true;
+  return std::make_unique<Win32ChildProcess>(Handle(pi.hProcess));
+}
+
+bool Win32Platform::StartProgram(const std::string& commandLine, int showCommand) {
+  return StartProcess(commandLine, showCommand) != nullptr;  // not waited for: closed at once
 }
 
 bool Win32Platform::ShellExecute(const std::string& verb, const std::string& file,

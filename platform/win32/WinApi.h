@@ -19,5 +19,7 @@
 #undef GetDiskFreeSpace
 #undef GetTempPath
 #undef GetWindowsDirectory
+#undef GetSystemDirectory
+#undef RemoveDirectory
 #undef ShellExecute
 #undef GetFreeSpace

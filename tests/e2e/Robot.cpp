@@ -18,11 +18,13 @@ std::string N(const std::wstring& w) {
 }
 }  // namespace
 
-Process::Process(const std::string& exePath, const std::string& workDir) {
+Process::Process(const std::string& exePath, const std::string& workDir,
+                 const std::string& arguments) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::wstring cmd = L"\"" + W(exePath) + L"\"";
+  if (!arguments.empty()) cmd += L" " + W(arguments);
   if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                      workDir.empty() ? nullptr : W(workDir).c_str(), &si, &pi)) {
     CloseHandle(pi.hThread);

@@ -24,9 +24,11 @@ constexpr int kIdOk = 1;
 constexpr int kIdNo = 7;
 
 // A started process; killed (if still running) and its handles closed on destruction.
+// `arguments` follow the quoted program path on the command line.
 class Process {
  public:
-  Process(const std::string& exePath, const std::string& workDir);
+  Process(const std::string& exePath, const std::string& workDir,
+          const std::string& arguments = "");
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;

@@ -66,7 +66,9 @@ TEST(Pipeline, RegistrationsInOrderWithTheirTexts) {
             "\xD4\xBA\xF2");  // 正在注册组件“x”，请稍候
 
   const std::string actions = run.Actions();
-  EXPECT_NE(actions.find("cmd=regsvr32.exe /s \"" + a + "\""), std::string::npos) << actions;
+  EXPECT_NE(actions.find("cmd=C:\\Windows\\system32\\regsvr32.exe /s \"" + a + "\""),
+            std::string::npos)
+      << actions;
   EXPECT_NE(actions.find("cmd=" + s + " -Install"), std::string::npos) << actions;
   EXPECT_NE(actions.find("svc.exe"), std::string::npos);
   EXPECT_EQ(actions.find("old.exe"), std::string::npos);  // not placed: no action
@@ -101,7 +103,9 @@ TEST(Pipeline, RegistryValuesKeysAndRecords) {
   EXPECT_EQ(k->ReadValue("B")->type, RegType::Binary);
   EXPECT_EQ(k->ReadValue("B")->data, "\xAB\xC0");
   EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\W"));
-  EXPECT_NE(run.Actions().find("cmd=Regedit /s \"Z:\\in.reg\""), std::string::npos);
+  EXPECT_NE(run.Actions().find("cmd=C:\\Windows\\regedit.exe /s \"Z:\\in.reg\""),
+            std::string::npos);
+  EXPECT_EQ(run.model().StagedFileReaders.size(), 1u);  // waited for before the clean-up
 
   const std::string hkcu = "2147483649";
   std::vector<TUnInsData> reg;

@@ -12,7 +12,12 @@ namespace {
 const std::string kOn = text::kEnabled;
 const std::string kOther = "\xCA\xC7";  // "是"
 const std::string kPicture = "C:\\build\\pics\\logo.png";
-const std::string kStaged = "C:\\Users\\user\\AppData\\Local\\Temp\\Info\\logo.png";
+const std::string kTemp = "C:\\Users\\user\\AppData\\Local\\Temp\\";
+
+// Where staging put the page picture: in the run's own folder below the temporary folder.
+std::string StagedPicture(TCompile& m) {
+  return m.StagingFolder.empty() ? "" : m.StagingFolder + "Info\\logo.png";
+}
 
 class RecordingWindows : public SetupWindows {
  public:
@@ -29,15 +34,15 @@ class RecordingWindows : public SetupWindows {
     calls.push_back("loading");
     StageFromExecutable(m);
   }
-  void RunInstallWindow(TCompile& m, SetupContext& c) override { Top("install", c); }
-  void RunBackgroundWindow(TCompile& m, SetupContext& c) override { Top("background", c); }
-  void RunWizard(TCompile& m, SetupContext& c) override { Top("wizard", c); }
+  void RunInstallWindow(TCompile& m, SetupContext& c) override { Top("install", m, c); }
+  void RunBackgroundWindow(TCompile& m, SetupContext& c) override { Top("background", m, c); }
+  void RunWizard(TCompile& m, SetupContext& c) override { Top("wizard", m, c); }
 
  private:
-  void Top(const std::string& name, SetupContext& c) {
+  void Top(const std::string& name, TCompile& m, SetupContext& c) {
     calls.push_back(name);
     seen = c;
-    stagedFileSeen = p_.FileExists(kStaged);
+    stagedFileSeen = !StagedPicture(m).empty() && p_.FileExists(StagedPicture(m));
   }
   Platform& p_;
 };
@@ -73,11 +78,13 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
   b.Setting(setting::kMusic, "C:\\Setup\\music.mid");
   run.Write(b);
   run.p.CreateFile("C:\\Setup\\music.mid")->Close();
+  std::string staged;
   {
     TInstall driver(run.p, run.windows);
     EXPECT_EQ(driver.Context().SetupDir, "C:\\Setup\\");
     driver.Execute();
-    EXPECT_EQ(driver.Compile().InfoList()[1]->Value, kStaged);
+    staged = StagedPicture(driver.Compile());
+    EXPECT_EQ(driver.Compile().InfoList()[1]->Value, staged);
   }
   const std::vector<std::string> expected = {"title Demo", "message Hello / Demo", "wizard"};
   EXPECT_EQ(run.windows.calls, expected);
@@ -86,7 +93,8 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
             "\xA1\xB0"
             "Demo\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC");
   EXPECT_EQ(run.windows.seen.MusicFile, "C:\\Setup\\music.mid");
-  EXPECT_FALSE(run.p.FileExists(kStaged));
+  EXPECT_FALSE(run.p.FileExists(staged));
+  EXPECT_TRUE(run.p.ListDirectory(kTemp).empty());
 }
 
 TEST(DriverTest, WindowChoicesAndStagingModes) {
@@ -117,12 +125,14 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     {
       TInstall driver(run.p, run.windows);
       driver.Execute();
-      EXPECT_EQ(driver.Compile().InfoList()[1]->Value == kStaged, r.staged);
+      EXPECT_EQ(driver.Compile().InfoList()[1]->Value != kPicture, r.staged);
+      if (r.staged)
+        EXPECT_EQ(driver.Compile().InfoList()[1]->Value, StagedPicture(driver.Compile()));
     }
     EXPECT_EQ(run.windows.calls, r.calls);
     const bool wizardSide = r.calls.back() == "background";
     EXPECT_EQ(run.windows.seen.MusicFile.empty(), !wizardSide);
-    EXPECT_FALSE(run.p.FileExists(kStaged));
+    EXPECT_TRUE(run.p.ListDirectory(kTemp).empty());  // the run's folder went with its files
   }
 }
 
@@ -152,12 +162,15 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
     out->Write(bytes.data(), bytes.size());
     out->Close();
   }
+  std::string staged;
   {
     TInstall driver(run.p, run.windows);
     EXPECT_THROW(driver.Execute(), Error);
-    EXPECT_TRUE(run.p.FileExists(kStaged));
+    staged = StagedPicture(driver.Compile());
+    EXPECT_TRUE(run.p.FileExists(staged));
   }
-  EXPECT_FALSE(run.p.FileExists(kStaged));
+  EXPECT_FALSE(run.p.FileExists(staged));
+  EXPECT_TRUE(run.p.ListDirectory(kTemp).empty());
 }
 
 TEST(DriverTest, BadPackageEndsExecuteWithError) {

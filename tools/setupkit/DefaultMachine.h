@@ -1,6 +1,6 @@
 // A read-only stand-in for the target machine, used by the CLI to load and evaluate a package
 // model without touching the host: no files, an empty registry, the default folders
-// (C:\Program Files, C:\Windows, %TEMP% = C:\Windows\Temp\) and OS code 6.1.
+// (C:\Program Files, C:\Windows, C:\Windows\system32, %TEMP% = C:\Windows\Temp\) and OS code 6.1.
 //
 // Every query answers "absent" or the default; every operation that would change the machine
 // fails (returns false / nullptr) and OpenRead / CreateFile throw sk::Error, so nothing the CLI
@@ -19,6 +19,7 @@ class DefaultMachine : public NullPlatform {
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override { return "C:\\Windows\\Temp\\"; }
   std::string GetWindowsDirectory() override { return "C:\\Windows"; }
+  std::string GetSystemDirectory() override { return "C:\\Windows\\system32"; }
   std::optional<OsVersion> GetVersion() override { return OsVersion{2, 6, 1, 7601}; }
 };
 

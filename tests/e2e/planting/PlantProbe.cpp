@@ -1,0 +1,34 @@
+// The control of the planting tests: a program that does what a careless one would, so that a
+// test can show that planted files are taken in its environment at all.
+//   probe load NAME    loads the DLL NAME by bare name
+//   probe run COMMAND  starts the command line COMMAND (a bare program name is searched for
+//                      beside the probe first) and waits for it
+// The probe imports msimg32 statically, as setup programs often do: a planted msimg32.dll beside
+// it is loaded before its first line runs. Exit code 0 when the action was done.
+#include <windows.h>
+
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc > 1000) {  // never: referencing AlphaBlend is what makes the import
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, 0};
+    AlphaBlend(nullptr, 0, 0, 0, 0, nullptr, 0, 0, 0, 0, blend);
+  }
+  if (argc != 3) return 2;
+  const std::wstring action = argv[1];
+  if (action == L"load") return LoadLibraryW(argv[2]) ? 0 : 1;
+  if (action == L"run") {
+    std::wstring command = argv[2];
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+      return 1;
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+  }
+  return 2;
+}
