@@ -44,11 +44,18 @@ bool RestrictDllSearchToSystemFolder() {
   auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
                                  GetProcAddress(kernel, "SetDefaultDllDirectories")))
                            : nullptr;
-  if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return true;
-
-  SetDllDirectoryW(L"");
-  for (const wchar_t* name : kLoadedLaterByName) LoadSystemLibrary(name);
-  return false;
+  const bool strict = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!strict) SetDllDirectoryW(L"");
+  // Not every loader applies the default directories to every later load (delay-loaded imports
+  // of system libraries, compatibility layers): loaded now from the system folder, these DLLs
+  // are found already loaded when something asks for them by name.
+  for (const wchar_t* name : kLoadedLaterByName) {
+    if (strict)
+      LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+      LoadSystemLibrary(name);
+  }
+  return strict;
 }
 
 }  // namespace sk::win32

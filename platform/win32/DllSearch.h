@@ -5,11 +5,12 @@
 // RestrictDllSearchToSystemFolder is the first call of a program's entry, before anything
 // loads a DLL by name. It makes the system folder the only place searched
 // (SetDefaultDllDirectories with LOAD_LIBRARY_SEARCH_SYSTEM32, looked up at run time since
-// systems without the update that brought it lack the export). Where the call is missing it
-// takes the current folder out of the search (SetDllDirectory with an empty text) and loads
-// the DLLs that system libraries are known to load later by name from the system folder, so
-// that later requests by name find them already loaded. Returns true when the strict
-// restriction is in force. Never throws.
+// systems without the update that brought it lack the export); where the call is missing it
+// takes the current folder out of the search (SetDllDirectory with an empty text). Either way
+// it then loads the DLLs that system libraries are known to load later by name from the system
+// folder, so that later requests by name find them already loaded (not every loader applies
+// the default directories to delay-loaded imports). Returns true when the strict restriction
+// is in force. Never throws.
 //
 // LoadSystemLibrary loads a DLL of the system folder by its full path; nullptr when it cannot
 // (the module stays loaded for the life of the process).

@@ -17,6 +17,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc != 3) return 2;
   const std::wstring action = argv[1];
   if (action == L"load") return LoadLibraryW(argv[2]) ? 0 : 1;
+  if (action == L"strict-load") {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return LoadLibraryW(argv[2]) ? 0 : 1;
+  }
   if (action == L"run") {
     std::wstring command = argv[2];
     STARTUPINFOW si{};
