@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "package/Container.h"
+#include "package/SettingNames.h"
 
 namespace sk {
 
@@ -20,32 +21,6 @@ constexpr size_t kMinShortcutRecord = 4 * 6 + 1;
 constexpr size_t kMinCompRecord = 4 + 8;
 
 constexpr size_t kTrailerSize = 16;
-
-// Names of the settings that the load itself picks up, in any group, compared byte for byte.
-const std::string kItemName = "\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6";  // 项目名称
-const std::string kAuthor = "\xD7\xF7\xD5\xDF\xC3\xFB\xB3\xC6";    // 作者名称
-const std::string kVersion = "\xB0\xE6\xB1\xBE\xBA\xC5";           // 版本号
-const std::string kUrl = "\xD7\xF7\xD5\xDF\xCD\xF8\xD6\xB7";       // 作者网址
-const std::string kPatch = "Patch";
-// 安装完成后，重启操作系统
-const std::string kRebootOs =
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xA3\xAC\xD6\xD8\xC6\xF4\xB2\xD9\xD7\xF7\xCF\xB5\xCD"
-    "\xB3";
-// 安装完成后弹出信息提示
-const std::string kHintMsg =
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE";
-// 安装前弹出信息提示
-const std::string kBeforeHintMsg =
-    "\xB0\xB2\xD7\xB0\xC7\xB0\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE";
-// 安装完成后弹出网页链接
-const std::string kWebHint =
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xCD\xF8\xD2\xB3\xC1\xB4\xBD\xD3";
-// 安装完成后设置IE默认主页
-const std::string kDefaultHtml =
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xC9\xE8\xD6\xC3"
-    "IE"
-    "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3";
-const std::string kEnableUnIns = "\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2";  // 卸载程序
 
 bool IsBlankChar(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
@@ -250,30 +225,31 @@ void TCompile::ParseSettings(const std::string& stream) {
   // Bytes after the product identifier are ignored: no reader looks at them.
 }
 
+// The names the load picks up are compared byte for byte, in every group.
 void TCompile::OnSettingParsed(const TCompileData& item) {
   const std::string& n = item.Name;
   const std::string& v = item.Value;
-  if (n == kItemName)
+  if (n == setting::kItemName.name)
     ItemName = v;
-  else if (n == kAuthor)
+  else if (n == setting::kAuthor.name)
     Author = v;
-  else if (n == kVersion)
+  else if (n == setting::kVersion.name)
     Version = v;
-  else if (n == kUrl)
+  else if (n == setting::kUrl.name)
     Url = v;
-  else if (n == kPatch)
+  else if (n == setting::kPatch.name)
     Patched_ = ToBoolean(v);
-  else if (n == kRebootOs)
+  else if (n == setting::kRebootOs.name)
     Options.RebootOs = v;
-  else if (n == kHintMsg)
+  else if (n == setting::kHintMsg.name)
     Options.HintMsg = v;
-  else if (n == kBeforeHintMsg)
+  else if (n == setting::kBeforeHintMsg.name)
     Options.BeforeHintMsg = v;
-  else if (n == kWebHint)
+  else if (n == setting::kWebHint.name)
     Options.WebHint = v;
-  else if (n == kDefaultHtml)
+  else if (n == setting::kDefaultHtml.name)
     Options.DefaultHtml = v;
-  else if (n == kEnableUnIns)
+  else if (n == setting::kEnableUnIns.name)
     Options.EnableUnIns = v;
 }
 

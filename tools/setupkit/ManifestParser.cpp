@@ -37,9 +37,7 @@ double FileDayCount(const fs::path& file) {
 
 namespace {
 
-// The package's own words (UTF-8 here, converted to GBK like every manifest text).
-constexpr const char* kEnabled = "启用";
-constexpr const char* kDisabled = "不启用";
+// Package notation of target folders (UTF-8 here, converted to GBK like every manifest text).
 constexpr const char* kProgramFilesPrefix = "目标计算机\\Program Files\\";
 constexpr const char* kWindowsPrefix = "目标计算机\\Windows\\";
 constexpr const char* kComputer = "目标计算机";
@@ -47,92 +45,99 @@ constexpr const char* kFolderPrefix = "指定目录\\";
 
 enum class V { Text, Switch, PageFile, Packaged };
 
+// A manifest key and the setting it writes.
 struct Field {
   const char* key;
-  const char* name;  // setting name
+  const SettingName& setting;
   V type;
   const char* def = nullptr;  // default when absent: "1"/"0" for switches, "$name", "$dir"
 };
 
+// A manifest table: the general settings ([setup]) or one wizard page.
 struct Section {
-  const char* key;       // TOML table
-  const char* pageName;  // page-list name (group 1), nullptr for general sections
+  const char* key;          // TOML table
+  const SettingName* page;  // its switch in the page list; nullptr for [setup]
   int group;
   bool shownByDefault;
   std::vector<Field> fields;
 };
 
 const std::vector<Section>& Sections() {
+  using namespace setting;
   static const std::vector<Section> s = {
       {"setup",
        nullptr,
-       0,
+       kGeneral,
        false,
-       {{"wizard", "显示安装界面", V::Switch, "1"},
-        {"loading_window", "显示加载进度", V::Switch, "0"},
-        {"background_window", "显示安装背景窗口", V::Switch, "0"},
-        {"background_picture", "安装背景图片", V::PageFile},
-        {"music", "背景音乐", V::PageFile},
-        {"message_before", "安装前弹出信息提示", V::Text},
-        {"message_after", "安装完成后弹出信息提示", V::Text},
-        {"web_page_after", "安装完成后弹出网页链接", V::Text},
-        {"browser_start_page", "安装完成后设置IE默认主页", V::Text},
-        {"reboot", "安装完成后，重启操作系统", V::Switch}}},
+       {{"wizard", kShowWizard, V::Switch, "1"},
+        {"loading_window", kShowLoading, V::Switch, "0"},
+        {"background_window", kShowBackground, V::Switch, "0"},
+        {"background_picture", kBackgroundPicture, V::PageFile},
+        {"music", kMusic, V::PageFile},
+        {"message_before", kBeforeHintMsg, V::Text},
+        {"message_after", kHintMsg, V::Text},
+        {"web_page_after", kWebHint, V::Text},
+        {"browser_start_page", kDefaultHtml, V::Text},
+        {"reboot", kRebootOs, V::Switch}}},
       {"welcome",
-       "欢迎",
-       2,
+       &kPageWelcome,
+       kWelcome,
        false,
-       {{"picture", "背景图片", V::PageFile},
-        {"company", "公司名称", V::Text},
-        {"website", "网址", V::Text}}},
+       {{"picture", kWelcomePicture, V::PageFile},
+        {"company", kWelcomeCompany, V::Text},
+        {"website", kWelcomeWebsite, V::Text}}},
       {"agreement",
-       "安装协议",
-       3,
+       &kPageAgreement,
+       kAgreement,
        false,
-       {{"header_picture", "标题图片", V::PageFile}, {"file", "协议文件", V::PageFile}}},
+       {{"header_picture", kAgreementHeader, V::PageFile}, {"file", kAgreementFile, V::PageFile}}},
       {"notes",
-       "软件使用说明",
-       5,
+       &kPageNotes,
+       kNotes,
        false,
-       {{"header_picture", "标题图片", V::PageFile}, {"file", "说明文件", V::PageFile}}},
+       {{"header_picture", kNotesHeader, V::PageFile}, {"file", kNotesFile, V::PageFile}}},
       {"start_menu",
-       "选择开始菜单文件夹",
-       6,
+       &kPageStartMenu,
+       kStartMenu,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"folder", "默认文件夹名称", V::Text, "$name"},
-        {"allow_change", "允许用户修改文件夹名称", V::Switch, "1"},
-        {"show_option", "显示用户选择选项", V::Switch, "1"}}},
-      {"components", "选择安装组件包", 7, false, {{"header_picture", "标题图片", V::PageFile}}},
+       {{"header_picture", kStartMenuHeader, V::PageFile},
+        {"folder", kStartMenuFolder, V::Text, "$name"},
+        {"allow_change", kStartMenuAllowChange, V::Switch, "1"},
+        {"show_option", kStartMenuShowOption, V::Switch, "1"}}},
+      {"components",
+       &kPageComponents,
+       kComponents,
+       false,
+       {{"header_picture", kComponentsHeader, V::PageFile}}},
       {"install_folder",
-       "选择安装文件夹",
-       8,
+       &kPageInstallFolder,
+       kInstallFolder,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"path", "默认安装路径", V::Text, "$dir"},
-        {"allow_change", "允许用户修改安装路径", V::Switch, "1"},
-        {"search_keywords", "搜索关键字", V::Text}}},
+       {{"header_picture", kInstallFolderHeader, V::PageFile},
+        {"path", kDefaultInstallDir, V::Text, "$dir"},
+        {"allow_change", kInstallFolderAllowChange, V::Switch, "1"},
+        {"search_keywords", kSearchKeywords, V::Text}}},
       {"tasks",
-       "附加任务",
-       9,
+       &kPageTasks,
+       kTasks,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"desktop_shortcut", "创建桌面快捷方式", V::Switch},
-        {"quick_launch_shortcut", "创建快速启栏快捷方式", V::Switch}}},
-      {"ready", "确认安装", 10, false, {{"header_picture", "标题图片", V::PageFile}}},
+       {{"header_picture", kTasksHeader, V::PageFile},
+        {"desktop_shortcut", kCreateDesktop, V::Switch},
+        {"quick_launch_shortcut", kCreateQuickLaunch, V::Switch}}},
+      {"ready", &kPageReady, kReady, false, {{"header_picture", kReadyHeader, V::PageFile}}},
       {"progress",
-       "安装进程",
-       11,
+       &kPageProgress,
+       kProgress,
        true,
-       {{"header_picture", "标题图片", V::PageFile}, {"details", "安装详细信息", V::Switch}}},
+       {{"header_picture", kProgressHeader, V::PageFile}, {"details", kShowDetails, V::Switch}}},
       {"finish",
-       "安装完毕",
-       12,
+       &kPageFinish,
+       kFinish,
        true,
-       {{"picture", "背景图片", V::PageFile},
-        {"run", "应用程序文件", V::Packaged},
-        {"readme", "Readme文件", V::Packaged},
-        {"home_page", "默认主页链接", V::Text}}},
+       {{"picture", kFinishPicture, V::PageFile},
+        {"run", kAppFile, V::Packaged},
+        {"readme", kReadmeFile, V::Packaged},
+        {"home_page", kHomePageUrl, V::Text}}},
   };
   return s;
 }
@@ -409,11 +414,12 @@ void Parser::ReadProduct() {
   serial_ = id;
   itemNameUtf8_ = ReqStr(*t, "name", "[product]");
   itemName_ = G(itemNameUtf8_, LineOf(*t, "name"), "the product name");
-  AddSetting(0, G("项目名称"), itemName_);
-  const std::pair<const char*, const char*> more[] = {
-      {"version", "版本号"}, {"author", "作者名称"}, {"url", "作者网址"}};
+  AddSetting(setting::kGeneral, setting::kItemName.name, itemName_);
+  const std::pair<const char*, const SettingName*> more[] = {
+      {"version", &setting::kVersion}, {"author", &setting::kAuthor}, {"url", &setting::kUrl}};
   for (auto [key, name] : more)
-    if (auto v = Str(*t, key)) AddSetting(0, G(name), G(*v, LineOf(*t, key), key));
+    if (auto v = Str(*t, key))
+      AddSetting(setting::kGeneral, name->name, G(*v, LineOf(*t, key), key));
 }
 
 // Seven attribute switches of a file item, in record order.
@@ -556,7 +562,7 @@ void Parser::ReadUninstaller() {
             static_cast<int64_t>(fs::file_size(host))};
   p.rec.UncompressedSize = p.size;
   uninstallers_.push_back(std::move(p));
-  uninstallSwitch_ = G(Bool(*t, "enabled").value_or(true) ? kEnabled : kDisabled);
+  uninstallSwitch_ = Bool(*t, "enabled").value_or(true) ? text::kEnabled : text::kDisabled;
 }
 
 void Parser::ReadSettings() {
@@ -564,7 +570,7 @@ void Parser::ReadSettings() {
   for (const Section& sec : Sections()) {
     const toml::table* t = Table(sec.key);
     std::vector<std::string_view> allowed;
-    if (sec.pageName) allowed.push_back("show");
+    if (sec.page) allowed.push_back("show");
     for (const Field& f : sec.fields) allowed.push_back(f.key);
     if (sec.key == std::string("setup")) allowed.push_back("patch");
     if (t) {
@@ -572,10 +578,11 @@ void Parser::ReadSettings() {
         if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
           Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in [" + sec.key + "]");
     }
-    auto& sink = sec.group == 0 ? settings_ : pages;
-    if (sec.pageName) {
+    auto& sink = sec.group == setting::kGeneral ? settings_ : pages;
+    if (sec.page) {
       bool shown = t ? Bool(*t, "show").value_or(true) : sec.shownByDefault;
-      pageList.push_back({G(sec.pageName), G(shown ? kEnabled : kDisabled), 1});
+      pageList.push_back(
+          {sec.page->name, shown ? text::kEnabled : text::kDisabled, setting::kPageList});
     }
     for (const Field& f : sec.fields) {
       const toml::node* n = t ? t->get(f.key) : nullptr;
@@ -585,7 +592,7 @@ void Parser::ReadSettings() {
         switch (f.type) {
           case V::Switch:
             if (n->is_boolean())
-              value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+              value = n->as_boolean()->get() ? text::kEnabled : text::kDisabled;
             else if (n->is_string())
               value = G(n->as_string()->get(), line, f.key);
             else
@@ -604,7 +611,7 @@ void Parser::ReadSettings() {
       } else if (f.def) {
         std::string d = f.def;
         if (d == "1" || d == "0")
-          value = G(d == "1" ? kEnabled : kDisabled);
+          value = d == "1" ? text::kEnabled : text::kDisabled;
         else if (d == "$name")
           value = itemName_;
         else if (d == "$dir")
@@ -612,14 +619,15 @@ void Parser::ReadSettings() {
       } else {
         continue;
       }
-      sink.push_back({G(f.name), value, static_cast<uint8_t>(sec.group)});
+      sink.push_back({f.setting.name, value, static_cast<uint8_t>(sec.group)});
     }
     if (t && sec.key == std::string("setup")) {
       if (auto patch = Bool(*t, "patch"))
-        settings_.push_back({"Patch", *patch ? "True" : "False", 0});
+        settings_.push_back({setting::kPatch.name, *patch ? "True" : "False", setting::kGeneral});
     }
   }
-  if (!uninstallSwitch_.empty()) settings_.push_back({G("卸载程序"), uninstallSwitch_, 0});
+  if (!uninstallSwitch_.empty())
+    settings_.push_back({setting::kEnableUnIns.name, uninstallSwitch_, setting::kGeneral});
   settings_.insert(settings_.end(), pageList.begin(), pageList.end());
   settings_.insert(settings_.end(), pages.begin(), pages.end());
 
@@ -628,7 +636,7 @@ void Parser::ReadSettings() {
     int64_t line = LineOf(*t, "group");
     auto group = Int(*t, "group", INT64_MIN, INT64_MAX);
     if (!group) Fail(Line(*t), "[[setting]] needs 'group'");
-    if (*group < 0 || *group > 12 || *group == 4)
+    if (!setting::IsReadGroup(*group))
       Fail(line, "setting group " + std::to_string(*group) +
                      " does not exist (groups: 0 general, 1 page list, 2-3 and 5-12 pages)");
     std::string name = ReqStr(*t, "name", "[[setting]]");
@@ -639,7 +647,7 @@ void Parser::ReadSettings() {
     std::string value;
     if (const toml::node* n = t->get("value")) {
       if (n->is_boolean())
-        value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+        value = n->as_boolean()->get() ? text::kEnabled : text::kDisabled;
       else if (n->is_string())
         value = G(n->as_string()->get(), Line(*n), "the value");
       else

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/Install.h"
+#include "package/SettingNames.h"
 #include "package/Staging.h"
 #include "platform/Encoding.h"
 #include "platform/sandbox/SandboxPlatform.h"
@@ -22,9 +23,6 @@
 namespace sk::cli {
 
 namespace {
-
-// "显示加载进度" (show loading progress): present means the support files are staged.
-const std::string kShowLoading = "\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8";
 
 // An OS version code as the version record that yields it: "1" Win32s, "2" the Windows 95
 // family, "major.minor" the NT family.
@@ -40,7 +38,8 @@ std::optional<OsVersion> VersionFromCode(const std::string& code) {
 
 bool WantsStaging(const TCompile& model) {
   for (const auto& item : model.InfoList())
-    if (item->Group == 0 && SameTextAscii(item->Name, kShowLoading)) return true;
+    if (item->Group == setting::kGeneral && SameTextAscii(item->Name, setting::kShowLoading.name))
+      return true;
   return false;
 }
 
