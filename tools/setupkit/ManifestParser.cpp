@@ -1,5 +1,5 @@
-// Reads a build manifest (see Manifest.h and docs/manifest.md).
-#include <toml++/toml.h>
+// Reads a build manifest (see Manifest.h and docs/manifest.md): one reader per manifest section,
+// on top of the typed TOML access of TomlAccess.h and the notation of PackageNotation.h.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -11,7 +11,9 @@
 #include "tools/setupkit/DayCount.h"
 #include "tools/setupkit/HostFiles.h"
 #include "tools/setupkit/Manifest.h"
+#include "tools/setupkit/PackageNotation.h"
 #include "tools/setupkit/SourceWalk.h"
+#include "tools/setupkit/TomlAccess.h"
 
 namespace sk::cli {
 
@@ -36,12 +38,6 @@ double FileDayCount(const fs::path& file) {
 }
 
 namespace {
-
-// Package notation of target folders (UTF-8 here, converted to GBK like every manifest text).
-constexpr const char* kProgramFilesPrefix = "目标计算机\\Program Files\\";
-constexpr const char* kWindowsPrefix = "目标计算机\\Windows\\";
-constexpr const char* kComputer = "目标计算机";
-constexpr const char* kFolderPrefix = "指定目录\\";
 
 enum class V { Text, Switch, PageFile, Packaged };
 
@@ -149,112 +145,20 @@ struct Pending {
   bool data = true;
 };
 
-std::string Lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-class Parser {
+class Parser : public TomlReader {
  public:
   Parser(const fs::path& file, std::string display)
-      : file_(fs::absolute(file).lexically_normal()),
-        base_(file_.parent_path()),
-        display_(std::move(display)) {}
+      : TomlReader(display),
+        file_(fs::absolute(file).lexically_normal()),
+        base_(file_.parent_path()) {}
 
   BuildPlan Run();
 
  private:
-  // ---- errors and values ----
-  [[noreturn]] void Fail(int64_t line, const std::string& utf8) const {
-    std::string msg = display_ + ":" + std::to_string(line) + ": " + utf8;
-    auto gbk = Utf8ToGbk(msg);
-    if (!gbk) {
-      std::string ascii;
-      for (unsigned char c : msg) ascii += c < 0x80 ? static_cast<char>(c) : '?';
-      gbk = ascii;
-    }
-    throw ManifestError(*gbk);
-  }
-  static int64_t Line(const toml::node& n) { return n.source().begin.line; }
   std::string G(const std::string& utf8, int64_t line, const std::string& what) const {
-    auto gbk = Utf8ToGbk(utf8);
-    if (!gbk) Fail(line, what + " holds a character that GBK cannot represent");
-    return *gbk;
+    return Gbk(utf8, line, what);
   }
   static std::string G(const char* known) { return *Utf8ToGbk(known); }
-
-  void Keys(const toml::table& t, std::initializer_list<std::string_view> allowed,
-            const std::string& where) const {
-    for (auto&& [k, v] : t) {
-      if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
-        Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in " + where);
-    }
-  }
-  std::optional<std::string> Str(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_string()) Fail(Line(*n), "'" + std::string(key) + "' must be a string");
-    return n->as_string()->get();
-  }
-  std::string ReqStr(const toml::table& t, std::string_view key, const std::string& where) const {
-    auto s = Str(t, key);
-    if (!s) Fail(Line(t), where + " needs '" + std::string(key) + "'");
-    return *s;
-  }
-  std::optional<bool> Bool(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_boolean()) Fail(Line(*n), "'" + std::string(key) + "' must be true or false");
-    return n->as_boolean()->get();
-  }
-  std::optional<int64_t> Int(const toml::table& t, std::string_view key, int64_t lo,
-                             int64_t hi) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_integer()) Fail(Line(*n), "'" + std::string(key) + "' must be an integer");
-    int64_t v = n->as_integer()->get();
-    if (v < lo || v > hi)
-      Fail(Line(*n), "'" + std::string(key) + "' must lie between " + std::to_string(lo) + " and " +
-                         std::to_string(hi));
-    return v;
-  }
-  std::vector<std::string> StrList(const toml::table& t, std::string_view key) const {
-    std::vector<std::string> out;
-    const toml::node* n = t.get(key);
-    if (!n) return out;
-    const toml::array* a = n->as_array();
-    if (!a) Fail(Line(*n), "'" + std::string(key) + "' must be an array of strings");
-    for (const auto& e : *a) {
-      if (!e.is_string()) Fail(Line(e), "'" + std::string(key) + "' must hold strings");
-      out.push_back(e.as_string()->get());
-    }
-    return out;
-  }
-  int64_t LineOf(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    return n ? Line(*n) : Line(t);
-  }
-  // Tables of an array of tables ([[name]]); empty when absent.
-  std::vector<const toml::table*> Tables(std::string_view key) const {
-    std::vector<const toml::table*> out;
-    const toml::node* n = root_.get(key);
-    if (!n) return out;
-    const toml::array* a = n->as_array();
-    if (!a)
-      Fail(Line(*n), "'" + std::string(key) + "' must be written as [[" + std::string(key) + "]]");
-    for (const auto& e : *a) {
-      if (!e.is_table()) Fail(Line(e), "'" + std::string(key) + "' must hold tables");
-      out.push_back(e.as_table());
-    }
-    return out;
-  }
-  const toml::table* Table(std::string_view key) const {
-    const toml::node* n = root_.get(key);
-    if (!n) return nullptr;
-    if (!n->is_table())
-      Fail(Line(*n), "'" + std::string(key) + "' must be a table [" + std::string(key) + "]");
-    return n->as_table();
-  }
 
   // ---- paths ----
   fs::path HostFile(const std::string& utf8, int64_t line) const {
@@ -298,8 +202,6 @@ class Parser {
 
   fs::path file_;
   fs::path base_;
-  std::string display_;
-  toml::table root_;
 
   std::string serial_, itemName_, itemNameUtf8_, version_, author_, url_;
   std::vector<TCompileData> settings_;
@@ -315,66 +217,19 @@ class Parser {
 
 std::string Parser::TargetNotation(const std::string& utf8, int64_t line,
                                    bool forFolderItem) const {
-  std::string s = utf8;
-  if (s.rfind(kComputer, 0) == 0 || s.rfind(kFolderPrefix, 0) == 0)
-    return G(s, line, "the target");  // already in package notation
-  std::replace(s.begin(), s.end(), '/', '\\');
-  auto rest = [&](size_t n) {
-    std::string r = s.substr(n);
-    while (!r.empty() && r.front() == '\\') r.erase(r.begin());
-    while (!r.empty() && r.back() == '\\') r.pop_back();
-    for (size_t i = 0; i <= r.size();) {  // no "." or ".." elements
-      size_t j = r.find('\\', i);
-      if (j == std::string::npos) j = r.size();
-      std::string el = r.substr(i, j - i);
-      if (el == "." || el == ".." || (el.empty() && j < r.size()))
-        Fail(line, "target '" + utf8 + "' has an empty, '.' or '..' folder name");
-      i = j + 1;
-    }
-    return r;
-  };
-  std::string prefix, r;
-  if (Lower(s).rfind("{app}", 0) == 0 && (s.size() == 5 || s[5] == '\\')) {
-    prefix = kProgramFilesPrefix;
-    r = rest(5);
-  } else if (Lower(s).rfind("{windows}", 0) == 0 && (s.size() == 9 || s[9] == '\\')) {
-    prefix = kWindowsPrefix;
-    r = rest(9);
-  } else if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':' &&
-             s[2] == '\\') {
-    prefix = kFolderPrefix;
-    r = s.substr(0, 2) + "\\" + rest(3);
-    if (r.back() == '\\') r.pop_back();
-  } else {
-    Fail(line, "target '" + utf8 + "' must begin with {app}, {windows} or a drive (D:/...)");
+  try {
+    return G(cli::TargetNotation(utf8, forFolderItem), line, "the target");
+  } catch (const std::invalid_argument& e) {
+    Fail(line, e.what());
   }
-  std::string full = prefix + r;
-  // A folder item is TargetDir + "\" + Name, so its TargetDir carries no trailing backslash.
-  if (forFolderItem && r.empty()) full.pop_back();
-  return G(full, line, "the target");
 }
 
 std::string Parser::KeyNotation(const std::string& utf8, int64_t line) const {
-  std::string s = utf8;
-  if (s.rfind(std::string(kComputer) + "\\", 0) == 0)
-    s = s.substr(std::string(kComputer).size() + 1);
-  size_t cut = s.find('\\');
-  std::string rootName = Lower(s.substr(0, cut));
-  static const std::map<std::string, std::string> kRoots = {
-      {"hkcr", "HKEY_CLASSES_ROOT"},   {"hkey_classes_root", "HKEY_CLASSES_ROOT"},
-      {"hkcu", "HKEY_CURRENT_USER"},   {"hkey_current_user", "HKEY_CURRENT_USER"},
-      {"hklm", "HKEY_LOCAL_MACHINE"},  {"hkey_local_machine", "HKEY_LOCAL_MACHINE"},
-      {"hku", "HKEY_USERS"},           {"hkey_users", "HKEY_USERS"},
-      {"hkcc", "HKEY_CURRENT_CONFIG"}, {"hkey_current_config", "HKEY_CURRENT_CONFIG"}};
-  auto it = kRoots.find(rootName);
-  if (it == kRoots.end())
-    Fail(line,
-         "registry key '" + utf8 +
-             "' must begin with a root key (HKEY_LOCAL_MACHINE, HKLM, HKEY_CURRENT_USER, ...)");
-  std::string path = cut == std::string::npos ? "" : s.substr(cut + 1);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  return G(std::string(kComputer) + "\\" + it->second + (path.empty() ? "" : "\\" + path), line,
-           "the registry key");
+  try {
+    return G(cli::KeyNotation(utf8), line, "the registry key");
+  } catch (const std::invalid_argument& e) {
+    Fail(line, e.what());
+  }
 }
 
 std::string Parser::PageFile(const std::string& utf8, int64_t line) {
@@ -729,20 +584,13 @@ void Parser::ReadRegistry() {
 }
 
 std::string Parser::ShortcutFolder(const toml::table& t, const std::string& where) const {
-  std::string place = ReqStr(t, "place", where);
-  const char* root = place == "start_menu"     ? "开始菜单"
-                     : place == "desktop"      ? "桌面"
-                     : place == "quick_launch" ? "快速启动栏"
-                                               : nullptr;
-  if (!root)
-    Fail(LineOf(t, "place"), "place '" + place + "' must be start_menu, desktop or quick_launch");
-  std::string sub = Str(t, "folder").value_or("");
-  std::replace(sub.begin(), sub.end(), '/', '\\');
-  while (!sub.empty() && sub.front() == '\\') sub.erase(sub.begin());
-  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
-  if (sub.find("..") != std::string::npos)
-    Fail(LineOf(t, "folder"), "shortcut folder must not contain '..'");
-  return G(std::string(root) + "\\" + sub, LineOf(t, "folder"), "the shortcut folder");
+  const std::string place = ReqStr(t, "place", where);
+  try {
+    return G(ShortcutFolderNotation(place, Str(t, "folder").value_or("")), LineOf(t, "folder"),
+             "the shortcut folder");
+  } catch (const std::invalid_argument& e) {
+    Fail(IsShortcutPlace(place) ? LineOf(t, "folder") : LineOf(t, "place"), e.what());
+  }
 }
 
 void Parser::ReadShortcuts() {
@@ -804,16 +652,12 @@ BuildPlan Parser::Run() {
     text.resize(static_cast<size_t>(in.Size()));
     if (in.Read(text.data(), text.size()) != text.size()) Fail(1, "cannot read the manifest");
   }
-  try {
-    root_ = toml::parse(text, display_);
-  } catch (const toml::parse_error& e) {
-    Fail(e.source().begin.line, std::string(e.description()));
-  }
-  Keys(root_, {"product",       "setup",       "welcome",        "agreement", "notes",
-               "start_menu",    "components",  "install_folder", "tasks",     "ready",
-               "progress",      "finish",      "file",           "folder",    "file_folder",
-               "component",     "uninstaller", "setting",        "registry",  "registry_key",
-               "registry_file", "shortcut",    "shortcut_folder"},
+  Parse(text);
+  Keys(root(), {"product",       "setup",       "welcome",        "agreement", "notes",
+                "start_menu",    "components",  "install_folder", "tasks",     "ready",
+                "progress",      "finish",      "file",           "folder",    "file_folder",
+                "component",     "uninstaller", "setting",        "registry",  "registry_key",
+                "registry_file", "shortcut",    "shortcut_folder"},
        "the manifest");
   ReadProduct();
   ReadFiles();
