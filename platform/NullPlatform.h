@@ -60,6 +60,10 @@ class NullPlatform : public Platform {
                             const std::string& def) override {
     return def;
   }
+  std::vector<std::pair<std::string, std::string>> IniSectionValues(const std::string&,
+                                                                    const std::string&) override {
+    return {};
+  }
   bool EnableShutdownPrivilege() override { return false; }
   bool RequestReboot() override { return false; }
 };
