@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/Error.h"
@@ -28,6 +29,23 @@ bool Accepts(F&& f) {
     return false;
   }
 }
+
+// A scratch host folder removed when the process ends (libFuzzer ends with exit()).
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(std::filesystem::path path) : path_(std::move(path)) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // A property of the reader that does not hold: reported as a crash with its reason.
 [[noreturn]] inline void Broken(const char* what) {

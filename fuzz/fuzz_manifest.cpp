@@ -19,10 +19,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path& Folder() {
+  static const sk::fuzz::ScratchFolder scratch(fs::temp_directory_path() /
+                                               ("sk-fuzz-manifest-" + std::to_string(getpid())));
   static const fs::path folder = [] {
-    fs::path f = fs::temp_directory_path() / ("sk-fuzz-manifest-" + std::to_string(getpid()));
-    fs::remove_all(f);
-    fs::create_directories(f);
+    const fs::path f = scratch.path();
     const fs::path demo = fs::path(SK_SOURCE_DIR) / "examples" / "demo";
     for (const auto& entry : fs::directory_iterator(demo)) {
       if (entry.is_directory())

@@ -13,14 +13,12 @@
 namespace {
 
 const std::filesystem::path& Root() {
-  static const std::filesystem::path root = [] {
-    std::filesystem::path r =
-        std::filesystem::temp_directory_path() / ("sk-fuzz-winpath-" + std::to_string(getpid()));
-    std::filesystem::remove_all(r);
-    std::filesystem::create_directories(r / "C" / "Program Files" / "Demo" / "Sub");
-    return r;
-  }();
-  return root;
+  static const sk::fuzz::ScratchFolder root(std::filesystem::temp_directory_path() /
+                                            ("sk-fuzz-winpath-" + std::to_string(getpid())));
+  static const bool made =
+      std::filesystem::create_directories(root.path() / "C" / "Program Files" / "Demo" / "Sub");
+  (void)made;
+  return root.path();
 }
 
 sk::SandboxPlatform& Machine() {

@@ -433,7 +433,8 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
         // Text stored as bytes: UTF-16 in version 5 files, ANSI in REGEDIT4 files.
         if (unicodeHex) {
           std::u16string w = FromUtf16LeBytes(*bytes);
-          while (!w.empty() && w.back() == u'\0') w.pop_back();
+          // The one terminator a writer adds; zero characters of the text itself stay.
+          if (!w.empty() && w.back() == u'\0') w.pop_back();
           bytes = GbkFromUtf16(w);
         } else {
           bytes = bytes->substr(0, bytes->find('\0'));

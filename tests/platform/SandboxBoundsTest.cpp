@@ -173,6 +173,8 @@ TEST(SandboxRegistryNames, NamesTheFileCannotHoldFailAndNeverAddKeys) {
   const std::string odd = "q\"uo\\te]=[x";
   ASSERT_NE(p.OpenKey(RegRoot::CurrentUser, "Software\\Demo\\" + odd, true), nullptr);
   EXPECT_TRUE(key->WriteString(odd, "line1\r\n[HKEY_LOCAL_MACHINE\\Data]\r\n"));
+  const std::string zeros("a\0b\0\0", 5);  // zero characters at the end are data too
+  EXPECT_TRUE(key->WriteString("Zeros", zeros));
   p.Save();
 
   SandboxPlatform again(p.config());  // loads: the file was not corrupted
@@ -182,6 +184,7 @@ TEST(SandboxRegistryNames, NamesTheFileCannotHoldFailAndNeverAddKeys) {
   auto back = again.OpenKey(RegRoot::CurrentUser, "Software\\Demo", false);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->ReadValue(odd)->data, "line1\r\n[HKEY_LOCAL_MACHINE\\Data]\r\n");
+  EXPECT_EQ(back->ReadValue("Zeros")->data, zeros);
 }
 
 TEST(SandboxRegistryImport, BadNamesAndLongContinuationsInAnImport) {
