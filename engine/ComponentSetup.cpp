@@ -19,33 +19,51 @@ bool IsChosen(const TCompile& model, const std::string& name) {
 
 void RunOneComponent(TCompile& model, const std::string& name) {
   Platform& p = model.GetPlatform();
-  const std::string ini = FindComponentFile(model, name, name + ".ini");
+  const ComponentFileIndex files(model, name);
+  const std::string ini = files.Find(name + ".ini");
   if (ini.empty()) return;
   const std::string regRun = p.IniReadString(ini, "Term", "RegRun", "");
   if (!regRun.empty() && RegValueExists(p, regRun)) return;
 
   if (p.IniReadString(ini, "RegistryList", "Regtype", "System") == "System") {
-    const std::string exe =
-        FindComponentFile(model, name, p.IniReadString(ini, "Option", "ExeFile", ""));
+    const std::string exe = files.Find(p.IniReadString(ini, "Option", "ExeFile", ""));
     if (!exe.empty() && p.FileExists(exe)) RunAndWait(p, exe);
     return;
   }
-  for (const std::string& key : p.IniSectionKeys(ini, "SysDirList")) {
-    const std::string source = FindComponentFile(model, name, key);
-    const std::string target = p.IniReadString(ini, "SysDirList", key, "");
+  // The section is read once: a file listing thousands of keys is not read again for each.
+  for (const auto& [key, target] : p.IniSectionValues(ini, "SysDirList")) {
+    const std::string source = files.Find(key);
     if (!source.empty() && !target.empty()) CopySystemFile(p, source, target);
   }
 }
 
 }  // namespace
 
-std::string FindComponentFile(const TCompile& model, const std::string& component,
-                              const std::string& fileName) {
-  if (fileName.empty()) return "";
-  const std::string name = LowerAscii(fileName);
+namespace {
+
+// The part after the last backslash that is a character of its own (not a GBK trail byte).
+std::string LastElement(const std::string& path) {
+  const std::string folder = ExtractFilePath(path);
+  return path.substr(folder.size());
+}
+
+}  // namespace
+
+ComponentFileIndex::ComponentFileIndex(const TCompile& model, const std::string& component) {
   for (const auto& item : model.FileList()) {
     if (item->Kind != kind::CompFile || !SameTextAscii(item->Name, component)) continue;
-    const std::string path = LowerAscii(item->SourcePath);
+    std::string path = LowerAscii(item->SourcePath);
+    std::string name = LastElement(path);
+    byName_[name].emplace_back(std::move(path), item.get());
+  }
+}
+
+std::string ComponentFileIndex::Find(const std::string& fileName) const {
+  if (fileName.empty()) return "";
+  const std::string name = LowerAscii(fileName);
+  auto group = byName_.find(LastElement(name));
+  if (group == byName_.end()) return "";
+  for (const auto& [path, item] : group->second) {
     if (path == name) return item->SourcePath;
     if (path.size() <= name.size() ||
         path.compare(path.size() - name.size(), name.size(), name) != 0)
@@ -56,6 +74,12 @@ std::string FindComponentFile(const TCompile& model, const std::string& componen
       return item->SourcePath;
   }
   return "";
+}
+
+std::string FindComponentFile(const TCompile& model, const std::string& component,
+                              const std::string& fileName) {
+  if (fileName.empty()) return "";
+  return ComponentFileIndex(model, component).Find(fileName);
 }
 
 bool RegValueExists(Platform& platform, const std::string& valuePath) {

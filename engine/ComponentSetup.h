@@ -9,6 +9,8 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "package/Compile.h"
 #include "platform/Platform.h"
@@ -21,6 +23,21 @@ void RunComponentSetups(TCompile& model);
 // ends with "\" + fileName, ASCII case-insensitive), or "" (also for an empty file name).
 std::string FindComponentFile(const TCompile& model, const std::string& component,
                               const std::string& fileName);
+
+// The staged files of one component grouped by their last path element, for many lookups (a
+// component's file list) without a pass over the whole package's file list for each. Borrows
+// the model's records: the model must outlive it and keep its file list unchanged.
+class ComponentFileIndex {
+ public:
+  ComponentFileIndex(const TCompile& model, const std::string& component);
+  // As FindComponentFile: the first matching item in file-list order, or "".
+  std::string Find(const std::string& fileName) const;
+
+ private:
+  // Lower-cased last element -> (lower-cased path, item), in file-list order.
+  std::unordered_map<std::string, std::vector<std::pair<std::string, const TCompileFileData*>>>
+      byName_;
+};
 // True when the value named by "<root>\<key>\<value>" exists with non-empty data.
 bool RegValueExists(Platform& platform, const std::string& valuePath);
 // Starts the program through the shell and waits for it, pumping messages. False when it could

@@ -58,17 +58,29 @@ void SetFileWriteTime(Platform& platform, const std::string& path, double dateTi
   if (utc) platform.SetFileWriteTime(path, *utc);
 }
 
-void RetargetReferences(TCompile& model, const std::string& oldPath, const std::string& newPath) {
+ShortcutReferences::ShortcutReferences(TCompile& model) {
   for (auto& link : model.ShotCutList()) {
-    if (SameTextAscii(link->Target, oldPath)) link->Target = newPath;
-    if (SameTextAscii(link->IconFile, oldPath)) link->IconFile = newPath;
+    byPath_[LowerAscii(link->Target)].push_back(&link->Target);
+    byPath_[LowerAscii(link->IconFile)].push_back(&link->IconFile);
   }
+}
+
+void ShortcutReferences::Retarget(const std::string& oldPath, const std::string& newPath) {
+  auto it = byPath_.find(LowerAscii(oldPath));
+  if (it == byPath_.end()) return;
+  std::vector<std::string*> fields = std::move(it->second);
+  byPath_.erase(it);
+  for (std::string* field : fields) *field = newPath;
+  // A later file whose source is this path moves them on again, as it would one by one.
+  std::vector<std::string*>& now = byPath_[LowerAscii(newPath)];
+  now.insert(now.end(), fields.begin(), fields.end());
 }
 
 void InstallFiles(InstallContext& ctx) {
   TCompile& model = ctx.model;
   const auto& files = model.FileList();
   const int64_t count = static_cast<int64_t>(files.size());
+  ShortcutReferences references(model);
   for (int64_t i = 0; i < count; ++i) {
     TCompileFileData& item = *files[static_cast<size_t>(i)];
     if (item.Kind != kind::File || !ctx.OsMatches(item.TargetOs)) continue;
@@ -78,7 +90,7 @@ void InstallFiles(InstallContext& ctx) {
     if (!ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
     const std::string target = *folder + "\\" + ExtractFileName(item.SourcePath);
 
-    RetargetReferences(model, item.SourcePath, target);
+    references.Retarget(item.SourcePath, target);
     if (SameTextAscii(model.Options.AppFile, item.SourcePath)) model.Options.AppFile = target;
     if (SameTextAscii(model.Options.ReadmeFile, item.SourcePath)) model.Options.ReadmeFile = target;
     item.SourcePath = target;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/Context.h"
 
@@ -21,8 +23,18 @@ void InstallFiles(InstallContext& ctx);
 // partial file is removed and sk::Error names the target and the reason.
 void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target);
 
-// Points shortcut targets and icons equal to oldPath (ASCII case-insensitive) at newPath.
-void RetargetReferences(TCompile& model, const std::string& oldPath, const std::string& newPath);
+// Points shortcut targets and icons at the installed paths of their files. Every reference is
+// indexed once by its case-folded text, so placing thousands of files costs a lookup each, not
+// a pass over every shortcut. Borrows the model's shortcut records (they must stay in place).
+class ShortcutReferences {
+ public:
+  explicit ShortcutReferences(TCompile& model);
+  // Points targets and icons equal to oldPath (ASCII case-insensitive) at newPath.
+  void Retarget(const std::string& oldPath, const std::string& newPath);
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string*>> byPath_;  // folded text -> fields
+};
 
 // The local FILETIME (100 ns since 1601-01-01) of a day-count date-time (days since 1899-12-30),
 // at the two-second resolution of the DOS date/time encoding. nullopt outside 1980-2107 or for a

@@ -90,7 +90,10 @@ void TUnInstall::CreateKeyPath(RegRoot root, const std::string& keyPath) {
   for (const std::string& part : SplitText(keyPath, "\\")) {
     level = level.empty() ? part : level + "\\" + part;
     if (platform_.KeyExists(root, level)) continue;
-    if (platform_.CreateKey(root, level)) AddRegKey(RootText(root), level, "");
+    // A level the system refuses (too long, too deep) has no deeper levels either: stop, so a
+    // path of many thousand levels costs one refusal, not a quadratic walk.
+    if (!platform_.CreateKey(root, level)) return;
+    AddRegKey(RootText(root), level, "");
   }
 }
 

@@ -64,6 +64,10 @@ class NullPlatform : public Platform {
     return def;
   }
   bool RandomBytes(void*, size_t) override { return false; }
+  std::vector<std::pair<std::string, std::string>> IniSectionValues(const std::string&,
+                                                                    const std::string&) override {
+    return {};
+  }
   bool EnableShutdownPrivilege() override { return false; }
   bool RequestReboot() override { return false; }
 };

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Error.h"
@@ -198,6 +199,10 @@ class Platform {
                                                   const std::string& section) = 0;
   virtual std::string IniReadString(const std::string& iniPath, const std::string& section,
                                     const std::string& key, const std::string& def) = 0;
+  // The keys IniSectionKeys lists, each with the value IniReadString gives for it (a repeated
+  // key repeats the value of its first line), reading the file once for the whole section.
+  virtual std::vector<std::pair<std::string, std::string>> IniSectionValues(
+      const std::string& iniPath, const std::string& section) = 0;
 
   // ---- randomness ----
   // Fills buffer with n bytes from the system's cryptographic random source (names that other

@@ -1,6 +1,7 @@
 #include "platform/sandbox/IniProfile.h"
 
 #include <functional>
+#include <map>
 
 #include "platform/sandbox/WinPath.h"
 
@@ -51,6 +52,13 @@ void ForEachKey(const std::string& ini, const std::string& section,
   }
 }
 
+// A value in a matching pair of double or single quotes loses them.
+std::string Unquoted(const std::string& value) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
 }  // namespace
 
 std::vector<std::string> IniKeys(const std::string& ini, const std::string& section) {
@@ -68,13 +76,23 @@ std::optional<std::string> IniValue(const std::string& ini, const std::string& s
   std::string wanted = FoldCase(Trim(key));
   ForEachKey(ini, section, [&](const std::string& name, const std::string& value) {
     if (FoldCase(name) != wanted) return true;
-    found = value;
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
-      found = value.substr(1, value.size() - 2);
-    }
+    found = Unquoted(value);
     return false;
   });
   return found;
+}
+
+std::vector<std::pair<std::string, std::string>> IniSection(const std::string& ini,
+                                                            const std::string& section) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  std::map<std::string, size_t> first;  // folded key -> index of its first line
+  ForEachKey(ini, section, [&](const std::string& name, const std::string& value) {
+    auto [it, added] = first.emplace(FoldCase(name), pairs.size());
+    std::string v = added ? Unquoted(value) : pairs[it->second].second;
+    pairs.emplace_back(name, std::move(v));
+    return true;
+  });
+  return pairs;
 }
 
 }  // namespace sk::sandbox

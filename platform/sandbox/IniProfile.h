@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sk::sandbox {
@@ -19,5 +20,9 @@ std::vector<std::string> IniKeys(const std::string& ini, const std::string& sect
 // The value of the first key named `key` in the first section named `section`.
 std::optional<std::string> IniValue(const std::string& ini, const std::string& section,
                                     const std::string& key);
+// Every key of the first section named `section` in file order, each with the value IniValue
+// gives for it (a repeated key repeats the value of its first line), in one pass over the text.
+std::vector<std::pair<std::string, std::string>> IniSection(const std::string& ini,
+                                                            const std::string& section);
 
 }  // namespace sk::sandbox

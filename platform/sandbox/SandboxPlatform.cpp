@@ -11,6 +11,7 @@
 #include "platform/sandbox/FolderNames.h"
 #include "platform/sandbox/HostStreams.h"
 #include "platform/sandbox/IniProfile.h"
+#include "platform/sandbox/LinkFreeLookup.h"
 #include "platform/sandbox/SandboxRegistry.h"
 #include "platform/sandbox/WinPath.h"
 
@@ -30,6 +31,7 @@ constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kSharingViolation = 32;
 constexpr int kInvalidName = 123;
+constexpr int kCannotAccess = 1920;
 
 const char* Reason(int code) {
   switch (code) {
@@ -47,6 +49,9 @@ const char* Reason(int code) {
     case kInvalidName:  // 文件名、目录名或卷标语法不正确。
       return "\xCE\xC4\xBC\xFE\xC3\xFB\xA1\xA2\xC4\xBF\xC2\xBC\xC3\xFB\xBB\xF2\xBE\xED\xB1\xEA"
              "\xD3\xEF\xB7\xA8\xB2\xBB\xD5\xFD\xC8\xB7\xA1\xA3";
+    case kCannotAccess:  // 系统无法访问此文件。
+      return "\xCF\xB5\xCD\xB3\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA\xB4\xCB\xCE\xC4\xBC\xFE"
+             "\xA1\xA3";
     default:
       return "error";
   }
@@ -74,6 +79,15 @@ std::string StripTrailingBackslashes(std::string s) {
   return s;
 }
 
+// The machine's own files in ROOT are never links: reading or writing through one could reach
+// any file of the host.
+void RefuseLink(const fs::path& host) {
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(host, ec))) {
+    throw Error("sandbox: " + Utf8Of(host) + " is a link; the sandbox does not follow links");
+  }
+}
+
 std::optional<std::string> ReadHostFile(const fs::path& host) {
   std::ifstream in(host, std::ios::binary);
   if (!in) return std::nullopt;
@@ -86,6 +100,9 @@ std::optional<std::string> ReadHostFile(const fs::path& host) {
 void WriteHostFileAtomically(const fs::path& host, const std::string& text) {
   fs::path tmp = host;
   tmp += ".tmp";
+  RefuseLink(host);
+  std::error_code removed;
+  fs::remove(tmp, removed);  // a stale file or link there is replaced, never written through
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -147,8 +164,7 @@ class SandboxKey : public RegistryKey {
  private:
   bool Write(const std::string& name, uint32_t type, const std::string& data) {
     if (key_->deleted) return false;
-    registry_->SetValue(*key_, name, type, data);
-    return true;
+    return registry_->SetValue(*key_, name, type, data);
   }
   std::shared_ptr<sandbox::SandboxRegistry> registry_;
   std::shared_ptr<sandbox::SandboxRegistry::Key> key_;
@@ -180,6 +196,7 @@ struct SandboxPlatform::Resolved {
   fs::path host;
   bool parentExists = false;  // every element but the last is an existing folder
   std::string key;            // folded Windows path, for the side tables
+  std::string linked;         // PathError::Link: the Windows path of the element that is a link
   fs::file_status status;
 
   bool ok() const { return error == PathError::None; }
@@ -200,6 +217,7 @@ SandboxPlatform::SandboxPlatform(SandboxConfig config)
     if (!ec) fs::create_directories(config_.root / std::string(1, letter), ec);
   }
   if (ec) throw Error("sandbox: cannot prepare " + Utf8Of(config_.root) + ": " + ec.message());
+  noLinks_ = std::make_unique<sandbox::LinkFreeLookup>(config_.root);
   if (!config_.specialFolders.count(38)) config_.specialFolders[38] = config_.programFiles;
   if (config_.createFolders) {
     std::vector<std::string> folders{config_.windowsDir, config_.tempPath,
@@ -209,6 +227,8 @@ SandboxPlatform::SandboxPlatform(SandboxConfig config)
       if (!f.empty()) ForceDirectories(f);
     }
   }
+  RefuseLink(RegistryPath());
+  RefuseLink(config_.root / "attributes.txt");
   if (fs::exists(RegistryPath())) {
     std::optional<std::string> text = ReadHostFile(RegistryPath());
     if (!text) throw Error("sandbox: cannot read " + Utf8Of(RegistryPath()));
@@ -250,25 +270,13 @@ void SandboxPlatform::LoadAttributes() {
   while (std::getline(in, line)) {
     size_t tab = line.find('\t');
     if (tab != 8) continue;
+    const std::string digits = line.substr(0, 8);  // `end` points into it below
     char* end = nullptr;
-    unsigned long bits = std::strtoul(line.substr(0, 8).c_str(), &end, 16);
+    unsigned long bits = std::strtoul(digits.c_str(), &end, 16);
     std::optional<std::string> key = Utf8ToGbk(line.substr(9));
     if (key && end && *end == '\0') attributes_[FoldCase(*key)] = static_cast<uint32_t>(bits);
   }
 }
-
-namespace {
-
-// The status of a host path, following a link only where there is one (one stat for a plain
-// file or folder); `link` tells whether the path itself is a link, dangling or not.
-fs::file_status StatusOf(const fs::path& p, bool& link) {
-  std::error_code ec;
-  fs::file_status s = fs::symlink_status(p, ec);
-  link = fs::is_symlink(s);
-  return link ? fs::status(p, ec) : s;
-}
-
-}  // namespace
 
 SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
   Resolved r;
@@ -280,61 +288,76 @@ SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
   }
   r.host = config_.root / std::string(1, r.win.drive);
   r.key = FoldCase(r.win.ToString());
-  // A path is resolved for every file operation, so the common cases take few stats: a path
-  // that exists as spelled takes one, a new name in a folder that exists as spelled two and a
-  // lookup of the folder's listing. Only otherwise is the path walked name by name.
-  std::error_code ec;
+  // Host names below ROOT: the drive folder, then one per element (UTF-8).
   const size_t n = r.win.elements.size();
-  if (n == 0) {
-    r.parentExists = true;
-    r.status = fs::status(r.host, ec);
+  std::vector<std::string> names;
+  names.reserve(n + 1);
+  names.emplace_back(1, r.win.drive);
+  for (const std::string& element : r.win.elements) names.push_back(GbkToUtf8(element));
+  // No element is ever a link: a path that meets one fails, naming the element.
+  auto refuse = [&](size_t element) {
+    r.error = PathError::Link;
+    sandbox::WinPath linked{r.win.drive, {}};
+    linked.elements.assign(r.win.elements.begin(),
+                           r.win.elements.begin() + static_cast<std::ptrdiff_t>(element));
+    r.linked = linked.ToString();
     return r;
-  }
-  std::vector<std::string> names;  // UTF-8
-  names.reserve(n);
-  fs::path exact = r.host;
-  for (const std::string& element : r.win.elements) {
-    names.push_back(GbkToUtf8(element));
-    exact /= HostName(names.back());
-  }
-  bool link = false;
-  fs::file_status status = StatusOf(exact, link);
-  if (link || fs::exists(status)) {
-    r.host = std::move(exact);
+  };
+  // A path is resolved for every file operation, so the common cases take few calls: a path
+  // that exists as spelled takes one lookup, a new name in a folder that exists as spelled two
+  // and a look at the folder's listing. Only otherwise is the path walked name by name.
+  sandbox::LinkFreeLookup::Result exact = noLinks_->Look(names, n + 1);
+  if (exact.link != sandbox::LinkFreeLookup::kNoLink) return refuse(exact.link);
+  for (size_t i = 1; i <= n; ++i) r.host /= HostName(names[i]);
+  if (fs::exists(exact.status) || n == 0) {
     r.parentExists = true;
-    r.status = status;
+    r.status = exact.status;
     return r;
   }
   size_t i = 0;
-  bool lastMissing = n == 1;  // whether r.host / names[n - 1] is known not to exist
-  if (n > 1 && fs::is_directory(fs::status(exact.parent_path(), ec))) {
-    r.host = exact.parent_path();
-    i = n - 1;
-    lastMissing = true;
+  bool lastMissing = n == 1;  // whether the last name is known not to exist as spelled
+  fs::path folder = config_.root / HostName(names[0]);
+  if (n > 1) {
+    sandbox::LinkFreeLookup::Result parent = noLinks_->Look(names, n);
+    if (parent.link != sandbox::LinkFreeLookup::kNoLink) return refuse(parent.link);
+    if (fs::is_directory(parent.status)) {
+      folder = r.host.parent_path();
+      i = n - 1;
+      lastMissing = true;
+    }
   }
   bool present = true;
+  std::error_code ec;
+  fs::file_status status;
   for (; i < n; ++i) {
-    fs::path candidate = r.host / HostName(names[i]);
+    fs::path candidate = folder / HostName(names[i + 1]);
     if (present) {
       const bool last = i + 1 == n;
-      link = false;
       status = last && lastMissing ? fs::file_status(fs::file_type::not_found)
-                                   : StatusOf(candidate, link);
-      // Any missing name may be stored in another spelling, as Windows names ignore case (a
-      // dangling link is not missing: it exists in its own right).
-      if (!link && !fs::exists(status)) {
-        if (auto stored = folderNames_->Find(r.host, FoldUtf8(names[i]))) {
+                                   : fs::symlink_status(candidate, ec);
+      if (fs::is_symlink(status)) return refuse(i + 1);
+      // Any missing name may be stored in another spelling, as Windows names ignore case.
+      if (!fs::exists(status)) {
+        if (auto stored = folderNames_->Find(folder, FoldUtf8(names[i + 1]))) {
           candidate = *stored;
-          status = StatusOf(candidate, link);
+          status = fs::symlink_status(candidate, ec);
+          if (fs::is_symlink(status)) return refuse(i + 1);
         }
       }
       if (!last) present = fs::is_directory(status);
     }
-    r.host = std::move(candidate);
+    folder = std::move(candidate);
   }
+  r.host = std::move(folder);
   r.parentExists = present;
   r.status = present ? status : fs::file_status(fs::file_type::not_found);
   return r;
+}
+
+void SandboxPlatform::Fail(const char* what, const std::string& path, const Resolved& r) {
+  if (r.error != PathError::Link) Fail(what, path, static_cast<int>(r.error));
+  throw Error(std::string(what) + " " + path + ": " + Reason(kCannotAccess) + " (" + r.linked +
+              " is a link on the host; the sandbox does not follow links)");
 }
 
 void SandboxPlatform::Fail(const char* what, const std::string& path, int code) {
@@ -386,7 +409,7 @@ bool SandboxPlatform::ForceDirectories(const std::string& path) {
 
 std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) {
   Resolved r = Resolve(path);
-  if (!r.ok()) Fail("cannot open file", path, static_cast<int>(r.error));
+  if (!r.ok()) Fail("cannot open file", path, r);
   if (r.isDir()) Fail("cannot open file", path, kAccessDenied);
   if (!r.isFile()) Fail("cannot open file", path, r.parentExists ? kFileNotFound : kPathNotFound);
   if (openFiles_->writing.count(r.key)) Fail("cannot open file", path, kSharingViolation);
@@ -404,7 +427,7 @@ std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) 
 
 std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& path) {
   Resolved r = Resolve(path);
-  if (!r.ok()) Fail("cannot create file", path, static_cast<int>(r.error));
+  if (!r.ok()) Fail("cannot create file", path, r);
   if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
   if (r.isDir() || r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
   if (openFiles_->Busy(r.key)) Fail("cannot create file", path, kSharingViolation);
@@ -574,6 +597,7 @@ bool SandboxPlatform::CreateKey(RegRoot root, const std::string& subKey) {
 }
 
 void SandboxPlatform::LogAction(const std::string& gbkLine) {
+  RefuseLink(ActionsLogPath());
   std::ofstream log(ActionsLogPath(), std::ios::binary | std::ios::app);
   log << LogLine(gbkLine) << '\n';
 }
@@ -679,6 +703,13 @@ std::vector<std::string> SandboxPlatform::IniSectionKeys(const std::string& iniP
                                                          const std::string& section) {
   std::optional<std::string> text = ReadWholeFile(iniPath);
   return text ? sandbox::IniKeys(*text, section) : std::vector<std::string>{};
+}
+
+std::vector<std::pair<std::string, std::string>> SandboxPlatform::IniSectionValues(
+    const std::string& iniPath, const std::string& section) {
+  std::optional<std::string> text = ReadWholeFile(iniPath);
+  return text ? sandbox::IniSection(*text, section)
+              : std::vector<std::pair<std::string, std::string>>{};
 }
 
 std::string SandboxPlatform::IniReadString(const std::string& iniPath, const std::string& section,

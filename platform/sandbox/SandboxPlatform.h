@@ -18,6 +18,9 @@
 //   by the time the call returns.
 // - RandomBytes draws from the host's random device.
 // - Shell links are real .lnk files (platform/LnkFormat.h).
+// - A host link (symbolic link) anywhere inside ROOT is never followed: a path through one
+//   fails ("系统无法访问此文件。", naming the linked element), as do registry.reg,
+//   attributes.txt and actions.log when they are links. So nothing outside ROOT is touched.
 //
 // Errors: the constructor throws sk::Error when ROOT cannot be prepared or registry.reg is
 // malformed; the throwing Platform operations throw sk::Error naming the file and the reason.
@@ -37,6 +40,7 @@ namespace sk {
 
 namespace sandbox {
 class FolderNames;
+class LinkFreeLookup;
 class SandboxRegistry;
 struct WinPath;
 }  // namespace sandbox
@@ -127,6 +131,8 @@ class SandboxPlatform : public Platform {
   std::optional<ShellLinkInfo> ReadShellLink(const std::string& linkPath) override;
   int InvokeShellVerbs(const std::string& path, const std::string& verbText) override;
 
+  std::vector<std::pair<std::string, std::string>> IniSectionValues(
+      const std::string& iniPath, const std::string& section) override;
   std::vector<std::string> IniSectionKeys(const std::string& iniPath,
                                           const std::string& section) override;
   std::string IniReadString(const std::string& iniPath, const std::string& section,
@@ -148,6 +154,8 @@ class SandboxPlatform : public Platform {
   struct Resolved;
   Resolved Resolve(const std::string& path);
   [[noreturn]] void Fail(const char* what, const std::string& path, int code);
+  // Fails with the reason a path could not be resolved (naming a link it met).
+  [[noreturn]] void Fail(const char* what, const std::string& path, const Resolved& r);
   std::optional<std::string> ReadWholeFile(const std::string& path);
   uint32_t StoredAttributes(const Resolved& r) const;
   void LogAction(const std::string& gbkLine);
@@ -158,6 +166,7 @@ class SandboxPlatform : public Platform {
   std::shared_ptr<sandbox::SandboxRegistry> registry_;
   std::shared_ptr<OpenFiles> openFiles_;
   std::unique_ptr<sandbox::FolderNames> folderNames_;  // stored spellings of host names
+  std::unique_ptr<sandbox::LinkFreeLookup> noLinks_;   // path checks that never follow links
   std::map<std::string, uint32_t> attributes_;         // folded Windows path -> attribute bits
   bool attributesDirty_ = false;
 };

@@ -56,6 +56,24 @@ bool StoresAsQuoted(const std::string& gbk) {
   return back && *back == gbk;
 }
 
+// Characters of a GBK name as Windows counts them (UTF-16 units; a double-byte character is
+// one, so are single bytes).
+size_t CharCount(const std::string& gbk) {
+  size_t n = 0;
+  for (size_t i = 0; i < gbk.size(); ++i, ++n) {
+    if (IsGbkLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size()) ++i;
+  }
+  return n;
+}
+
+// A key or value name that registry.reg holds so that it reads back the same: no line break
+// or zero character, and a UTF-8 form that converts back to the same bytes.
+bool StorableName(const std::string& gbk) {
+  if (gbk.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
+  std::optional<std::string> back = Utf8ToGbk(GbkToUtf8(gbk));
+  return back && *back == gbk;
+}
+
 std::string FormatValue(const SandboxRegistry::Value& v) {
   std::string line = v.name.empty() ? std::string("@") : "\"" + Escape(GbkToUtf8(v.name)) + "\"";
   line += '=';
@@ -78,12 +96,18 @@ std::string FormatValue(const SandboxRegistry::Value& v) {
   return line + prefix + HexBytes(bytes);
 }
 
-void WriteKey(const SandboxRegistry::Key& key, const std::string& path, std::string& out) {
-  out += "[" + path + "]\r\n";
-  for (const auto& [folded, v] : key.values) out += FormatValue(v) + "\r\n";
-  out += "\r\n";
-  for (const auto& [folded, child] : key.children) {
-    WriteKey(*child, path + "\\" + GbkToUtf8(child->name), out);
+// Writes the key and everything below it, depth first in name order, without recursion.
+void WriteTree(const SandboxRegistry::Key& top, const std::string& topPath, std::string& out) {
+  std::vector<std::pair<const SandboxRegistry::Key*, std::string>> pending{{&top, topPath}};
+  while (!pending.empty()) {
+    auto [key, path] = std::move(pending.back());
+    pending.pop_back();
+    out += "[" + path + "]\r\n";
+    for (const auto& [folded, v] : key->values) out += FormatValue(v) + "\r\n";
+    out += "\r\n";
+    for (auto it = key->children.rbegin(); it != key->children.rend(); ++it) {
+      pending.emplace_back(it->second.get(), path + "\\" + GbkToUtf8(it->second->name));
+    }
   }
 }
 
@@ -180,13 +204,14 @@ std::shared_ptr<SandboxRegistry::Key> SandboxRegistry::Find(RegRoot root,
   std::vector<std::string> parts = SplitGbk(subKey, '\\');
   if (parts.back().empty()) parts.pop_back();  // a trailing "\" is accepted
   for (const std::string& part : parts) {
-    if (part.empty()) return nullptr;
+    if (part.empty() || CharCount(part) > kMaxKeyNameChars) return nullptr;
   }
+  if (parts.size() > kMaxKeyDepth) return nullptr;  // no such key exists, none can be made
   for (const std::string& part : parts) {
     std::string folded = FoldCase(part);
     auto it = key->children.find(folded);
     if (it == key->children.end()) {
-      if (!create) return nullptr;
+      if (!create || !StorableName(part)) return nullptr;
       auto child = std::make_shared<Key>();
       child->name = part;
       it = key->children.emplace(folded, child).first;
@@ -197,12 +222,14 @@ std::shared_ptr<SandboxRegistry::Key> SandboxRegistry::Find(RegRoot root,
   return key;
 }
 
-void SandboxRegistry::SetValue(Key& key, const std::string& name, uint32_t type, std::string data) {
+bool SandboxRegistry::SetValue(Key& key, const std::string& name, uint32_t type, std::string data) {
+  if (CharCount(name) > kMaxValueNameChars || !StorableName(name)) return false;
   Value& v = key.values[FoldCase(name)];
   if (v.name.empty()) v.name = name;  // an existing value keeps the case of its name
   v.type = type;
   v.data = std::move(data);
   dirty_ = true;
+  return true;
 }
 
 void SandboxRegistry::DeleteKey(RegRoot root, const std::string& subKeyIn) {
@@ -235,7 +262,7 @@ std::string SandboxRegistry::ToText() const {
   std::string out = std::string(kHeader5) + "\r\n\r\n";
   for (const RootName& r : kRoots) {
     auto it = roots_.find(r.root);
-    if (it != roots_.end()) WriteKey(*it->second, r.name, out);
+    if (it != roots_.end()) WriteTree(*it->second, r.name, out);
   }
   return out;
 }
@@ -281,6 +308,8 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
       start = end + 1;
     }
   }
+  utf8.clear();
+  utf8.shrink_to_fit();
 
   bool headerSeen = false;
   std::shared_ptr<Key> current;
@@ -323,11 +352,13 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
       }
       continue;
     }
-    // A value line; hex data may continue on the next lines after a trailing "\".
-    while (line.back() == '\\' && line.find("=hex") != std::string::npos && i + 1 < lines.size()) {
-      line.pop_back();
-      line += TrimLeft(lines[++i]);
-      if (line.empty()) break;
+    // A value line; hex data may continue on the next lines after a trailing "\". The line is
+    // checked for hex data once: what a continuation adds is hex digits and commas.
+    if (line.back() == '\\' && line.find("=hex") != std::string::npos) {
+      while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
+        line.pop_back();
+        line += TrimLeft(lines[++i]);
+      }
     }
     if (!current) {
       bad("value outside a key");
@@ -365,7 +396,7 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
         bad("malformed text value");
         continue;
       }
-      SetValue(*current, *gbkName, 1, *gbk);
+      if (!SetValue(*current, *gbkName, 1, *gbk)) bad("invalid value name");
     } else if (data.compare(0, 6, "dword:") == 0) {
       std::optional<uint32_t> d = ParseHexNumber(data.substr(6), 8);
       if (!d) {
@@ -374,7 +405,7 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
       }
       std::string bytes(4, '\0');
       for (int b = 0; b < 4; ++b) bytes[b] = static_cast<char>((*d >> (8 * b)) & 0xFF);
-      SetValue(*current, *gbkName, 4, bytes);
+      if (!SetValue(*current, *gbkName, 4, bytes)) bad("invalid value name");
     } else if (data.compare(0, 3, "hex") == 0) {
       uint32_t type = 3;
       size_t colon = data.find(':');
@@ -402,13 +433,14 @@ bool SandboxRegistry::Apply(const std::string& utf8In, bool unicodeHex, bool str
         // Text stored as bytes: UTF-16 in version 5 files, ANSI in REGEDIT4 files.
         if (unicodeHex) {
           std::u16string w = FromUtf16LeBytes(*bytes);
-          while (!w.empty() && w.back() == u'\0') w.pop_back();
+          // The one terminator a writer adds; zero characters of the text itself stay.
+          if (!w.empty() && w.back() == u'\0') w.pop_back();
           bytes = GbkFromUtf16(w);
         } else {
           bytes = bytes->substr(0, bytes->find('\0'));
         }
       }
-      SetValue(*current, *gbkName, type, *bytes);
+      if (!SetValue(*current, *gbkName, type, *bytes)) bad("invalid value name");
     } else {
       bad("unknown value type");
     }

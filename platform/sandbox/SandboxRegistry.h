@@ -7,6 +7,11 @@
 // an import (it then reports failures). HKEY_CLASSES_ROOT is a view of
 // HKEY_LOCAL_MACHINE\Software\Classes, as on Windows for machine-wide classes.
 //
+// Limits as on Windows: a key name (one level) holds at most 255 characters, a key lies at
+// most 512 levels below its root, a value name holds at most 16,383 characters; a call that
+// would exceed them fails. Names that registry.reg cannot hold so that they read back the same
+// (line breaks, zero characters, bytes without a character) fail too, so the file always loads.
+//
 // Errors: LoadText throws sk::Error naming the source and line when the text is malformed
 // (strict mode); ApplyRegFile skips lines it cannot read and reports whether all were applied.
 #pragma once
@@ -35,12 +40,19 @@ class SandboxRegistry {
     bool deleted = false;
   };
 
+  static constexpr size_t kMaxKeyNameChars = 255;
+  static constexpr size_t kMaxKeyDepth = 512;
+  static constexpr size_t kMaxValueNameChars = 16383;
+
   SandboxRegistry();
 
   // The key at root\subKey (a leading "\" is ignored; "" is the root itself); with create,
-  // missing keys are made. nullptr when absent or when subKey has an empty inner element.
+  // missing keys are made. nullptr when absent, when subKey has an empty inner element or a
+  // name longer than a key name may be, or when a key to make would lie too deep or have a
+  // name registry.reg cannot hold.
   std::shared_ptr<Key> Find(RegRoot root, const std::string& subKey, bool create);
-  void SetValue(Key& key, const std::string& name, uint32_t type, std::string data);
+  // False (nothing changed) when the name is too long or cannot be held by registry.reg.
+  bool SetValue(Key& key, const std::string& name, uint32_t type, std::string data);
   void DeleteKey(RegRoot root, const std::string& subKey);
 
   bool dirty() const { return dirty_; }

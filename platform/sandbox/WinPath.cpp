@@ -18,7 +18,7 @@ char UpperLetter(char c) {
 }
 
 // Appends the "\"-separated names of rest to out, applying "." and "..". False when a name
-// holds a character Windows rejects.
+// holds a character Windows rejects or a byte that is not part of a GBK character.
 bool AppendElements(const std::string& rest, std::vector<std::string>& out) {
   std::string name;
   auto flush = [&]() {
@@ -36,7 +36,12 @@ bool AppendElements(const std::string& rest, std::vector<std::string>& out) {
   };
   for (size_t i = 0; i < rest.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(rest[i]);
-    if (IsGbkLeadByte(c) && i + 1 < rest.size()) {
+    if (IsGbkLeadByte(c)) {
+      // A lead byte without its trail byte is no character: the system's conversion makes it
+      // "?", which no name may hold. (Taken as a byte of its own, it would pair with the "\"
+      // that follows once the path is printed, and name another file.)
+      if (i + 1 >= rest.size() || !IsGbkTrailByte(static_cast<unsigned char>(rest[i + 1])))
+        return false;
       name += rest[i];
       name += rest[++i];
     } else if (c == '\\' || c == '/') {

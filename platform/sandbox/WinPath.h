@@ -14,6 +14,9 @@ namespace sk::sandbox {
 inline bool IsGbkLeadByte(unsigned char c) {
   return c >= 0x81 && c <= 0xFE;
 }
+inline bool IsGbkTrailByte(unsigned char c) {
+  return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 // Splits at every single-byte occurrence of sep; empty pieces are kept.
 std::vector<std::string> SplitGbk(const std::string& text, char sep);
@@ -26,7 +29,8 @@ inline bool EqualNoCase(const std::string& a, const std::string& b) {
 bool EndsWithBackslash(const std::string& gbk);
 
 // Why a path could not be parsed; the values match the Windows error codes a call reports.
-enum class PathError { None = 0, NotFound = 3, InvalidName = 123 };
+// Link: the path runs through a host link inside the sandbox root, which is never followed.
+enum class PathError { None = 0, NotFound = 3, InvalidName = 123, Link = 1920 };
 
 struct WinPath {
   char drive = 0;                     // upper-case drive letter
@@ -37,7 +41,8 @@ struct WinPath {
 // Parses an absolute ("C:\x"), drive-rooted ("\x", on the drive of currentDir) or relative
 // path (below currentDir, which must itself be absolute). "/" counts as "\"; repeated
 // separators collapse; "." is dropped and ".." climbs (never above the root); trailing dots
-// and blanks of a name are dropped as Windows does. UNC paths give NotFound.
+// and blanks of a name are dropped as Windows does. UNC paths give NotFound; a GBK lead byte
+// without a trail byte after it gives InvalidName.
 PathError ParseWinPath(const std::string& path, const std::string& currentDir, WinPath& out);
 
 }  // namespace sk::sandbox

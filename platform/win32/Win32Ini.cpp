@@ -86,21 +86,40 @@ std::wstring ProfileString(const wchar_t* section, const wchar_t* key, const wch
   }
 }
 
+// The key names of a section, in file order.
+std::vector<std::wstring> SectionKeys(const std::wstring& section, const ProfileFile& file) {
+  std::wstring list = ProfileString(section.c_str(), nullptr, L"", file.path());
+  std::vector<std::wstring> keys;
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(L'\0', start);
+    if (end == std::wstring::npos) end = list.size();
+    if (end > start) keys.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return keys;
+}
+
 }  // namespace
 
 std::vector<std::string> Win32Platform::IniSectionKeys(const std::string& iniPath,
                                                        const std::string& section) {
   ProfileFile file(iniPath);
-  std::wstring list = ProfileString(Wide(section).c_str(), nullptr, L"", file.path());
   std::vector<std::string> keys;
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(L'\0', start);
-    if (end == std::wstring::npos) end = list.size();
-    if (end > start) keys.push_back(Narrow(list.data() + start, end - start));
-    start = end + 1;
-  }
+  for (const std::wstring& k : SectionKeys(Wide(section), file)) keys.push_back(Narrow(k));
   return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> Win32Platform::IniSectionValues(
+    const std::string& iniPath, const std::string& section) {
+  // One profile file (and at most one UTF-16 copy) for the whole section.
+  ProfileFile file(iniPath);
+  const std::wstring s = Wide(section);
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const std::wstring& k : SectionKeys(s, file)) {
+    pairs.emplace_back(Narrow(k), Narrow(ProfileString(s.c_str(), k.c_str(), L"", file.path())));
+  }
+  return pairs;
 }
 
 std::string Win32Platform::IniReadString(const std::string& iniPath, const std::string& section,

@@ -73,6 +73,8 @@ class Win32Platform : public Platform {
   std::optional<ShellLinkInfo> ReadShellLink(const std::string& linkPath) override;
   int InvokeShellVerbs(const std::string& path, const std::string& verbText) override;
 
+  std::vector<std::pair<std::string, std::string>> IniSectionValues(
+      const std::string& iniPath, const std::string& section) override;
   std::vector<std::string> IniSectionKeys(const std::string& iniPath,
                                           const std::string& section) override;
   std::string IniReadString(const std::string& iniPath, const std::string& section,

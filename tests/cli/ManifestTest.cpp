@@ -166,6 +166,13 @@ TEST_F(ManifestTest, FaultsNameFileAndLine) {
       {"bad shortcut place",
        "[[shortcut]]\nplace = \"taskbar\"\nname = \"x\"\nurl = \"http://a\"\n", 5, "place"},
       {"wrong type", "[setup]\nwizard = \"yes\"\nreboot = 1\n", 6, "true or false"},
+      // Non-ASCII characters outside strings (some sent the TOML library down a path it
+      // marks unreachable); strings and comments may hold them.
+      {"letter after a value",
+       "# caf\xC3\xA9 \xD0\x96\n[welcome]\ncompany = \"caf\xC3\xA9 '\\\" \xD0\x96\" \xC3\xA9\n", 6,
+       "outside ASCII"},
+      {"letter in a bare key", "[welcome]\nnote = '''\n\xC3\xA9'''\nN\xCB\xBC = 1\n", 7,
+       "outside ASCII"},
   };
   for (const Case& c : cases) {
     Manifest(c.body);

@@ -109,7 +109,8 @@ TEST(Pipeline, RegistryValuesKeysAndRecords) {
 
   const std::string hkcu = "2147483649";
   std::vector<TUnInsData> reg;
-  for (const TUnInsData& r : run.Log(run.installDir() + "\\Uninst.log")->Records())
+  const auto log = run.Log(run.installDir() + "\\Uninst.log");  // outlives the loop
+  for (const TUnInsData& r : log->Records())
     if (r.Kind == unins_kind::Registry) reg.push_back(r);
   const std::vector<TUnInsData> expected = {
       {hkcu, "Software\\A", "", 1, 2},  {hkcu, "Software\\A\\B", "", 1, 2},

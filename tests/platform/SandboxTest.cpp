@@ -56,7 +56,10 @@ TEST_F(Sandbox, InvalidNamesFailWithTheWindowsReason) {
   const std::string reason =
       "\xCE\xC4\xBC\xFE\xC3\xFB";  // starts "文件名、目录名或卷标语法不正确。"
   for (const char* bad : {"C:\\a<b", "C:\\a>b", "C:\\a\"b", "C:\\a|b", "C:\\a?b", "C:\\a*b",
-                          "C:\\a\x01z", "C:\\dir:stream"}) {
+                          "C:\\a\x01z", "C:\\dir:stream",
+                          // a GBK lead byte without its trail byte (once dropped with the dot
+                          // after it, leaving a byte that paired with the next "\")
+                          "C:\\a\xE4.\\b", "C:\\end\x81", "C:\\x\x81\x7F"}) {
     try {
       p.CreateFile(bad);
       ADD_FAILURE() << bad;

@@ -1,0 +1,56 @@
+// Shared by the libFuzzer targets: the input as a byte string, and the rule every target
+// checks — a reader of untrusted bytes either succeeds or throws sk::Error. Any other
+// exception escapes LLVMFuzzerTestOneInput and libFuzzer reports it as a crash, as it does
+// sanitizer reports, hangs and runaway memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/Error.h"
+
+namespace sk::fuzz {
+
+inline std::string Bytes(const uint8_t* data, size_t size) {
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// Runs f; true when it returned, false when it threw sk::Error.
+template <class F>
+bool Accepts(F&& f) {
+  try {
+    f();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+// A scratch host folder removed when the process ends (libFuzzer ends with exit()).
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(std::filesystem::path path) : path_(std::move(path)) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A property of the reader that does not hold: reported as a crash with its reason.
+[[noreturn]] inline void Broken(const char* what) {
+  std::fprintf(stderr, "fuzz property broken: %s\n", what);
+  std::abort();
+}
+
+}  // namespace sk::fuzz
