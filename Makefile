@@ -41,7 +41,7 @@ test-wine: win64
 # for a short while.
 test-asan: asan
 	ctest --test-dir build/asan --output-on-failure -j2
-	scripts/fuzz build/asan $(FUZZ_TEST_TIME)
+	FUZZ_SEED=1 scripts/fuzz build/asan $(FUZZ_TEST_TIME)
 
 fuzz: asan
 	scripts/fuzz build/asan $(FUZZ_TIME)
