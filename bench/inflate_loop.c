@@ -9,8 +9,8 @@
 
 static unsigned char out[256 * 1024];
 
-static int inflate_region(FILE *in, FILE *dst, long long start, long long end, unsigned char **buf,
-                          size_t *cap) {
+static int inflate_region(FILE* in, FILE* dst, long long start, long long end, unsigned char** buf,
+                          size_t* cap) {
   z_stream zs = {0};
   if (inflateInit(&zs) != Z_OK) return -1;
   if (fseeko(in, start, SEEK_SET) != 0) return -1;
@@ -42,21 +42,21 @@ static int inflate_region(FILE *in, FILE *dst, long long start, long long end, u
   return 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 4) {
     fprintf(stderr, "usage: inflate_loop PACKAGE LIST OUTDIR\n");
     return 2;
   }
-  FILE *in = fopen(argv[1], "rb");
-  FILE *list = fopen(argv[2], "r");
+  FILE* in = fopen(argv[1], "rb");
+  FILE* list = fopen(argv[2], "r");
   if (!in || !list) return 2;
-  unsigned char *buf = NULL;
+  unsigned char* buf = NULL;
   size_t cap = 0;
   long long start, end;
   char path[4096];
   for (int i = 0; fscanf(list, "%lld %lld", &start, &end) == 2; ++i) {
     snprintf(path, sizeof path, "%s/%d", argv[3], i);
-    FILE *dst = fopen(path, "wb");
+    FILE* dst = fopen(path, "wb");
     if (!dst || inflate_region(in, dst, start, end, &buf, &cap) != 0 || fclose(dst) != 0) {
       fprintf(stderr, "inflate_loop: region %d failed\n", i);
       return 1;
