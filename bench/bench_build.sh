@@ -4,19 +4,26 @@
 # (VmHWM, via /usr/bin/time), then packs the same folder with makensis (zlib, the Debian nsis
 # package) for comparison, in the same run.
 #
-# Usage: bench/bench_build.sh [SIZE_MIB]   (default 1024; the data is cached in build/bench-data)
+# Usage: bench/bench_build.sh [SIZE_MIB | FOLDER]   (default 1024; the data is cached in
+#        build/bench-data; a FOLDER is packed as it is, e.g. "$(bench/real-tree.sh)")
 # Needs: build/native/tools/setupkit/setupkit (make native), makensis (apt-get install nsis).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 size_mib="${1:-1024}"
+src="tree-$size_mib"  # the folder packed, as the manifest and the script name it
 tool="${SETUPKIT:-build/native/tools/setupkit/setupkit}"
 work="$root/build/bench-data"
 data="$work/tree-$size_mib"
 [ -x "$tool" ] || { echo "bench: $tool is missing (make native)" >&2; exit 2; }
+if [ -d "$size_mib" ]; then
+  data="$(cd "$size_mib" && pwd)"
+  src="$data"
+  mkdir -p "$work"
+fi
 
 # ---- the data set: a quarter each of four kinds, made once ----
-if [ ! -f "$data/.done" ]; then
+if [ ! -d "$size_mib" ] && [ ! -f "$data/.done" ]; then
   echo "bench: generating ${size_mib} MiB of test files in $data"
   rm -rf "$data"
   mkdir -p "$data/binary" "$data/text" "$data/records" "$data/small"
@@ -45,7 +52,7 @@ name = "bench"
 [setup]
 wizard = false
 [[file]]
-source = "tree-$size_mib"
+source = "$src"
 TOML
 
 measure() {  # label, command... → prints seconds, MB/s, peak memory
@@ -76,7 +83,7 @@ InstallDir "\$PROGRAMFILES\\bench"
 RequestExecutionLevel user
 Section
   SetOutPath "\$INSTDIR"
-  File /r "tree-$size_mib/*.*"
+  File /r "$src/*.*"
 SectionEnd
 NSI
   (cd "$work" && measure "makensis zlib" makensis -V1 bench.nsi)

@@ -26,8 +26,15 @@ constexpr int64_t kDaysFrom1601To1899_12_30 = 109205;
 
 }  // namespace
 
-void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target) {
+void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target,
+                   std::optional<double> dateTime) {
+  std::optional<int64_t> utc;
+  if (dateTime) {
+    const std::optional<int64_t> local = DateTimeToLocalFileTime(*dateTime);
+    if (local) utc = ctx.platform.LocalFileTimeToUtc(*local);
+  }
   auto out = ctx.platform.CreateFile(target);  // names the file when it fails
+  const bool timeOnClose = utc && out->SetWriteTimeOnClose(*utc);
   try {
     ExtractRegion(ctx.package, *out, item.DataStart, item.DataEnd);
     out->Close();
@@ -36,6 +43,7 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
     ctx.platform.DeleteFile(target);  // a partial file is worse than none
     RethrowNaming(target, e);
   }
+  if (utc && !timeOnClose) ctx.platform.SetFileWriteTime(target, *utc);
 }
 
 std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
@@ -49,13 +57,6 @@ std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
   int64_t seconds = msOfDay / 1000;
   seconds -= seconds % 2;  // the encoding stores seconds / 2
   return (day + kDaysFrom1601To1899_12_30) * (86400 * kTicksPerSecond) + seconds * kTicksPerSecond;
-}
-
-void SetFileWriteTime(Platform& platform, const std::string& path, double dateTime) {
-  const std::optional<int64_t> local = DateTimeToLocalFileTime(dateTime);
-  if (!local) return;  // keep the file's own time
-  const std::optional<int64_t> utc = platform.LocalFileTimeToUtc(*local);
-  if (utc) platform.SetFileWriteTime(path, *utc);
 }
 
 ShortcutReferences::ShortcutReferences(TCompile& model) {
@@ -99,9 +100,8 @@ void InstallFiles(InstallContext& ctx) {
     const bool exists = ctx.platform.FileExists(target);
     if (!exists || item.NoOverwrite == 0) {
       if (exists) ClearAttributes(ctx.platform, target);
-      ExtractToFile(ctx, item, target);
+      ExtractToFile(ctx, item, target, item.FileTime);
       ctx.recorder.AddFile(target, item.KeepOnUninstall ? 0 : 1);
-      SetFileWriteTime(ctx.platform, target, item.FileTime);
     }
     if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);
   }

@@ -20,8 +20,12 @@ namespace sk {
 void InstallFiles(InstallContext& ctx);
 
 // Creates (or truncates) `target` and inflates the item's data region into it. On failure the
-// partial file is removed and sk::Error names the target and the reason.
-void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target);
+// partial file is removed and sk::Error names the target and the reason. With `dateTime` (a
+// day-count date-time, local time) the file gets that last-write time as SetFileWriteTime gives
+// it, through the stream when the platform allows; a date outside the encodable range, or a time
+// that cannot be set, leaves the file's own time.
+void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std::string& target,
+                   std::optional<double> dateTime = std::nullopt);
 
 // Points shortcut targets and icons at the installed paths of their files. Every reference is
 // indexed once by its case-folded text, so placing thousands of files costs a lookup each, not
@@ -40,9 +44,5 @@ class ShortcutReferences {
 // at the two-second resolution of the DOS date/time encoding. nullopt outside 1980-2107 or for a
 // value that is not a finite number.
 std::optional<int64_t> DateTimeToLocalFileTime(double dateTime);
-
-// Gives the existing file `path` the last-write time `dateTime` (local time). Nothing happens
-// when the date is outside the encodable range or the file's time cannot be set.
-void SetFileWriteTime(Platform& platform, const std::string& path, double dateTime);
 
 }  // namespace sk

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "package/GbkBytes.h"
@@ -35,11 +36,11 @@ class Inflater {
 
   // Inflates `data` as exactly one complete zlib stream into `sink`. `chunkOffset` names the
   // chunk in error messages.
-  void InflateChunk(const std::vector<unsigned char>& data, const ByteSink& sink,
+  void InflateChunk(const unsigned char* data, size_t size, const ByteSink& sink,
                     int64_t chunkOffset) {
     if (inflateReset(&zs_) != Z_OK) throw Error("zlib: cannot reset the inflater");
-    zs_.next_in = const_cast<unsigned char*>(data.data());
-    zs_.avail_in = static_cast<uInt>(data.size());
+    zs_.next_in = const_cast<unsigned char*>(data);
+    zs_.avail_in = static_cast<uInt>(size);
     size_t total = 0;
     for (;;) {
       zs_.next_out = out_;
@@ -88,7 +89,9 @@ void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t
                 ") lies outside the file of " + std::to_string(fileSize) + " bytes");
   in.Seek(start);
   auto inflater = std::make_unique<Inflater>();  // its output block is large: keep it off the stack
-  std::vector<unsigned char> chunk;
+  // The compressed chunk: grown to the largest one met, never cleared (every byte is read in).
+  std::unique_ptr<unsigned char[]> chunk;
+  size_t capacity = 0;
   int64_t pos = start;
   while (pos < end) {
     if (end - pos < 4)
@@ -106,9 +109,13 @@ void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t
     if (length > end - pos - 4)
       throw Error("chunk" + At(pos) + " of " + std::to_string(length) +
                   " bytes runs past the end of its region at " + std::to_string(end));
-    chunk.resize(static_cast<size_t>(length));
-    ReadExactly(in, chunk.data(), chunk.size(), pos + 4);
-    inflater->InflateChunk(chunk, sink, pos);
+    const size_t size = static_cast<size_t>(length);
+    if (size > capacity) {
+      chunk = std::make_unique_for_overwrite<unsigned char[]>(size);
+      capacity = size;
+    }
+    ReadExactly(in, chunk.get(), size, pos + 4);
+    inflater->InflateChunk(chunk.get(), size, sink, pos);
     pos += 4 + static_cast<int64_t>(length);
   }
 }

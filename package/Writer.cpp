@@ -4,7 +4,7 @@
 // written strictly in ring order, so the bytes do not depend on the number of threads.
 #include "package/Writer.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -32,38 +32,35 @@ void WriteLe64(std::string& out, uint64_t v) {
   for (int i = 0; i < 8; ++i) out += static_cast<char>(v >> (8 * i));
 }
 
-// Room for one framed chunk: the Int32 length and the zlib stream of a full piece at the
-// default level (compressBound covers exactly those settings).
-const size_t kChunkCapacity = 4 + compressBound(static_cast<uLong>(kChunkPieceSize));
-
-// A zlib deflater at the default level, kept for many pieces: deflateReset starts each piece
-// as a fresh stream (same bytes as a new deflater) without reallocating its window.
+// A libdeflate compressor at level 6, kept for many pieces; each piece becomes one complete
+// zlib stream. Compression takes the whole piece at once, which is what the writer has anyway,
+// and is several times faster than zlib's streaming deflater at its default level. The bytes
+// depend only on the piece and the library's version, never on the thread that compresses it.
 class Deflater {
  public:
-  Deflater() {
-    if (deflateInit(&zs_, Z_DEFAULT_COMPRESSION) != Z_OK)
-      throw Error("zlib: cannot initialise the deflater");
+  static constexpr int kLevel = 6;
+
+  Deflater() : c_(libdeflate_alloc_compressor(kLevel)) {
+    if (!c_) throw Error("deflate: cannot allocate the compressor");
   }
-  ~Deflater() { deflateEnd(&zs_); }
+  ~Deflater() { libdeflate_free_compressor(c_); }
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
-  // Frames `n` bytes of `piece` as a chunk in `chunk` (kChunkCapacity bytes); returns its size.
-  size_t Frame(const char* piece, size_t n, char* chunk) {
-    if (deflateReset(&zs_) != Z_OK) throw Error("zlib: cannot reset the deflater");
-    zs_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece));
-    zs_.avail_in = static_cast<uInt>(n);
-    zs_.next_out = reinterpret_cast<Bytef*>(chunk + 4);
-    zs_.avail_out = static_cast<uInt>(kChunkCapacity - 4);
-    int rc = deflate(&zs_, Z_FINISH);
-    if (rc != Z_STREAM_END) throw Error("zlib: compression failed (" + std::to_string(rc) + ")");
-    const uint32_t z = static_cast<uint32_t>(kChunkCapacity - 4 - zs_.avail_out);
-    for (int i = 0; i < 4; ++i) chunk[i] = static_cast<char>(z >> (8 * i));
+  // Room for one framed chunk of a full piece: the Int32 length and the worst-case stream.
+  size_t ChunkCapacity() const { return 4 + libdeflate_zlib_compress_bound(c_, kChunkPieceSize); }
+
+  // Frames `n` bytes of `piece` (n <= kChunkPieceSize) as a chunk in `chunk`
+  // (ChunkCapacity() bytes); returns its size.
+  size_t Frame(const char* piece, size_t n, char* chunk, size_t capacity) {
+    const size_t z = libdeflate_zlib_compress(c_, piece, n, chunk + 4, capacity - 4);
+    if (z == 0) throw Error("deflate: a piece of " + std::to_string(n) + " bytes did not fit");
+    for (int i = 0; i < 4; ++i) chunk[i] = static_cast<char>(static_cast<uint32_t>(z) >> (8 * i));
     return 4 + z;
   }
 
  private:
-  z_stream zs_{};
+  libdeflate_compressor* c_;
 };
 
 // Fills `piece` (kChunkPieceSize bytes) from `in`; fewer bytes only at the end of the data.
@@ -100,14 +97,15 @@ class PackageWriter::Pipeline {
   struct Slot {
     std::unique_ptr<char[]> piece;  // kChunkPieceSize bytes, allocated on first use
     size_t size = 0;
-    std::unique_ptr<char[]> chunk;  // kChunkCapacity bytes
+    std::unique_ptr<char[]> chunk;  // chunkCapacity_ bytes
     size_t chunkSize = 0;
     bool done = false;
     std::exception_ptr error;
   };
 
   // threads <= 1: no workers, pieces are compressed by Submit on the calling thread.
-  explicit Pipeline(unsigned threads) : slots_(threads <= 1 ? 1 : 2 * size_t{threads}) {
+  explicit Pipeline(unsigned threads)
+      : slots_(threads <= 1 ? 1 : 2 * size_t{threads}), chunkCapacity_(Deflater().ChunkCapacity()) {
     if (threads <= 1) {
       inline_.emplace();
       return;
@@ -131,7 +129,7 @@ class PackageWriter::Pipeline {
     Slot& s = slots_[submitted_ % slots_.size()];
     if (!s.piece) {
       s.piece = std::make_unique_for_overwrite<char[]>(kChunkPieceSize);
-      s.chunk = std::make_unique_for_overwrite<char[]>(kChunkCapacity);
+      s.chunk = std::make_unique_for_overwrite<char[]>(chunkCapacity_);
     }
     return s;
   }
@@ -140,7 +138,7 @@ class PackageWriter::Pipeline {
   void Submit() {
     if (inline_) {
       Slot& s = slots_[submitted_ % slots_.size()];
-      s.chunkSize = inline_->Frame(s.piece.get(), s.size, s.chunk.get());
+      s.chunkSize = inline_->Frame(s.piece.get(), s.size, s.chunk.get(), chunkCapacity_);
       s.done = true;
       ++submitted_;
       ++taken_;
@@ -197,7 +195,7 @@ class PackageWriter::Pipeline {
       lock.unlock();
       try {
         if (!deflater) deflater.emplace();
-        s.chunkSize = deflater->Frame(s.piece.get(), s.size, s.chunk.get());
+        s.chunkSize = deflater->Frame(s.piece.get(), s.size, s.chunk.get(), chunkCapacity_);
       } catch (...) {
         s.error = std::current_exception();
       }
@@ -218,6 +216,7 @@ class PackageWriter::Pipeline {
   }
 
   std::vector<Slot> slots_;
+  size_t chunkCapacity_;
   std::optional<Deflater> inline_;
   std::vector<std::thread> workers_;
   std::mutex mutex_;

@@ -1,8 +1,9 @@
 // The package writer: appends a package to an output that already holds the runtime stub.
 //
 // Layout written: 8-byte preamble, the file data regions (each a run of chunks, payload cut
-// into kChunkPieceSize pieces, each one zlib stream at the default level), the settings block
-// (a run of chunks over the settings stream), the 16-byte trailer (Size, settings offset).
+// into kChunkPieceSize pieces, each one zlib stream written by libdeflate at level 6), the
+// settings block (a run of chunks over the settings stream), the 16-byte trailer (Size,
+// settings offset).
 //
 // Pieces are compressed on a pool of `threads` worker threads (0: all cores) that lives as long
 // as the writer; with one thread they are compressed on the calling thread. The bytes written

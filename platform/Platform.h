@@ -88,6 +88,10 @@ class OutputStream {
   // Flushes and closes; throws Error when the data could not be written. The destructor closes
   // silently when Close was not called.
   virtual void Close() = 0;
+  // Asks Close to give the file this last-write time (UTC FILETIME) once the data is written,
+  // through the handle already open. False when the stream cannot: the caller then sets the time
+  // by path after Close (Platform::SetFileWriteTime), which costs another open of the file.
+  virtual bool SetWriteTimeOnClose(int64_t utcFileTime) { return false; }
 };
 
 // An open registry key. Released (RegCloseKey) when destroyed.

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 #include "package/Compile.h"
 #include "platform/Encoding.h"
@@ -546,11 +546,26 @@ void TGauge::SetProgress(int64_t progress) {
   Changed();
 }
 
+namespace {
+
+// "NN%" without the formatted-output library (it would add tens of KB to Setup.exe).
+std::wstring PercentText(int percent) {
+  const std::string digits = std::to_string(percent);
+  std::wstring text(digits.begin(), digits.end());
+  text += L'%';
+  return text;
+}
+
+}  // namespace
+
 void TGauge::Changed() {
+  // Installs report every file; the bar is redrawn only when the percentage it shows changes,
+  // since a paint costs far more than a small file.
+  const int percent = state_.PercentDone();
+  if (percent == shown_) return;
+  shown_ = percent;
   // The window text carries the percentage too, so a test robot can read it.
-  wchar_t text[16];
-  swprintf(text, 16, L"%d%%", state_.PercentDone());
-  SetWindowTextW(hwnd_, text);
+  SetWindowTextW(hwnd_, PercentText(percent).c_str());
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);
 }
@@ -570,8 +585,7 @@ void TGauge::Paint(HDC dc) {
   FillRect(mem, &done, fore);
   DeleteObject(fore);
   // The percentage: black over the empty part, white over the filled part.
-  wchar_t text[16];
-  const int n = swprintf(text, 16, L"%d%%", state_.PercentDone());
+  const std::wstring text = PercentText(state_.PercentDone());
   HGDIOBJ oldFont = SelectObject(mem, parent_->Font());
   SetBkMode(mem, TRANSPARENT);
   RECT empty = inner;
@@ -581,7 +595,8 @@ void TGauge::Paint(HDC dc) {
     SaveDC(mem);
     IntersectClipRect(mem, clip.left, clip.top, clip.right, clip.bottom);
     SetTextColor(mem, part == 0 ? RGB(0, 0, 0) : RGB(255, 255, 255));
-    DrawTextW(mem, text, n, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &inner,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     RestoreDC(mem, -1);
   }
   BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);

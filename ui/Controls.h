@@ -259,6 +259,7 @@ class TGauge : public TControl {
   void Paint(HDC dc);
   void Changed();
   GaugeState state_;
+  int shown_ = -1;  // the percentage drawn last
   COLORREF fore_;
 };
 

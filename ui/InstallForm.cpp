@@ -30,7 +30,13 @@ void TfrmInstall::SetCompile(TCompile* model) {
 
 void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_t position,
                                   int64_t max) {
-  if (Compile) Compile->GetPlatform().ProcessMessages();
+  // Files come faster than the screen changes: pump the messages (a round trip to the window
+  // system) at most every kPumpIntervalMs, not for every file.
+  const ULONGLONG now = GetTickCount64();
+  if (Compile && now - lastPump_ >= kPumpIntervalMs) {
+    lastPump_ = now;
+    Compile->GetPlatform().ProcessMessages();
+  }
   if (max != -1 && position != -1) {
     Gauge1.SetMax(max);
     Gauge1.SetProgress(position);

@@ -32,8 +32,10 @@ class TfrmInstall : public TForm {
   int Tag = 0;  // 0 while installing; 1 done; 2 failed
 
  private:
+  static constexpr ULONGLONG kPumpIntervalMs = 15;
   SetupContext& context_;
   std::exception_ptr failure_;
+  ULONGLONG lastPump_ = 0;  // GetTickCount64 of the last message pump
 };
 
 }  // namespace sk::ui

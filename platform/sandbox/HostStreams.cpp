@@ -1,6 +1,8 @@
 #include "platform/sandbox/HostStreams.h"
 
+#include <chrono>
 #include <fstream>
+#include <optional>
 #include <utility>
 
 namespace sk::sandbox {
@@ -52,8 +54,12 @@ class HostInput : public InputStream {
 
 class HostOutput : public OutputStream {
  public:
-  HostOutput(std::ofstream out, std::string winPath, std::function<void()> onClose)
-      : out_(std::move(out)), path_(std::move(winPath)), onClose_(std::move(onClose)) {}
+  HostOutput(std::ofstream out, std::filesystem::path host, std::string winPath,
+             std::function<void()> onClose)
+      : out_(std::move(out)),
+        host_(std::move(host)),
+        path_(std::move(winPath)),
+        onClose_(std::move(onClose)) {}
   ~HostOutput() override {
     if (out_.is_open()) out_.close();
     Release();
@@ -64,11 +70,17 @@ class HostOutput : public OutputStream {
     out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(n));
     if (!out_) throw Error("cannot write file " + path_ + ": write failed");
   }
+  bool SetWriteTimeOnClose(int64_t utcFileTime) override {
+    if (utcFileTime < 0) return false;
+    closeTime_ = utcFileTime;
+    return true;
+  }
   void Close() override {
     if (!out_.is_open()) return;
     out_.close();
     Release();
     if (out_.fail()) throw Error("cannot write file " + path_ + ": close failed");
+    if (closeTime_) SetHostWriteTime(host_, *closeTime_);
   }
 
  private:
@@ -76,8 +88,10 @@ class HostOutput : public OutputStream {
     if (onClose_) std::exchange(onClose_, nullptr)();
   }
   std::ofstream out_;
+  std::filesystem::path host_;
   std::string path_;
   std::function<void()> onClose_;
+  std::optional<int64_t> closeTime_;
 };
 
 }  // namespace
@@ -99,7 +113,20 @@ std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host
                                                std::function<void()> onClose) {
   std::ofstream out(host, std::ios::binary | std::ios::trunc);
   if (!out) return nullptr;
-  return std::make_unique<HostOutput>(std::move(out), winPath, std::move(onClose));
+  return std::make_unique<HostOutput>(std::move(out), host, winPath, std::move(onClose));
+}
+
+bool SetHostWriteTime(const std::filesystem::path& host, int64_t utcFileTime) {
+  if (utcFileTime < 0) return false;
+  using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
+  std::chrono::sys_time<Ticks> sys{Ticks{utcFileTime - kUnixEpochFileTime}};
+  std::error_code ec;
+  std::filesystem::last_write_time(
+      host,
+      std::chrono::file_clock::from_sys(
+          std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys)),
+      ec);
+  return !ec;
 }
 
 }  // namespace sk::sandbox

@@ -16,9 +16,17 @@ namespace sk::sandbox {
 std::unique_ptr<InputStream> OpenHostInput(const std::filesystem::path& host,
                                            const std::string& winPath,
                                            std::function<void()> onClose);
-// Creates or truncates host; nullptr when it cannot be created.
+// Creates or truncates host; nullptr when it cannot be created. The stream takes a write time
+// for Close (SetWriteTimeOnClose) and sets it on the host file it wrote.
 std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host,
                                                const std::string& winPath,
                                                std::function<void()> onClose);
+
+// 1970-01-01 in FILETIME ticks (100 ns since 1601-01-01).
+inline constexpr int64_t kUnixEpochFileTime = 116444736000000000LL;
+
+// Gives the host file the last-write time utcFileTime (FILETIME ticks, UTC); false when the
+// time is negative or cannot be set.
+bool SetHostWriteTime(const std::filesystem::path& host, int64_t utcFileTime);
 
 }  // namespace sk::sandbox

@@ -62,9 +62,6 @@ constexpr uint32_t kSettableAttributes = attr::ReadOnly | attr::Hidden | attr::S
                                          0x2000 /*not content indexed*/;
 constexpr uint32_t kProtectedAttributes = attr::ReadOnly | attr::Hidden | attr::System;
 
-// FILETIME of 1970-01-01 (100 ns units since 1601).
-constexpr int64_t kUnixEpochFileTime = 116444736000000000LL;
-
 fs::path HostName(const std::string& utf8) {
   return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
@@ -494,20 +491,13 @@ std::optional<int64_t> SandboxPlatform::GetFileWriteTime(const std::string& path
   auto sys = std::chrono::file_clock::to_sys(t);
   auto ticks = std::chrono::duration_cast<std::chrono::duration<int64_t, std::ratio<1, 10000000>>>(
       sys.time_since_epoch());
-  return ticks.count() + kUnixEpochFileTime;
+  return ticks.count() + sandbox::kUnixEpochFileTime;
 }
 
 bool SandboxPlatform::SetFileWriteTime(const std::string& path, int64_t utcFileTime) {
   Resolved r = Resolve(path);
-  if (!r.exists() || utcFileTime < 0) return false;
-  using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
-  std::chrono::sys_time<Ticks> sys{Ticks{utcFileTime - kUnixEpochFileTime}};
-  std::error_code ec;
-  fs::last_write_time(r.host,
-                      std::chrono::file_clock::from_sys(
-                          std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys)),
-                      ec);
-  return !ec;
+  if (!r.exists()) return false;
+  return sandbox::SetHostWriteTime(r.host, utcFileTime);
 }
 
 std::optional<int64_t> SandboxPlatform::LocalFileTimeToUtc(int64_t localFileTime) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/Handles.h"
@@ -11,7 +12,9 @@ namespace sk::win32 {
 namespace {
 
 constexpr size_t kReadBuffer = 64 * 1024;
-constexpr size_t kWriteBuffer = 1024 * 1024;
+// Small writes are gathered up to this size; larger ones go straight to the file. An install
+// writes 256 KiB blocks, so a file costs no buffer of its own and no copy.
+constexpr size_t kWriteBuffer = 64 * 1024;
 constexpr DWORD kMaxChunk = 64u * 1024 * 1024;  // one ReadFile/WriteFile call at most
 
 [[noreturn]] void Fail(const char* what, const std::string& path, DWORD code) {
@@ -105,9 +108,7 @@ class FileInputStream : public InputStream {
 
 class FileOutputStream : public OutputStream {
  public:
-  FileOutputStream(FileHandle h, std::string path) : h_(std::move(h)), path_(std::move(path)) {
-    buffer_.reserve(kWriteBuffer);
-  }
+  FileOutputStream(FileHandle h, std::string path) : h_(std::move(h)), path_(std::move(path)) {}
   ~FileOutputStream() override {
     try {
       Close();
@@ -123,8 +124,15 @@ class FileOutputStream : public OutputStream {
     if (n >= kWriteBuffer) {
       RawWrite(p, n);
     } else {
+      if (buffer_.capacity() == 0) buffer_.reserve(kWriteBuffer);
       buffer_.insert(buffer_.end(), p, p + n);
     }
+  }
+
+  bool SetWriteTimeOnClose(int64_t utcFileTime) override {
+    if (utcFileTime < 0) return false;
+    closeTime_ = utcFileTime;
+    return true;
   }
 
   void Close() override {
@@ -134,6 +142,14 @@ class FileOutputStream : public OutputStream {
     } catch (...) {
       h_.reset();
       throw;
+    }
+    if (closeTime_) {
+      // After the last write, so that nothing moves the time again; a failure leaves the
+      // file's own time, as setting it by path would.
+      FILETIME ft;
+      ft.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(*closeTime_));
+      ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(*closeTime_) >> 32);
+      SetFileTime(h_.get(), nullptr, nullptr, &ft);
     }
     HANDLE h = h_.release();  // closed here so that the result is seen
     if (!CloseHandle(h)) Fail("cannot write file", path_, GetLastError());
@@ -160,6 +176,7 @@ class FileOutputStream : public OutputStream {
   FileHandle h_;
   std::string path_;
   std::vector<char> buffer_;
+  std::optional<int64_t> closeTime_;
 };
 
 }  // namespace

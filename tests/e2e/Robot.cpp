@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include <png.h>
-
 #include "tests/e2e/Robot.h"
 
 #include "platform/Encoding.h"
+#include "tests/support/PngFile.h"
 
 namespace sk::robot {
 
@@ -186,13 +185,10 @@ bool Screenshot(HWND hwnd, const std::string& pngPath) {
   GdiFlush();
   auto* px = static_cast<uint8_t*>(bits);
   for (int i = 0; i < w * h; ++i) px[i * 4 + 3] = 255;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(w);
-  image.height = static_cast<png_uint_32>(h);
-  image.format = PNG_FORMAT_BGRA;
+  const std::string png = test::PngFile(static_cast<uint32_t>(w), static_cast<uint32_t>(h),
+                                        test::PngPixels::Bgra, static_cast<const uint8_t*>(bits));
   FILE* f = _wfopen(W(pngPath).c_str(), L"wb");
-  const bool ok = f && png_image_write_to_stdio(&image, f, 0, bits, 0, nullptr);
+  const bool ok = f && fwrite(png.data(), 1, png.size(), f) == png.size();
   if (f) fclose(f);
   SelectObject(mem, old);
   DeleteObject(bmp);

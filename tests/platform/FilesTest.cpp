@@ -169,6 +169,23 @@ TEST_F(Files, ReadOnlyFilesRefuseOverwriteAndDelete) {
   EXPECT_TRUE(p.DeleteFile(f));
 }
 
+// A time asked for before Close survives the data written after the request, small (kept in a
+// buffer until Close) or large (written at once).
+TEST_F(Files, WriteTimeSetOnClose) {
+  const int64_t t = 132537600000000000LL;  // 2021-01-01 00:00:00 UTC
+  for (size_t size : {size_t{5}, size_t{300} * 1024}) {
+    const std::string f = root + "timed-" + std::to_string(size);
+    auto out = p.CreateFile(f);
+    ASSERT_TRUE(out->SetWriteTimeOnClose(t));
+    out->Write(std::string(size, 'x').data(), size);
+    out->Close();
+    EXPECT_EQ(p.GetFileWriteTime(f), t) << size;
+    EXPECT_EQ(ReadAll(p, f).size(), size);
+  }
+  auto out = p.CreateFile(root + "untimed");
+  EXPECT_FALSE(out->SetWriteTimeOnClose(-1));
+}
+
 TEST_F(Files, WriteTimesAndCopy) {
   std::string a = root + "a.txt", b = root + "b.txt";
   WriteAll(p, a, "content");

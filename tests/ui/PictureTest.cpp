@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -7,6 +6,7 @@
 #include <jpeglib.h>
 
 #include "platform/Error.h"
+#include "tests/support/PngFile.h"
 #include "ui/Picture.h"
 
 namespace sk {
@@ -17,17 +17,7 @@ const uint8_t kRgba[] = {255, 0,   0,   255, 0, 255, 0, 255, 0,   0,   255, 255,
                          255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 128};
 
 std::string EncodePng() {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = 3;
-  image.height = 2;
-  image.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, kRgba, 0, nullptr);
-  std::string out(size, '\0');
-  EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, kRgba, 0, nullptr));
-  out.resize(size);
-  return out;
+  return test::PngFile(3, 2, test::PngPixels::Rgba, kRgba);
 }
 
 std::string EncodeJpeg(int width, int height) {
@@ -115,16 +105,8 @@ TEST(PictureTest, DamagedPicturesThrowNamingTheFile) {
 
 TEST(PictureTest, HugeDimensionsAreRefusedBeforeAllocating) {
   // A PNG header claiming 100000 x 100000 pixels.
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = 1;
-  image.height = 1;
-  image.format = PNG_FORMAT_GRAY;
   const uint8_t pixel = 0;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, &pixel, 0, nullptr);
-  std::string png(size, '\0');
-  png_image_write_to_memory(&image, png.data(), &size, 0, &pixel, 0, nullptr);
+  std::string png = test::PngFile(1, 1, test::PngPixels::Grey, &pixel);
   // IHDR width/height at bytes 16..23; fix the CRC so only the size is wrong.
   for (int i = 0; i < 2; ++i) {
     const uint32_t v = 100000;
