@@ -48,19 +48,22 @@ class Inflater {
       size_t produced = sizeof(out_) - zs_.avail_out;
       total += produced;
       if (total > kMaxInflatedChunk)
-        throw Error("chunk" + At(chunkOffset) + " inflates to more than " +
-                    std::to_string(kMaxInflatedChunk) + " bytes");
+        throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " inflates to more than " +
+                                          std::to_string(kMaxInflatedChunk) + " bytes");
       if (produced > 0) sink(reinterpret_cast<const char*>(out_), produced);
       if (rc == Z_STREAM_END) break;
       if (rc == Z_OK) continue;
       if (rc == Z_BUF_ERROR && zs_.avail_in == 0)
-        throw Error("chunk" + At(chunkOffset) + " holds an incomplete zlib stream");
-      throw Error("chunk" + At(chunkOffset) + " does not inflate (" +
-                  (zs_.msg ? zs_.msg : "zlib error " + std::to_string(rc)) + ")");
+        throw ChunkError(chunkOffset,
+                         "chunk" + At(chunkOffset) + " holds an incomplete zlib stream");
+      throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " does not inflate (" +
+                                        (zs_.msg ? zs_.msg : "zlib error " + std::to_string(rc)) +
+                                        ")");
     }
     if (zs_.avail_in != 0)
-      throw Error("chunk" + At(chunkOffset) + " has " + std::to_string(zs_.avail_in) +
-                  " bytes after the end of its zlib stream");
+      throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " has " +
+                                        std::to_string(zs_.avail_in) +
+                                        " bytes after the end of its zlib stream");
   }
 
  private:
@@ -73,7 +76,8 @@ void ReadExactly(InputStream& in, void* buffer, size_t n, int64_t offset) {
   auto* p = static_cast<char*>(buffer);
   while (got < n) {
     size_t r = in.Read(p + got, n - got);
-    if (r == 0) throw Error("unexpected end of file" + At(offset + static_cast<int64_t>(got)));
+    if (r == 0)
+      throw ChunkError(offset, "unexpected end of file" + At(offset + static_cast<int64_t>(got)));
     got += r;
   }
 }
@@ -84,28 +88,30 @@ void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t
   if (start == end) return;
   const int64_t fileSize = in.Size();
   if (start < 0 || end < start || end > fileSize)
-    throw Error("region [" + std::to_string(start) + ", " + std::to_string(end) +
-                ") lies outside the file of " + std::to_string(fileSize) + " bytes");
+    throw ChunkError(start, "region [" + std::to_string(start) + ", " + std::to_string(end) +
+                                ") lies outside the file of " + std::to_string(fileSize) +
+                                " bytes");
   in.Seek(start);
   auto inflater = std::make_unique<Inflater>();  // its output block is large: keep it off the stack
   std::vector<unsigned char> chunk;
   int64_t pos = start;
   while (pos < end) {
     if (end - pos < 4)
-      throw Error("chunk length" + At(pos) + " runs past the end of its region at " +
-                  std::to_string(end));
+      throw ChunkError(pos, "chunk length" + At(pos) + " runs past the end of its region at " +
+                                std::to_string(end));
     unsigned char len[4];
     ReadExactly(in, len, 4, pos);
     int32_t length = static_cast<int32_t>(
         static_cast<uint32_t>(len[0]) | static_cast<uint32_t>(len[1]) << 8 |
         static_cast<uint32_t>(len[2]) << 16 | static_cast<uint32_t>(len[3]) << 24);
     if (length <= 0)
-      throw Error("chunk" + At(pos) + " has an invalid length " + std::to_string(length));
+      throw ChunkError(pos, "chunk" + At(pos) + " has an invalid length " + std::to_string(length));
     if (length > kMaxCompressedChunk)
-      throw Error("chunk" + At(pos) + " is too large (" + std::to_string(length) + " bytes)");
+      throw ChunkError(pos,
+                       "chunk" + At(pos) + " is too large (" + std::to_string(length) + " bytes)");
     if (length > end - pos - 4)
-      throw Error("chunk" + At(pos) + " of " + std::to_string(length) +
-                  " bytes runs past the end of its region at " + std::to_string(end));
+      throw ChunkError(pos, "chunk" + At(pos) + " of " + std::to_string(length) +
+                                " bytes runs past the end of its region at " + std::to_string(end));
     chunk.resize(static_cast<size_t>(length));
     ReadExactly(in, chunk.data(), chunk.size(), pos + 4);
     inflater->InflateChunk(chunk, sink, pos);
@@ -124,8 +130,8 @@ std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end) {
       in,
       [&result, start](const char* data, size_t n) {
         if (result.size() + n > kMaxRegionInMemory)
-          throw Error("region" + At(start) + " inflates to more than " +
-                      std::to_string(kMaxRegionInMemory) + " bytes");
+          throw ChunkError(start, "region" + At(start) + " inflates to more than " +
+                                      std::to_string(kMaxRegionInMemory) + " bytes");
         result.append(data, n);
       },
       start, end);

@@ -26,11 +26,22 @@ constexpr int32_t kMaxCompressedChunk = 64 * 1024 * 1024;
 // A reader refuses a chunk that inflates to more than this (guards against inflation bombs).
 constexpr size_t kMaxInflatedChunk = 256 * 1024 * 1024;
 
+// The error of a malformed chunk run: Offset() is the file offset of the chunk at fault (the
+// region's start when the region itself lies outside the file).
+class ChunkError : public Error {
+ public:
+  ChunkError(int64_t offset, const std::string& message) : Error(message), offset_(offset) {}
+  int64_t Offset() const { return offset_; }
+
+ private:
+  int64_t offset_;
+};
+
 // Receives inflated bytes chunk by chunk.
 using ByteSink = std::function<void(const char* data, size_t n)>;
 
 // Inflates the chunk run [start, end) of `in` into `sink`, one chunk in memory at a time.
-// Throws Error when a chunk length is negative or too large, a chunk runs past `end` or the
+// Throws ChunkError when a chunk length is negative or too large, a chunk runs past `end` or the
 // file, or a chunk is not exactly one complete zlib stream.
 void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end);
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end);

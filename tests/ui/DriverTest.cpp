@@ -2,6 +2,7 @@
 // executable path, the windows are recorded instead of shown.
 #include <gtest/gtest.h>
 
+#include "package/Integrity.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
 #include "ui/Install.h"
@@ -144,20 +145,91 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   Base(b);
   b.File("C:\\build\\pics\\second.png", "", std::string(4000, 'x'), kind::PageFile);
   b.Setting(setting::kShowLoading, kOther);
-  std::string bytes = b.Build();
-  const TCompileFileData& second = *b.Model().FileList()[1];
-  bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
-  {
-    auto out = run.p.CreateFile(run.p.ExecutablePath());
-    out->Write(bytes.data(), bytes.size());
-    out->Close();
-  }
+  run.Write(b);
+  // A folder where the second file is to be staged: its creation fails.
+  ASSERT_TRUE(run.p.ForceDirectories("C:\\Users\\user\\AppData\\Local\\Temp\\Info\\second.png"));
   {
     TInstall driver(run.p, run.windows);
     EXPECT_THROW(driver.Execute(), Error);
     EXPECT_TRUE(run.p.FileExists(kStaged));
   }
   EXPECT_FALSE(run.p.FileExists(kStaged));
+}
+
+// A damaged package is refused with the damaged-file message before anything is staged or
+// installed, whatever the staging mode; a file whose load already fails gets the same message.
+TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
+  struct Row {
+    const char* what;
+    std::optional<std::string> loading;
+    std::vector<std::string> calls;
+  };
+  const Row rows[] = {
+      {"no staging", {}, {"title Demo"}},
+      {"direct staging", kOther, {"title Demo"}},
+      {"loading window", kOn, {"title Demo", "loading"}},
+  };
+  for (const Row& r : rows) {
+    Machine run;
+    test::PackageBuilder b;
+    Base(b);
+    b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
+    if (r.loading) b.Setting(setting::kShowLoading, *r.loading);
+    std::string bytes = b.Build();
+    const TCompileFileData& second = *b.Model().FileList()[1];
+    bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
+    {
+      auto out = run.p.CreateFile(run.p.ExecutablePath());
+      out->Write(bytes.data(), bytes.size());
+      out->Close();
+    }
+    TInstall driver(run.p, run.windows);
+    try {
+      driver.Execute();
+      ADD_FAILURE() << r.what << ": no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), DamagedSetupMessage(second.DataStart)) << r.what;
+    }
+    EXPECT_EQ(run.windows.calls, r.calls) << r.what;
+    EXPECT_FALSE(run.p.FileExists(kStaged)) << r.what;
+    EXPECT_FALSE(run.p.DirectoryExists("C:\\Users\\user\\AppData\\Local\\Temp\\Info")) << r.what;
+  }
+
+  const std::string good = [] {
+    test::PackageBuilder b;
+    Base(b);
+    return b.Build();
+  }();
+  const int64_t size = static_cast<int64_t>(good.size());
+  struct Bad {
+    const char* what;
+    std::string bytes;
+    int64_t offset;
+  };
+  std::string noSettings = good;
+  std::fill(noSettings.end() - 8, noSettings.end(), '\0');
+  const Bad bad[] = {
+      {"settings offset 0", noSettings, size - 8},
+      {"cut short", good.substr(0, good.size() - 3), -1},
+  };
+  for (const Bad& c : bad) {
+    Machine run;
+    auto out = run.p.CreateFile(run.p.ExecutablePath());
+    out->Write(c.bytes.data(), c.bytes.size());
+    out->Close();
+    TInstall driver(run.p, run.windows);
+    try {
+      driver.Execute();
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const Error& e) {
+      const std::string message = e.what();
+      const std::string head = DamagedSetupMessage(0);
+      EXPECT_EQ(message.substr(0, head.size() - 1), head.substr(0, head.size() - 1)) << c.what;
+      if (c.offset >= 0) {
+        EXPECT_EQ(message, DamagedSetupMessage(c.offset)) << c.what;
+      }
+    }
+  }
 }
 
 TEST(DriverTest, BadPackageEndsExecuteWithError) {

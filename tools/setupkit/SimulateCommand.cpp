@@ -18,6 +18,7 @@
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/PackageFile.h"
 
 namespace sk::cli {
 
@@ -85,6 +86,10 @@ int Simulate(const Options& opt) {
     config.currentDirectory = StripTrailingBackslash(*cwd);
   }
 
+  {
+    HostInputStream in(hostFile);
+    RefuseDamagedPackage(in, opt.file);  // before anything on the machine is changed
+  }
   SandboxPlatform machine(config);
   const std::string setupPath = config.executablePath;
   if (!machine.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
