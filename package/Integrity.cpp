@@ -2,6 +2,15 @@
 // a counter.
 #include "package/Integrity.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+
 #include "package/Container.h"
 
 namespace sk {
@@ -30,33 +39,178 @@ int64_t ReadInt64At(InputStream& in, int64_t pos) {
   return static_cast<int64_t>(v);
 }
 
-// Thrown from a counting sink when a region inflates to more than its record says; caught in
-// CheckRegion before it could reach anyone else.
-struct LongerThanRecord {};
+// A fault found in chunk number `seq` (file order) of item `item`.
+struct ChunkFault {
+  uint64_t seq = 0;
+  size_t item = 0;
+  IntegrityFault fault;
+};
 
-// Inflates [start, end) into a counter. Returns the fault of the region, if any.
-std::optional<IntegrityFault> CheckRegion(InputStream& in, int64_t start, int64_t end,
-                                          int64_t expected, int64_t& inflated,
-                                          const std::function<void(int64_t)>& onBytes) {
-  inflated = 0;
-  try {
-    ExtractRegion(
-        in,
-        [&](const char*, size_t n) {
-          inflated += static_cast<int64_t>(n);
-          if (inflated > expected) throw LongerThanRecord{};
-          if (onBytes) onBytes(static_cast<int64_t>(n));
-        },
-        start, end);
-  } catch (const LongerThanRecord&) {
-    return IntegrityFault{
-        start, "data inflates to more than the " + N(expected) + " bytes its record says"};
-  } catch (const ChunkError& e) {
-    return IntegrityFault{e.Offset(), e.what()};
+// Inflates the chunks of the data regions on worker threads while the calling thread reads them
+// (one compressed chunk per job; at most two jobs per worker wait). Counts the inflated bytes of
+// every item and keeps the first fault in file order. Errors other than ChunkError (out of
+// memory) are kept and rethrown by Finish.
+class ChunkPool {
+ public:
+  ChunkPool(size_t items, unsigned threads) : inflated_(items), limit_(2 * threads) {
+    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Run(); });
   }
-  if (inflated != expected)
-    return IntegrityFault{
-        start, "data inflates to " + N(inflated) + " bytes, its record says " + N(expected)};
+  ~ChunkPool() { Finish(); }
+  ChunkPool(const ChunkPool&) = delete;
+  ChunkPool& operator=(const ChunkPool&) = delete;
+
+  // A buffer for the next chunk (recycled from finished jobs).
+  std::vector<unsigned char> Buffer() {
+    std::lock_guard<std::mutex> lock(m_);
+    if (free_.empty()) return {};
+    std::vector<unsigned char> b = std::move(free_.back());
+    free_.pop_back();
+    return b;
+  }
+  // Queues chunk number `seq` (file order) of item `item`; waits while the queue is full.
+  // Returns false once a fault was found (nothing more needs reading).
+  bool Submit(std::vector<unsigned char> bytes, int64_t offset, size_t item, uint64_t seq) {
+    std::unique_lock<std::mutex> lock(m_);
+    space_.wait(lock, [&] { return queue_.size() < limit_ || stopped_; });
+    if (stopped_) return false;
+    queue_.push_back(Job{std::move(bytes), offset, item, seq});
+    ready_.notify_one();
+    return true;
+  }
+  // Waits for every queued job and ends the workers.
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      closing_ = true;
+    }
+    ready_.notify_all();
+    for (std::thread& t : workers_)
+      if (t.joinable()) t.join();
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  }
+  int64_t Inflated(size_t item) const { return inflated_[item].load(); }
+  int64_t Total() const { return total_.load(); }
+  // The first fault in file order among the jobs done.
+  const std::optional<ChunkFault>& Fault() const { return fault_; }
+
+ private:
+  struct Job {
+    std::vector<unsigned char> bytes;
+    int64_t offset = 0;
+    size_t item = 0;
+    uint64_t seq = 0;
+  };
+
+  void Run() {
+    ChunkCounter counter;
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        ready_.wait(lock, [&] { return !queue_.empty() || closing_; });
+        if (queue_.empty()) return;
+        job = std::move(queue_.front());
+        queue_.pop_front();
+        space_.notify_one();
+      }
+      try {
+        const int64_t n = counter.Count(job.bytes, job.offset);
+        inflated_[job.item] += n;
+        total_ += n;
+      } catch (const ChunkError& e) {
+        Stop(ChunkFault{job.seq, job.item, IntegrityFault{e.Offset(), e.what()}}, nullptr);
+      } catch (...) {
+        Stop({}, std::current_exception());
+      }
+      std::lock_guard<std::mutex> lock(m_);
+      free_.push_back(std::move(job.bytes));
+    }
+  }
+
+  void Stop(ChunkFault fault, std::exception_ptr error) {
+    std::lock_guard<std::mutex> lock(m_);
+    if (error && !error_) error_ = error;
+    if (!error && (!fault_ || fault.seq < fault_->seq)) fault_ = std::move(fault);
+    stopped_ = true;
+    space_.notify_all();
+  }
+
+  std::vector<std::atomic<int64_t>> inflated_;
+  std::atomic<int64_t> total_{0};
+  const size_t limit_;
+  std::mutex m_;
+  std::condition_variable ready_, space_;
+  std::deque<Job> queue_;
+  std::vector<std::vector<unsigned char>> free_;
+  bool stopped_ = false, closing_ = false;
+  std::optional<ChunkFault> fault_;
+  std::exception_ptr error_;
+  std::vector<std::thread> workers_;
+};
+
+unsigned WorkerThreads() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : std::min(n, 4u);
+}
+
+std::string ItemName(size_t index, const TCompileFileData& f) {
+  return "file item " + N(static_cast<int64_t>(index)) + " (" + f.SourcePath + "): ";
+}
+
+// Every region of the items with data: framing read here, chunks inflated by the pool. The first
+// fault in file order wins; an item whose data runs past its record stops the reading early.
+std::optional<IntegrityFault> CheckRegions(InputStream& in,
+                                           const RecordList<TCompileFileData>& files, int64_t total,
+                                           const IntegrityProgress& progress,
+                                           IntegrityStats& stats) {
+  ChunkPool pool(files.size(), WorkerThreads());
+  std::optional<ChunkFault> framing;  // found on this thread
+  uint64_t seq = 0;
+  bool stopped = false;
+  for (size_t i = 0; i < files.size() && !stopped; ++i) {
+    const TCompileFileData& f = *files[i];
+    if (f.Kind == kind::Folder) continue;
+    try {
+      ChunkWalker walker(in, f.DataStart, f.DataEnd);
+      for (;;) {
+        std::vector<unsigned char> chunk = pool.Buffer();
+        int64_t offset = 0;
+        if (!walker.Next(chunk, offset)) break;
+        if (!pool.Submit(std::move(chunk), offset, i, seq++) ||
+            pool.Inflated(i) > f.UncompressedSize) {
+          stopped = true;  // a fault, or an overrun that the loop below reports
+          break;
+        }
+        if (progress) progress(pool.Total(), total);
+      }
+    } catch (const ChunkError& e) {
+      framing = ChunkFault{seq, i, IntegrityFault{e.Offset(), e.what()}};
+      stopped = true;
+    }
+  }
+  pool.Finish();
+  std::optional<ChunkFault> chunkFault = pool.Fault();
+  if (framing && (!chunkFault || framing->seq < chunkFault->seq)) chunkFault = framing;
+
+  for (size_t i = 0; i < files.size(); ++i) {
+    const TCompileFileData& f = *files[i];
+    if (f.Kind == kind::Folder) continue;
+    const int64_t inflated = pool.Inflated(i);
+    if (inflated > f.UncompressedSize)
+      return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to more than the " +
+                                             N(f.UncompressedSize) + " bytes its record says"};
+    if (chunkFault && chunkFault->item == i) {
+      IntegrityFault fault = chunkFault->fault;
+      fault.message = ItemName(i, f) + fault.message;
+      return fault;
+    }
+    if (inflated != f.UncompressedSize)
+      return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to " + N(inflated) +
+                                             " bytes, its record says " + N(f.UncompressedSize)};
+    ++stats.regions;
+    stats.inflatedBytes += inflated;
+  }
+  if (progress) progress(pool.Total(), total);
   return std::nullopt;
 }
 
@@ -108,34 +262,20 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
     if (f->Kind != kind::Folder && f->UncompressedSize > 0 &&
         total <= INT64_MAX - f->UncompressedSize)
       total += f->UncompressedSize;
-  int64_t done = 0;
-  std::function<void(int64_t)> onBytes;
-  if (progress) {
-    progress(0, total);
-    onBytes = [&](int64_t n) { progress(done += n, total); };
-  }
+  if (progress) progress(0, total);
 
   const auto& files = parsed.FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
     if (f.Kind == kind::Folder) continue;
-    const std::string what =
-        "file item " + N(static_cast<int64_t>(i)) + " (" + f.SourcePath + "): ";
     if (f.DataStart < bounds.imageEnd || f.DataEnd < f.DataStart || f.DataEnd > settings)
-      return IntegrityFault{settings, what + "data region [" + N(f.DataStart) + ", " +
+      return IntegrityFault{settings, ItemName(i, f) + "data region [" + N(f.DataStart) + ", " +
                                           N(f.DataEnd) + ") lies outside the package data [" +
                                           N(bounds.imageEnd) + ", " + N(settings) + ")"};
     if (f.UncompressedSize < 0)
-      return IntegrityFault{settings, what + "negative size " + N(f.UncompressedSize)};
-    int64_t inflated = 0;
-    if (auto fault =
-            CheckRegion(in, f.DataStart, f.DataEnd, f.UncompressedSize, inflated, onBytes)) {
-      fault->message = what + fault->message;
-      return fault;
-    }
-    ++stats.regions;
-    stats.inflatedBytes += inflated;
+      return IntegrityFault{settings, ItemName(i, f) + "negative size " + N(f.UncompressedSize)};
   }
+  if (auto fault = CheckRegions(in, files, total, progress, stats)) return fault;
   return std::nullopt;
 }
 

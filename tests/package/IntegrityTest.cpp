@@ -19,6 +19,9 @@ using test::StringInputStream;
 std::string Le64(int64_t v) {
   return std::string(reinterpret_cast<const char*>(&v), 8);
 }
+std::string Le32(int32_t v) {
+  return std::string(reinterpret_cast<const char*>(&v), 4);
+}
 
 std::optional<IntegrityFault> Check(const std::string& file, IntegrityStats* stats = nullptr) {
   NullPlatform p;
@@ -156,6 +159,34 @@ TEST(Integrity, EveryTruncationIsRefused) {
   const std::string bytes = b.Build();
   for (size_t n = 0; n < bytes.size(); ++n)
     EXPECT_TRUE(Check(bytes.substr(0, n))) << "cut to " << n << " bytes";
+}
+
+// Other writers may cut pieces of any size: a chunk larger than a written piece is counted too.
+TEST(Integrity, ChunksOfAnySizeAreCounted) {
+  const std::string stub = "MZ stub";
+  const std::string big(5 << 20, 'q');
+  const std::string z = ZlibCompress(big);
+  auto file = [&](int64_t recorded) {
+    NullPlatform p;
+    TCompile m(p);
+    auto item = std::make_unique<TCompileFileData>();
+    item->SourcePath = "D:\\big.bin";
+    item->DataStart = static_cast<int64_t>(stub.size());
+    item->DataEnd = item->DataStart + 4 + static_cast<int64_t>(z.size());
+    item->UncompressedSize = recorded;
+    m.FileList().push_back(std::move(item));
+    std::string bytes = stub + Le32(static_cast<int32_t>(z.size())) + z;
+    const auto settings = static_cast<int64_t>(bytes.size());
+    const std::string block = ZlibCompress(SerializeSettings(m));
+    return bytes + Le32(static_cast<int32_t>(block.size())) + block + Le64(recorded) +
+           Le64(settings);
+  };
+  const auto size = static_cast<int64_t>(big.size());
+  auto fault = Check(file(size));
+  EXPECT_FALSE(fault) << fault->message;
+  fault = Check(file(size - 1));
+  ASSERT_TRUE(fault);
+  EXPECT_NE(fault->message.find("more than the"), std::string::npos) << fault->message;
 }
 
 TEST(Integrity, ProgressCoversTheDataInOrder) {
