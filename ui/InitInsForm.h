@@ -1,6 +1,6 @@
 // TfrmInitIns, the loading window: about one second after it appears it checks the whole
-// package (CheckSetupFile), then stages the support files, showing the progress of each on its
-// bar, and closes itself when done. Until then it cannot be closed.
+// package, then stages the support files (StageFromExecutable does both), showing the progress
+// of each on its bar, and closes itself when done. Until then it cannot be closed.
 //
 // An error that ends the check or the staging is kept (Failure()), the window closes, and the
 // caller rethrows it once the window is gone.

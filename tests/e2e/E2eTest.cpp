@@ -269,7 +269,8 @@ TEST(E2eTest, DamagedPackageChangesNothingAndSaysSo) {
 // The signed setup: written here, signed by the host between the two ctest steps (sign-setup).
 std::string SignedDir() {
   const char* build = std::getenv("SETUPKIT_BINARY_DIR");
-  std::string dir = std::string("Z:") + (build ? build : "") + "/tests/e2e/signed";
+  std::string dir = std::string(build ? build : "") + "/tests/e2e/signed";
+  if (dir[0] == '/') dir = "Z:" + dir;  // the host tree as Wine sees it
   for (char& c : dir)
     if (c == '/') c = '\\';
   return dir;
