@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -55,7 +56,7 @@ class ChunkPool {
   ChunkPool(size_t items, unsigned threads) : inflated_(items), limit_(2 * threads) {
     for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Run(); });
   }
-  ~ChunkPool() { Finish(); }
+  ~ChunkPool() { Join(); }
   ChunkPool(const ChunkPool&) = delete;
   ChunkPool& operator=(const ChunkPool&) = delete;
 
@@ -77,15 +78,9 @@ class ChunkPool {
     ready_.notify_one();
     return true;
   }
-  // Waits for every queued job and ends the workers.
+  // Waits for every queued job and ends the workers; rethrows an error a worker met.
   void Finish() {
-    {
-      std::lock_guard<std::mutex> lock(m_);
-      closing_ = true;
-    }
-    ready_.notify_all();
-    for (std::thread& t : workers_)
-      if (t.joinable()) t.join();
+    Join();
     if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
   }
   int64_t Inflated(size_t item) const { return inflated_[item].load(); }
@@ -101,8 +96,24 @@ class ChunkPool {
     uint64_t seq = 0;
   };
 
+  void Join() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      closing_ = true;
+    }
+    ready_.notify_all();
+    for (std::thread& t : workers_)
+      if (t.joinable()) t.join();
+  }
+
   void Run() {
-    ChunkCounter counter;
+    std::unique_ptr<ChunkCounter> counter;
+    try {
+      counter = std::make_unique<ChunkCounter>();
+    } catch (...) {
+      Stop({}, std::current_exception());
+      return;
+    }
     for (;;) {
       Job job;
       {
@@ -114,7 +125,7 @@ class ChunkPool {
         space_.notify_one();
       }
       try {
-        const int64_t n = counter.Count(job.bytes, job.offset);
+        const int64_t n = counter->Count(job.bytes, job.offset);
         inflated_[job.item] += n;
         total_ += n;
       } catch (const ChunkError& e) {
