@@ -57,7 +57,7 @@ struct Machine {
 };
 
 test::PackageBuilder& Base(test::PackageBuilder& b) {
-  b.Setting("\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6", "Demo");       // 项目名称
+  b.Setting(setting::kItemName.name, "Demo");
   b.Setting("\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC", kPicture, 2);  // a page picture
   b.File(kPicture, "", "PNGDATA", kind::PageFile);
   return b;
@@ -69,9 +69,9 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
   Base(b);
   b.Setting("\xB0\xB2\xD7\xB0\xC7\xB0\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE",
             "Hello");  // 安装前弹出信息提示
-  b.Setting(setting::kShowLoading, kOther);
-  b.Setting(setting::kShowBackground, kOther);
-  b.Setting(setting::kMusic, "C:\\Setup\\music.mid");
+  b.Setting(setting::kShowLoading.name, kOther);
+  b.Setting(setting::kShowBackground.name, kOther);
+  b.Setting(setting::kMusic.name, "C:\\Setup\\music.mid");
   run.Write(b);
   run.p.CreateFile("C:\\Setup\\music.mid")->Close();
   {
@@ -96,8 +96,7 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     std::vector<std::string> calls;
     bool staged;
   };
-  const std::string showWizard =
-      "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6";  // 显示安装界面
+  const std::string& showWizard = setting::kShowWizard.name;
   const Row rows[] = {
       {{}, {}, {}, {}, {"title Demo"}, false},
       {kOn, kOn, {}, {}, {"title Demo", "loading", "background"}, true},
@@ -109,11 +108,11 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     Machine run;
     test::PackageBuilder b;
     Base(b);
-    if (r.loading) b.Setting(setting::kShowLoading, *r.loading);
-    if (r.background) b.Setting(setting::kShowBackground, *r.background);
+    if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
+    if (r.background) b.Setting(setting::kShowBackground.name, *r.background);
     if (r.patch) b.Setting("Patch", *r.patch);
     if (r.showWizard) b.Setting(showWizard, *r.showWizard);
-    b.Setting(setting::kMusic, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
+    b.Setting(setting::kMusic.name, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
     run.Write(b);
     {
       TInstall driver(run.p, run.windows);
@@ -131,8 +130,8 @@ TEST(DriverTest, MissingMusicFileLeavesMusicEmpty) {
   Machine run;
   test::PackageBuilder b;
   Base(b);
-  b.Setting(setting::kShowBackground, kOther);
-  b.Setting(setting::kMusic, "C:\\Setup\\none.mid");
+  b.Setting(setting::kShowBackground.name, kOther);
+  b.Setting(setting::kMusic.name, "C:\\Setup\\none.mid");
   run.Write(b);
   TInstall driver(run.p, run.windows);
   driver.Execute();
@@ -144,7 +143,7 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   test::PackageBuilder b;
   Base(b);
   b.File("C:\\build\\pics\\second.png", "", std::string(4000, 'x'), kind::PageFile);
-  b.Setting(setting::kShowLoading, kOther);
+  b.Setting(setting::kShowLoading.name, kOther);
   run.Write(b);
   // A folder where the second file is to be staged: its creation fails.
   ASSERT_TRUE(run.p.ForceDirectories("C:\\Users\\user\\AppData\\Local\\Temp\\Info\\second.png"));
@@ -174,7 +173,7 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
     test::PackageBuilder b;
     Base(b);
     b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
-    if (r.loading) b.Setting(setting::kShowLoading, *r.loading);
+    if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
     std::string bytes = b.Build();
     const TCompileFileData& second = *b.Model().FileList()[1];
     bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
