@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "package/Container.h"
+#include "package/PackageBounds.h"
 #include "package/SettingNames.h"
 
 namespace sk {
@@ -59,11 +60,13 @@ bool ToBoolean(const std::string& value) {
 }
 
 void LoadFrom(TCompile& model, InputStream& in, const std::string& name) {
-  const int64_t fileSize = in.Size();
-  if (fileSize < static_cast<int64_t>(kTrailerSize))
-    throw Error(name + ": file of " + std::to_string(fileSize) +
+  // The package ends at the end of the file, or where a certificate table appended by signing
+  // begins.
+  const int64_t packageEnd = LocatePackage(in).end;
+  if (packageEnd < static_cast<int64_t>(kTrailerSize))
+    throw Error(name + ": file of " + std::to_string(packageEnd) +
                 " bytes is too short to hold the 16-byte package trailer");
-  const int64_t trailerAt = fileSize - static_cast<int64_t>(kTrailerSize);
+  const int64_t trailerAt = packageEnd - static_cast<int64_t>(kTrailerSize);
   std::string trailer(kTrailerSize, '\0');
   in.Seek(trailerAt);
   size_t got = 0;

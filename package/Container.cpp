@@ -3,6 +3,9 @@
 #include "package/Container.h"
 
 #include <zlib.h>
+#ifdef SK_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <cstring>
 #include <memory>
@@ -49,19 +52,22 @@ class Inflater {
       size_t produced = sizeof(out_) - zs_.avail_out;
       total += produced;
       if (total > kMaxInflatedChunk)
-        throw Error("chunk" + At(chunkOffset) + " inflates to more than " +
-                    std::to_string(kMaxInflatedChunk) + " bytes");
+        throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " inflates to more than " +
+                                          std::to_string(kMaxInflatedChunk) + " bytes");
       if (produced > 0) sink(reinterpret_cast<const char*>(out_), produced);
       if (rc == Z_STREAM_END) break;
       if (rc == Z_OK) continue;
       if (rc == Z_BUF_ERROR && zs_.avail_in == 0)
-        throw Error("chunk" + At(chunkOffset) + " holds an incomplete zlib stream");
-      throw Error("chunk" + At(chunkOffset) + " does not inflate (" +
-                  (zs_.msg ? zs_.msg : "zlib error " + std::to_string(rc)) + ")");
+        throw ChunkError(chunkOffset,
+                         "chunk" + At(chunkOffset) + " holds an incomplete zlib stream");
+      throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " does not inflate (" +
+                                        (zs_.msg ? zs_.msg : "zlib error " + std::to_string(rc)) +
+                                        ")");
     }
     if (zs_.avail_in != 0)
-      throw Error("chunk" + At(chunkOffset) + " has " + std::to_string(zs_.avail_in) +
-                  " bytes after the end of its zlib stream");
+      throw ChunkError(chunkOffset, "chunk" + At(chunkOffset) + " has " +
+                                        std::to_string(zs_.avail_in) +
+                                        " bytes after the end of its zlib stream");
   }
 
  private:
@@ -74,50 +80,88 @@ void ReadExactly(InputStream& in, void* buffer, size_t n, int64_t offset) {
   auto* p = static_cast<char*>(buffer);
   while (got < n) {
     size_t r = in.Read(p + got, n - got);
-    if (r == 0) throw Error("unexpected end of file" + At(offset + static_cast<int64_t>(got)));
+    if (r == 0)
+      throw ChunkError(offset, "unexpected end of file" + At(offset + static_cast<int64_t>(got)));
     got += r;
   }
 }
 
 }  // namespace
 
-void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
+ChunkWalker::ChunkWalker(InputStream& in, int64_t start, int64_t end)
+    : in_(in), pos_(start), end_(end) {
   if (start == end) return;
   const int64_t fileSize = in.Size();
   if (start < 0 || end < start || end > fileSize)
-    throw Error("region [" + std::to_string(start) + ", " + std::to_string(end) +
-                ") lies outside the file of " + std::to_string(fileSize) + " bytes");
+    throw ChunkError(start, "region [" + std::to_string(start) + ", " + std::to_string(end) +
+                                ") lies outside the file of " + std::to_string(fileSize) +
+                                " bytes");
   in.Seek(start);
+}
+
+bool ChunkWalker::Next(std::vector<unsigned char>& chunk, int64_t& chunkOffset) {
+  const int64_t pos = pos_;
+  if (pos >= end_) return false;
+  if (end_ - pos < 4)
+    throw ChunkError(pos, "chunk length" + At(pos) + " runs past the end of its region at " +
+                              std::to_string(end_));
+  unsigned char len[4];
+  ReadExactly(in_, len, 4, pos);
+  int32_t length = static_cast<int32_t>(
+      static_cast<uint32_t>(len[0]) | static_cast<uint32_t>(len[1]) << 8 |
+      static_cast<uint32_t>(len[2]) << 16 | static_cast<uint32_t>(len[3]) << 24);
+  if (length <= 0)
+    throw ChunkError(pos, "chunk" + At(pos) + " has an invalid length " + std::to_string(length));
+  if (length > kMaxCompressedChunk)
+    throw ChunkError(pos,
+                     "chunk" + At(pos) + " is too large (" + std::to_string(length) + " bytes)");
+  if (length > end_ - pos - 4)
+    throw ChunkError(pos, "chunk" + At(pos) + " of " + std::to_string(length) +
+                              " bytes runs past the end of its region at " + std::to_string(end_));
+  chunk.resize(static_cast<size_t>(length));
+  ReadExactly(in_, chunk.data(), chunk.size(), pos + 4);
+  chunkOffset = pos;
+  pos_ = pos + 4 + static_cast<int64_t>(length);
+  return true;
+}
+
+struct ChunkCounter::Impl {
+  Inflater inflater;
+#ifdef SK_HAVE_LIBDEFLATE
+  // Whole-chunk inflation into a buffer that holds a piece as written; a chunk that does not fit
+  // or does not inflate goes through zlib, which streams and names the fault.
+  static constexpr size_t kFastOutput = kChunkPieceSize + kChunkPieceSize / 4;
+  std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> fast{
+      libdeflate_alloc_decompressor(), libdeflate_free_decompressor};
+  std::vector<unsigned char> out = std::vector<unsigned char>(kFastOutput);
+#endif
+};
+
+ChunkCounter::ChunkCounter() : impl_(std::make_unique<Impl>()) {}
+ChunkCounter::~ChunkCounter() = default;
+
+int64_t ChunkCounter::Count(const std::vector<unsigned char>& chunk, int64_t chunkOffset) {
+#ifdef SK_HAVE_LIBDEFLATE
+  size_t used = 0, produced = 0;
+  if (impl_->fast &&
+      libdeflate_zlib_decompress_ex(impl_->fast.get(), chunk.data(), chunk.size(),
+                                    impl_->out.data(), impl_->out.size(), &used,
+                                    &produced) == LIBDEFLATE_SUCCESS &&
+      used == chunk.size())
+    return static_cast<int64_t>(produced);
+#endif
+  int64_t n = 0;
+  impl_->inflater.InflateChunk(
+      chunk.data(), chunk.size(), [&n](const char*, size_t got) { n += static_cast<int64_t>(got); }, chunkOffset);
+  return n;
+}
+
+void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
+  ChunkWalker walker(in, start, end);
   auto inflater = std::make_unique<Inflater>();  // its output block is large: keep it off the stack
-  // The compressed chunk: grown to the largest one met, never cleared (every byte is read in).
-  std::unique_ptr<unsigned char[]> chunk;
-  size_t capacity = 0;
-  int64_t pos = start;
-  while (pos < end) {
-    if (end - pos < 4)
-      throw Error("chunk length" + At(pos) + " runs past the end of its region at " +
-                  std::to_string(end));
-    unsigned char len[4];
-    ReadExactly(in, len, 4, pos);
-    int32_t length = static_cast<int32_t>(
-        static_cast<uint32_t>(len[0]) | static_cast<uint32_t>(len[1]) << 8 |
-        static_cast<uint32_t>(len[2]) << 16 | static_cast<uint32_t>(len[3]) << 24);
-    if (length <= 0)
-      throw Error("chunk" + At(pos) + " has an invalid length " + std::to_string(length));
-    if (length > kMaxCompressedChunk)
-      throw Error("chunk" + At(pos) + " is too large (" + std::to_string(length) + " bytes)");
-    if (length > end - pos - 4)
-      throw Error("chunk" + At(pos) + " of " + std::to_string(length) +
-                  " bytes runs past the end of its region at " + std::to_string(end));
-    const size_t size = static_cast<size_t>(length);
-    if (size > capacity) {
-      chunk = std::make_unique_for_overwrite<unsigned char[]>(size);
-      capacity = size;
-    }
-    ReadExactly(in, chunk.get(), size, pos + 4);
-    inflater->InflateChunk(chunk.get(), size, sink, pos);
-    pos += 4 + static_cast<int64_t>(length);
-  }
+  std::vector<unsigned char> chunk;
+  int64_t offset = 0;
+  while (walker.Next(chunk, offset)) inflater->InflateChunk(chunk.data(), chunk.size(), sink, offset);
 }
 
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end) {
@@ -131,8 +175,8 @@ std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end) {
       in,
       [&result, start](const char* data, size_t n) {
         if (result.size() + n > kMaxRegionInMemory)
-          throw Error("region" + At(start) + " inflates to more than " +
-                      std::to_string(kMaxRegionInMemory) + " bytes");
+          throw ChunkError(start, "region" + At(start) + " inflates to more than " +
+                                      std::to_string(kMaxRegionInMemory) + " bytes");
         result.append(data, n);
       },
       start, end);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,15 +27,58 @@ constexpr int32_t kMaxCompressedChunk = 64 * 1024 * 1024;
 // A reader refuses a chunk that inflates to more than this (guards against inflation bombs).
 constexpr size_t kMaxInflatedChunk = 256 * 1024 * 1024;
 
+// The error of a malformed chunk run: Offset() is the file offset of the chunk at fault (the
+// region's start when the region itself lies outside the file).
+class ChunkError : public Error {
+ public:
+  ChunkError(int64_t offset, const std::string& message) : Error(message), offset_(offset) {}
+  int64_t Offset() const { return offset_; }
+
+ private:
+  int64_t offset_;
+};
+
 // Receives inflated bytes chunk by chunk.
 using ByteSink = std::function<void(const char* data, size_t n)>;
 
 // Inflates the chunk run [start, end) of `in` into `sink`, one chunk in memory at a time.
-// Throws Error when a chunk length is negative or too large, a chunk runs past `end` or the
+// Throws ChunkError when a chunk length is negative or too large, a chunk runs past `end` or the
 // file, or a chunk is not exactly one complete zlib stream.
 void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end);
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end);
 std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end);
+
+// Steps through the chunk run [start, end) of `in`, checking each chunk's framing (its length
+// positive, at most kMaxCompressedChunk, inside the region) and reading its bytes. The
+// constructor throws ChunkError when the region lies outside the file; Next returns false at
+// the end of the region and throws ChunkError on bad framing or a short read. The stream must
+// not be moved by anyone else while walking.
+class ChunkWalker {
+ public:
+  ChunkWalker(InputStream& in, int64_t start, int64_t end);
+  bool Next(std::vector<unsigned char>& chunk, int64_t& chunkOffset);
+
+ private:
+  InputStream& in_;
+  int64_t pos_;
+  int64_t end_;
+};
+
+// Inflates one chunk read by ChunkWalker into nothing and returns its inflated length: the
+// check of its zlib stream and Adler-32 checksum. Throws ChunkError as ExtractRegion does. One
+// per thread; reusable.
+class ChunkCounter {
+ public:
+  ChunkCounter();
+  ~ChunkCounter();
+  ChunkCounter(const ChunkCounter&) = delete;
+  ChunkCounter& operator=(const ChunkCounter&) = delete;
+  int64_t Count(const std::vector<unsigned char>& chunk, int64_t chunkOffset);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // A read cursor over an in-memory stream of bytes (the inflated settings stream, a log body).
 class MemoryReader {

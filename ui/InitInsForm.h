@@ -1,8 +1,9 @@
-// TfrmInitIns, the loading window: stages the support files about one second after it appears,
-// showing their progress, and closes itself when done. Until then it cannot be closed.
+// TfrmInitIns, the loading window: about one second after it appears it checks the whole
+// package, then stages the support files (StageFromExecutable does both), showing the progress
+// of each on its bar, and closes itself when done. Until then it cannot be closed.
 //
-// An error that ends the staging is kept (Failure()), the window closes, and the caller
-// rethrows it once the window is gone.
+// An error that ends the check or the staging is kept (Failure()), the window closes, and the
+// caller rethrows it once the window is gone.
 #pragma once
 
 #include <exception>

@@ -1,5 +1,8 @@
 #include "ui/Install.h"
 
+#include "package/Integrity.h"
+#include "ui/Progress.h"
+
 namespace sk {
 
 TInstall::TInstall(Platform& platform, SetupWindows& windows)
@@ -16,6 +19,12 @@ TInstall::~TInstall() {
 }
 
 void StageFromExecutable(TCompile& model, const StagingProgress& progress) {
+  // The whole package is checked first, before anything is written, on the same progress bar.
+  CheckSetupFile(model, [&progress](int64_t done, int64_t total) {
+    if (!progress) return;
+    const BarRange bar = ScaleForBar(done, total);
+    progress(bar.position, bar.max);
+  });
   Platform& p = model.GetPlatform();
   auto file = p.OpenRead(p.ExecutablePath());
   StageSupportFiles(model, *file, progress);
@@ -23,7 +32,7 @@ void StageFromExecutable(TCompile& model, const StagingProgress& progress) {
 
 void TInstall::Execute() {
   TCompile& model = *compile_;
-  model.LoadPackage(platform_.ExecutablePath());
+  LoadSetupFile(model);
 
   context_.ItemName = model.ItemName;
   windows_.SetApplicationTitle(model.ItemName);
@@ -35,6 +44,7 @@ void TInstall::Execute() {
   const StartupPlan plan = DecideStartup(ReadStartupInputs(model));
   switch (plan.staging) {
     case StagingMode::None:
+      CheckSetupFile(model);  // nothing to stage, but nothing is installed from a damaged file
       break;
     case StagingMode::LoadingWindow:
       windows_.RunLoadingWindow(model, context_);

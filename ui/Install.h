@@ -1,6 +1,7 @@
 // The startup driver of Setup.exe: loads the package from the running executable, sets the
-// application title, shows the pre-install message, stages the support files and runs exactly
-// one top-level window.
+// application title, shows the pre-install message, checks the whole package (before anything
+// on the machine changes; a damaged file ends the run with the damaged-file message), stages
+// the support files and runs exactly one top-level window.
 //
 // Ownership: TInstall owns the one TCompile of the run (built on the injected Platform) and the
 // SetupContext of process-wide texts; windows borrow both. The SetupWindows interface creates
@@ -52,8 +53,10 @@ class TInstall {
   SetupContext context_;
 };
 
-// Opens the running executable for reading (others may read and write it) and stages the
-// support files from it, reporting progress when a callback is given.
+// Checks the whole package of the running executable (CheckSetupFile; a damaged file throws
+// the damaged-file message before anything is written), then opens it for reading (others may
+// read and write it) and stages the support files from it. The progress callback, when given,
+// sees the check and then the staging, each from 0 to its end.
 void StageFromExecutable(TCompile& model, const StagingProgress& progress = nullptr);
 
 }  // namespace sk

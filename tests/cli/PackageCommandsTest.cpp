@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -7,6 +8,7 @@
 #include "package/Compile.h"
 #include "package/Writer.h"
 #include "platform/Encoding.h"
+#include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/DefaultMachine.h"
 #include "tools/setupkit/HostFiles.h"
@@ -146,6 +148,151 @@ TEST_F(PackageCommandsTest, VerifyFindsCorruption) {
         << c.what << ": " << v.out;
     EXPECT_NE(v.out.find(c.text), std::string::npos) << c.what << ": " << v.out;
   }
+}
+
+// A cut download, a trailer without settings block and data longer than its record are refused
+// by every command that reads packages, and reported by verify.
+TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
+  fs::path out = dir / "setup.exe";
+  ASSERT_EQ(Build(out).code, 0);
+  const std::string good = ReadAll(out);
+  std::string noSettings = good;
+  std::fill(noSettings.end() - 8, noSettings.end(), '\0');
+  std::string longer;
+  {
+    DefaultMachine machine;
+    TCompile model(machine);
+    HostInputStream in(out);
+    model.LoadPackageFrom(in);
+    const int64_t settings = model.FileList().back()->DataEnd;
+    model.FileList()[1]->UncompressedSize -= 100;
+    longer = good.substr(0, static_cast<size_t>(settings));
+    struct Sink : OutputStream {
+      std::string& s;
+      explicit Sink(std::string& t) : s(t) {}
+      void Write(const void* d, size_t n) override { s.append(static_cast<const char*>(d), n); }
+      void Close() override {}
+    } sink(longer);
+    PackageWriter w(sink, settings, 1);
+    w.Finish(model);
+  }
+  const std::pair<const char*, std::string> bad[] = {
+      {"cut in half", good.substr(0, good.size() / 2)},
+      {"settings offset 0", noSettings},
+      {"data longer than its record", longer},
+  };
+  for (const auto& [what, bytes] : bad) {
+    fs::path p = dir.Write("bad.exe", bytes);
+    Result v = RunCommand(CmdVerify, {dir.Text(p)});
+    EXPECT_EQ(v.code, 1) << what << ": " << v.out << v.err;
+    EXPECT_NE(v.out.find("fault at offset"), std::string::npos) << what << ": " << v.out;
+    const std::vector<std::pair<const char*, std::vector<std::string>>> readers = {
+        {"info", {dir.Text(p)}},
+        {"list", {dir.Text(p)}},
+        {"extract", {dir.Text(p), "-C", dir.Text(dir / "x")}},
+        {"simulate", {dir.Text(p), "--root", dir.Text(dir / "machine")}},
+    };
+    for (const auto& [name, args] : readers) {
+      auto cmd = std::string(name) == "info"      ? CmdInfo
+                 : std::string(name) == "list"    ? CmdList
+                 : std::string(name) == "extract" ? CmdExtract
+                                                  : CmdSimulate;
+      Result r = RunCommand(cmd, args);
+      EXPECT_EQ(r.code, 2) << what << ", " << name << ": " << r.out << r.err;
+      EXPECT_NE(r.err.find("damaged or incomplete"), std::string::npos)
+          << what << ", " << name << ": " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "x")) << what;
+    EXPECT_FALSE(fs::exists(dir / "machine")) << what;
+  }
+}
+
+// Names from the package reach the terminal with their control characters escaped.
+TEST_F(PackageCommandsTest, ControlCharactersAreShownEscaped) {
+#ifndef _WIN32
+  dir.Write("app/\x1b[2Jbell\x07.txt", "x");  // Windows allows no control characters in names
+#endif
+  std::string m = kManifest;
+  m.replace(m.find("name = \"演示\""), 15, "name = \"演\\u001b]0;title\\u0007示\"");
+  fs::path odd = dir.Write("odd.toml", m);
+  fs::path out = dir / "odd.exe";
+  Result b = RunCommand(CmdBuild, {dir.Text(odd), "-o", dir.Text(out), "--stub", dir.Text(stub),
+                                   "--arch", "x64", "-q"});
+  ASSERT_EQ(b.code, 0) << b.err;
+  Result info = RunCommand(CmdInfo, {dir.Text(out)});
+  ASSERT_EQ(info.code, 0) << info.err;
+  EXPECT_NE(info.out.find("Project:     演\\x1b]0;title\\x07示"), std::string::npos) << info.out;
+  Result list = RunCommand(CmdList, {dir.Text(out)});
+  ASSERT_EQ(list.code, 0) << list.err;
+#ifndef _WIN32
+  EXPECT_NE(list.out.find("\\x1b[2Jbell\\x07.txt"), std::string::npos) << list.out;
+#endif
+  for (const Result* r : {&info, &list}) {
+    EXPECT_EQ(r->out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r->out.find('\x07'), std::string::npos);
+  }
+  EXPECT_EQ(EscapeControls("a\tb\xc2\x9b["), "a\\x09b\\u009b[");
+}
+
+// A PE32+ image that signing tools accept: headers, one section of 512 bytes.
+std::string SignableStub() {
+  std::string s(1024, '\0');
+  auto put = [&s](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  s[0] = 'M';
+  s[1] = 'Z';
+  put(60, 64, 4);
+  s.replace(64, 4, std::string("PE\0\0", 4));
+  put(68, 0x8664, 2);
+  put(70, 1, 2);
+  put(84, 240, 2);
+  put(88, 0x20B, 2);
+  put(88 + 60, 512, 4);
+  put(88 + 108, 16, 4);
+  s.replace(328, 5, ".text");
+  put(328 + 16, 512, 4);
+  put(328 + 20, 512, 4);
+  return s;
+}
+
+// A setup file signed with osslsigncode and a self-signed certificate is read by every command.
+TEST_F(PackageCommandsTest, SignedSetupIsReadByEveryCommand) {
+#ifdef _WIN32
+  GTEST_SKIP() << "signing runs on the host (the end-to-end suite installs a signed setup)";
+#else
+  stub = dir.Write("pe-stub.exe", SignableStub());
+  fs::path plain = dir / "plain.exe";
+  ASSERT_EQ(Build(plain).code, 0);
+  const std::string d = dir.path().string();
+  const std::string sign =
+      "cd '" + d +
+      "' && openssl req -x509 -newkey rsa:2048 -nodes -subj '/CN=Test Publisher' "
+      "-days 2 -keyout key.pem -out cert.pem >/dev/null 2>&1 && osslsigncode sign -certs cert.pem "
+      "-key key.pem -n Demo -in plain.exe -out signed.exe >/dev/null";
+  ASSERT_EQ(std::system(sign.c_str()), 0)
+      << "openssl and osslsigncode are needed (scripts/bootstrap)";
+  fs::path signedFile = dir / "signed.exe";
+  ASSERT_GT(fs::file_size(signedFile), fs::file_size(plain) + 100);
+
+  Result v = RunCommand(CmdVerify, {dir.Text(signedFile)});
+  EXPECT_EQ(v.code, 0) << v.out << v.err;
+  EXPECT_NE(v.out.find(": signed (certificate table at "), std::string::npos) << v.out;
+  EXPECT_NE(v.out.find("1 entry)\n"), std::string::npos) << v.out;
+  Result u = RunCommand(CmdVerify, {dir.Text(plain)});
+  EXPECT_NE(u.out.find(": not signed\n"), std::string::npos) << u.out;
+
+  EXPECT_EQ(RunCommand(CmdInfo, {dir.Text(signedFile), "--json"}).out,
+            RunCommand(CmdInfo, {dir.Text(plain), "--json"}).out);
+  Result l = RunCommand(CmdList, {dir.Text(signedFile)});
+  EXPECT_EQ(l.code, 0) << l.err;
+  EXPECT_NE(l.out.find("2 files"), std::string::npos) << l.out;
+  Result x = RunCommand(CmdExtract, {dir.Text(signedFile), "-C", dir.Text(dir / "x"), "-q"});
+  EXPECT_EQ(x.code, 0) << x.err;
+  EXPECT_EQ(ReadAll(dir / "x" / "目标计算机" / "Program Files" / "app.exe"), "MZ program");
+  Result sim = RunCommand(CmdSimulate, {dir.Text(signedFile), "--root", dir.Text(dir / "m")});
+  EXPECT_EQ(sim.code, 0) << sim.out << sim.err;
+#endif
 }
 
 TEST_F(PackageCommandsTest, BadPackageIsAnErrorWithNothingOnStdout) {

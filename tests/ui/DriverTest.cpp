@@ -2,6 +2,7 @@
 // executable path, the windows are recorded instead of shown.
 #include <gtest/gtest.h>
 
+#include "package/Integrity.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
 #include "ui/Install.h"
@@ -25,6 +26,7 @@ class RecordingWindows : public SetupWindows {
   std::vector<std::string> calls;
   SetupContext seen;
   bool stagedFileSeen = false;
+  bool failStagingOnceStaged = false;
 
   void SetApplicationTitle(const std::string& t) override { calls.push_back("title " + t); }
   void ShowPreInstallMessage(const std::string& text, const std::string& caption) override {
@@ -32,7 +34,11 @@ class RecordingWindows : public SetupWindows {
   }
   void RunLoadingWindow(TCompile& m, SetupContext& c) override {
     calls.push_back("loading");
-    StageFromExecutable(m);
+    if (!failStagingOnceStaged) return StageFromExecutable(m);
+    StageFromExecutable(m, [this, &m](int32_t, int32_t) {
+      if (!StagedPicture(m).empty() && p_.FileExists(StagedPicture(m)))
+        throw Error("staging failed");
+    });
   }
   void RunInstallWindow(TCompile& m, SetupContext& c) override { Top("install", m, c); }
   void RunBackgroundWindow(TCompile& m, SetupContext& c) override { Top("background", m, c); }
@@ -152,15 +158,11 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   test::PackageBuilder b;
   Base(b);
   b.File("C:\\build\\pics\\second.png", "", std::string(4000, 'x'), kind::PageFile);
-  b.Setting(setting::kShowLoading.name, kOther);
-  std::string bytes = b.Build();
-  const TCompileFileData& second = *b.Model().FileList()[1];
-  bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
-  {
-    auto out = run.p.CreateFile(run.p.ExecutablePath());
-    out->Write(bytes.data(), bytes.size());
-    out->Close();
-  }
+  b.Setting(setting::kShowLoading.name, kOn);
+  run.Write(b);
+  // The loading window's progress fails once the first file is staged: staging ends with an
+  // error part way through.
+  run.windows.failStagingOnceStaged = true;
   std::string staged;
   {
     TInstall driver(run.p, run.windows);
@@ -170,6 +172,81 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   }
   EXPECT_FALSE(run.p.FileExists(staged));
   EXPECT_TRUE(run.p.ListDirectory(kTemp).empty());
+}
+
+// A damaged package is refused with the damaged-file message before anything is staged or
+// installed, whatever the staging mode; a file whose load already fails gets the same message.
+TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
+  struct Row {
+    const char* what;
+    std::optional<std::string> loading;
+    std::vector<std::string> calls;
+  };
+  const Row rows[] = {
+      {"no staging", {}, {"title Demo"}},
+      {"direct staging", kOther, {"title Demo"}},
+      {"loading window", kOn, {"title Demo", "loading"}},
+  };
+  for (const Row& r : rows) {
+    Machine run;
+    test::PackageBuilder b;
+    Base(b);
+    b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
+    if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
+    std::string bytes = b.Build();
+    const TCompileFileData& second = *b.Model().FileList()[1];
+    bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
+    {
+      auto out = run.p.CreateFile(run.p.ExecutablePath());
+      out->Write(bytes.data(), bytes.size());
+      out->Close();
+    }
+    TInstall driver(run.p, run.windows);
+    try {
+      driver.Execute();
+      ADD_FAILURE() << r.what << ": no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), DamagedSetupMessage(second.DataStart)) << r.what;
+    }
+    EXPECT_EQ(run.windows.calls, r.calls) << r.what;
+    EXPECT_TRUE(run.p.ListDirectory(kTemp).empty()) << r.what;
+  }
+
+  const std::string good = [] {
+    test::PackageBuilder b;
+    Base(b);
+    return b.Build();
+  }();
+  const int64_t size = static_cast<int64_t>(good.size());
+  struct Bad {
+    const char* what;
+    std::string bytes;
+    int64_t offset;
+  };
+  std::string noSettings = good;
+  std::fill(noSettings.end() - 8, noSettings.end(), '\0');
+  const Bad bad[] = {
+      {"settings offset 0", noSettings, size - 8},
+      {"cut short", good.substr(0, good.size() - 3), -1},
+  };
+  for (const Bad& c : bad) {
+    Machine run;
+    auto out = run.p.CreateFile(run.p.ExecutablePath());
+    out->Write(c.bytes.data(), c.bytes.size());
+    out->Close();
+    TInstall driver(run.p, run.windows);
+    try {
+      driver.Execute();
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const Error& e) {
+      const std::string message = e.what();
+      const std::string head = DamagedSetupMessage(0);
+      EXPECT_EQ(message.substr(0, head.size() - 1), head.substr(0, head.size() - 1)) << c.what;
+      if (c.offset >= 0) {
+        EXPECT_EQ(message, DamagedSetupMessage(c.offset)) << c.what;
+      }
+    }
+  }
 }
 
 TEST(DriverTest, BadPackageEndsExecuteWithError) {

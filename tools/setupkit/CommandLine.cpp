@@ -31,7 +31,33 @@ int ReportError(const std::string& utf8Reason) {
 }
 
 int ReportGbkError(const std::string& gbkReason) {
-  return ReportError(GbkToUtf8(gbkReason));
+  return ReportError(Printable(gbkReason));
+}
+
+std::string EscapeControls(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  char hex[8];
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 || c == 0x7F) {
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      out += hex;
+    } else if (c == 0xC2 && i + 1 < utf8.size() &&
+               static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+      // U+0080-U+009F: the C1 controls, which terminals obey as well.
+      std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string Printable(const std::string& gbk) {
+  return EscapeControls(GbkToUtf8(gbk));
 }
 
 std::string HumanSize(int64_t bytes) {

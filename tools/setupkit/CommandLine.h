@@ -33,6 +33,12 @@ int ReportGbkError(const std::string& gbkReason);
 template <typename F>
 int Guarded(F&& body);
 
+// Text from a package for the terminal: control characters (0x00-0x1F, 0x7F and U+0080-U+009F)
+// are shown as \xNN / \uNNNN, so names cannot move the cursor, ring the bell or send escape
+// sequences. Printable converts GBK to UTF-8 first.
+std::string EscapeControls(const std::string& utf8);
+std::string Printable(const std::string& gbk);
+
 // "1.50 MB" style size for summaries (binary units).
 std::string HumanSize(int64_t bytes);
 

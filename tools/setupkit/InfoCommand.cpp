@@ -13,12 +13,13 @@ namespace sk::cli {
 
 namespace {
 
+// Names from the package, with control characters escaped for the terminal.
 std::string U(const std::string& gbk) {
-  return GbkToUtf8(gbk);
+  return Printable(gbk);
 }
 
 void PrintText(const std::string& file, const TCompile& m, std::ostream& out) {
-  out << "File:        " << file << "\n"
+  out << "File:        " << EscapeControls(file) << "\n"
       << "Project:     " << U(m.ItemName) << "\n"
       << "Version:     " << U(m.Version) << "\n"
       << "Author:      " << U(m.Author) << "\n"

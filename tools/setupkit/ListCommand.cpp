@@ -51,13 +51,13 @@ std::string ItemPath(const TCompileFileData& f) {
   std::string name = ExtractFileName(f.SourcePath);
   switch (f.Kind) {
     case kind::File:
-      return GbkToUtf8(Under(f.TargetDir, name));
+      return Printable(Under(f.TargetDir, name));
     case kind::Folder:
-      return GbkToUtf8(Under(f.TargetDir, f.Name) + "\\");
+      return Printable(Under(f.TargetDir, f.Name) + "\\");
     case kind::CompFile:
-      return GbkToUtf8(f.Name + ": " + f.SourcePath);
+      return Printable(f.Name + ": " + f.SourcePath);
     default:
-      return GbkToUtf8(name.empty() ? f.SourcePath : name);
+      return Printable(name.empty() ? f.SourcePath : name);
   }
 }
 
@@ -76,7 +76,7 @@ int CmdList(const std::vector<std::string>& args) {
   return Guarded([&] {
     LoadedPackage pkg(file);
     auto& out = std::cout;
-    out << "Package:  " << file << "\n";
+    out << "Package:  " << EscapeControls(file) << "\n";
     out << "      Length  Kind       Date       Time      Attr     Target\n";
     out << "------------  ---------  ---------- --------  -------  ------\n";
     int64_t total = 0;
@@ -92,7 +92,7 @@ int CmdList(const std::vector<std::string>& args) {
                     static_cast<long long>(data ? f->UncompressedSize : 0), KindName(f->Kind),
                     FormatDayCount(f->FileTime).c_str(), Attributes(*f).c_str());
       out << line << ItemPath(*f);
-      if (!f->TargetOs.empty()) out << "  [os " << GbkToUtf8(f->TargetOs) << "]";
+      if (!f->TargetOs.empty()) out << "  [os " << Printable(f->TargetOs) << "]";
       out << "\n";
     }
     out << "------------                                           ------\n";

@@ -1,11 +1,20 @@
 #include "tools/setupkit/PackageFile.h"
 
+#include "package/Integrity.h"
+
 namespace sk::cli {
 
+void RefuseDamagedPackage(InputStream& in, const std::string& utf8Path) {
+  DefaultMachine machine;
+  TCompile scratch(machine);
+  if (auto fault = CheckPackage(in, scratch))
+    throw Error(MessagePath(HostPath(utf8Path)) +
+                ": the package is damaged or incomplete: " + fault->message + " (fault at offset " +
+                std::to_string(fault->offset) + "; 'setupkit verify' tells more)");
+}
+
 LoadedPackage::LoadedPackage(const std::string& utf8Path) : stream(HostPath(utf8Path)) {
-  if (stream.Size() < 16)
-    throw Error(MessagePath(HostPath(utf8Path)) + ": " + std::to_string(stream.Size()) +
-                " bytes, too small to hold a package trailer");
+  RefuseDamagedPackage(stream, utf8Path);
   model.LoadPackageFrom(stream);
 }
 

@@ -21,6 +21,7 @@
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/PackageFile.h"
 #include "tools/setupkit/SimulatedMachine.h"
 
 namespace sk::cli {
@@ -89,6 +90,10 @@ int Simulate(const Options& opt) {
     config.currentDirectory = StripTrailingBackslash(*cwd);
   }
 
+  {
+    HostInputStream in(hostFile);
+    RefuseDamagedPackage(in, opt.file);  // before anything on the machine is changed
+  }
   SandboxPlatform machine(config);
   PrepareFreshProfile(machine);
   const std::string setupPath = config.executablePath;

@@ -1,4 +1,5 @@
-// setupkit verify FILE: exit 0 when the package is sound, 1 with the first fault.
+// setupkit verify FILE: exit 0 when the package is sound, 1 with the first fault; either way a
+// second line says whether the file carries a signature.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
@@ -24,12 +25,14 @@ int CmdVerify(const std::vector<std::string>& args) {
     auto fault = VerifyPackage(in, &stats);
     if (fault) {
       std::cout << file << ": fault at offset " << fault->offset << ": "
-                << GbkToUtf8(fault->message) << "\n";
+                << Printable(fault->message) << "\n"
+                << file << ": " << DescribeSignature(stats.bounds) << "\n";
       std::cout.flush();
       return kExitFault;
     }
-    std::cout << file << ": OK (" << stats.items << " items, " << stats.regions << " regions, "
-              << stats.chunks << " chunks, " << stats.inflatedBytes << " bytes inflated)\n";
+    std::cout << file << ": OK (" << stats.regions << " regions, settings and file data; "
+              << stats.inflatedBytes << " bytes of file data inflated)\n"
+              << file << ": " << DescribeSignature(stats.bounds) << "\n";
     std::cout.flush();
     return kExitOk;
   });

@@ -1,0 +1,65 @@
+// The integrity pass over a whole setup file, run before anything on the machine is changed.
+//
+// CheckPackage reads, in this order: where the package lies (LocatePackage: the executable
+// image, a certificate table after the package); the trailer; the settings block (offset > 0
+// and inside the package area, every chunk inflated) and the settings stream (parsed into
+// `parsed`, which must be freshly constructed; no option is evaluated, nothing is read from the
+// machine); then, for every file item except folders (Kind 1, which carry no data), its region
+// (inside the package area, before the settings block), every chunk's framing, zlib stream and
+// Adler-32 checksum (inflated, nothing written), and the inflated length against the item's
+// UncompressedSize. It stops at the first fault and returns it with the file offset it lies at.
+//
+// Progress is reported in inflated bytes against the sum of the items' UncompressedSize.
+// Errors: faults in the data are returned, never thrown; I/O errors of the stream and errors
+// thrown by the progress callback propagate.
+//
+// CheckSetupFile is the form Setup.exe uses: it checks the running executable and throws
+// sk::Error with DamagedSetupMessage on a fault.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "package/Compile.h"
+#include "package/PackageBounds.h"
+#include "platform/Platform.h"
+
+namespace sk {
+
+struct IntegrityFault {
+  int64_t offset = 0;
+  std::string message;  // what is wrong (ASCII, with GBK names from the package)
+};
+
+struct IntegrityStats {
+  PackageBounds bounds;
+  int64_t declaredSize = 0;  // the trailer's Size
+  int64_t settingsOffset = 0;
+  std::string settingsStream;  // the inflated settings stream (once it inflated)
+  size_t regions = 0;          // regions checked, the settings block included
+  int64_t inflatedBytes = 0;   // file data inflated
+};
+
+// Called with the bytes inflated so far and the total expected.
+using IntegrityProgress = std::function<void(int64_t done, int64_t total)>;
+
+std::optional<IntegrityFault> CheckPackage(InputStream& in, TCompile& parsed,
+                                           const IntegrityProgress& progress = nullptr,
+                                           IntegrityStats* stats = nullptr);
+
+// "安装文件已损坏或不完整，请重新下载。" followed by the offset (GBK): the setup file is damaged
+// or incomplete and should be downloaded again.
+std::string DamagedSetupMessage(int64_t offset);
+
+// Checks the package of the running executable (model.GetPlatform().ExecutablePath()); when no
+// file exists there, there is nothing to check (the load reads nothing either). Throws
+// sk::Error(DamagedSetupMessage) on a fault; `model` itself is not changed.
+void CheckSetupFile(TCompile& model, const IntegrityProgress& progress = nullptr);
+
+// LoadPackage of the running executable; when the load fails on a damaged file, the error is
+// DamagedSetupMessage instead of the reader's own message.
+void LoadSetupFile(TCompile& model);
+
+}  // namespace sk
