@@ -23,6 +23,7 @@ class NullPlatform : public Platform {
     throw Error(path + ": cannot create the file");
   }
   bool DeleteFile(const std::string&) override { return false; }
+  bool RemoveDirectory(const std::string&) override { return false; }
   uint32_t GetFileAttributes(const std::string&) override { return attr::Invalid; }
   bool SetFileAttributes(const std::string&, uint32_t) override { return false; }
   std::optional<int64_t> GetFileWriteTime(const std::string&) override { return {}; }
@@ -41,6 +42,7 @@ class NullPlatform : public Platform {
   }
   bool KeyExists(RegRoot, const std::string&) override { return false; }
   bool CreateKey(RegRoot, const std::string&) override { return false; }
+  bool DeleteKey(RegRoot, const std::string&) override { return false; }
   bool StartProgram(const std::string&, int) override { return false; }
   bool ShellExecute(const std::string&, const std::string&, const std::string&, const std::string&,
                     int) override {

@@ -135,6 +135,10 @@ bool Win32Platform::DeleteFile(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
+bool Win32Platform::RemoveDirectory(const std::string& path) {
+  return RemoveDirectoryW(Wide(path).c_str()) != 0;
+}
+
 uint32_t Win32Platform::GetFileAttributes(const std::string& path) {
   return Attributes(Wide(path));
 }
@@ -239,6 +243,10 @@ bool Win32Platform::KeyExists(RegRoot root, const std::string& subKey) {
 
 bool Win32Platform::CreateKey(RegRoot root, const std::string& subKey) {
   return OpenRegistryKey(root, subKey, true) != nullptr;
+}
+
+bool Win32Platform::DeleteKey(RegRoot root, const std::string& subKey) {
+  return DeleteRegistryKey(root, subKey);
 }
 
 // ---- shutdown ----

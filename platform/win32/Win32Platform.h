@@ -38,6 +38,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<int64_t> GetFileWriteTime(const std::string& path) override;
@@ -57,6 +58,7 @@ class Win32Platform : public Platform {
                                        bool create) override;
   bool KeyExists(RegRoot root, const std::string& subKey) override;
   bool CreateKey(RegRoot root, const std::string& subKey) override;
+  bool DeleteKey(RegRoot root, const std::string& subKey) override;
 
   bool StartProgram(const std::string& commandLine, int showCommand) override;
   bool ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
