@@ -1,4 +1,6 @@
 // setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--cwd WINPATH]
+//                   [--drive LETTER[=FREE]]... [--program-files DIR] [--windows-dir DIR]
+//                   [--utc-offset MINUTES]
 //
 // Runs the install of a setup file on a virtual Windows machine kept in DIR (SandboxPlatform):
 // the file is presented as C:\Setup\<its name>, support files are staged when the package asks
@@ -12,19 +14,18 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/Install.h"
+#include "package/SettingNames.h"
 #include "package/Staging.h"
 #include "platform/Encoding.h"
 #include "platform/sandbox/SandboxPlatform.h"
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/SimulatedMachine.h"
 
 namespace sk::cli {
 
 namespace {
-
-// "显示加载进度" (show loading progress): present means the support files are staged.
-const std::string kShowLoading = "\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8";
 
 // An OS version code as the version record that yields it: "1" Win32s, "2" the Windows 95
 // family, "major.minor" the NT family.
@@ -40,7 +41,8 @@ std::optional<OsVersion> VersionFromCode(const std::string& code) {
 
 bool WantsStaging(const TCompile& model) {
   for (const auto& item : model.InfoList())
-    if (item->Group == 0 && SameTextAscii(item->Name, kShowLoading)) return true;
+    if (item->Group == setting::kGeneral && SameTextAscii(item->Name, setting::kShowLoading.name))
+      return true;
   return false;
 }
 
@@ -63,6 +65,7 @@ void RunFile(Platform& p, const std::string& path) {
 struct Options {
   std::string file, root, osVersion, cwd;
   bool events = false;
+  MachineOptions machine;
 };
 
 int Simulate(const Options& opt) {
@@ -75,6 +78,7 @@ int Simulate(const Options& opt) {
   SandboxConfig config;
   config.root = HostPath(opt.root);
   config.executablePath = "C:\\Setup\\" + *gbkName;
+  ApplyMachineOptions(opt.machine, config);
   if (!opt.osVersion.empty()) {
     config.version = VersionFromCode(opt.osVersion);
     if (!config.version) return ReportError("invalid --os-version: " + opt.osVersion);
@@ -86,6 +90,7 @@ int Simulate(const Options& opt) {
   }
 
   SandboxPlatform machine(config);
+  PrepareFreshProfile(machine);
   const std::string setupPath = config.executablePath;
   if (!machine.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
   const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
@@ -122,6 +127,7 @@ int CmdSimulate(const std::vector<std::string>& args) {
   app.add_option("--os-version", opt.osVersion, "OS version code: 1, 2 or major.minor (6.1)");
   app.add_flag("--events", opt.events, "print every progress event as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
+  AddMachineOptions(app, opt.machine);
   if (auto code = ParseCommandLine(app, args)) return *code;
   return Guarded([&] { return Simulate(opt); });
 }
