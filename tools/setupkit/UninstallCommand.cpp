@@ -1,5 +1,7 @@
-// setupkit uninstall --root DIR PRODUCT-ID
+// setupkit uninstall --root DIR [machine options] PRODUCT-ID
 //
+// The machine options (--drive, --program-files, --windows-dir, --utc-offset) describe the
+// machine as they did for simulate.
 // Removes an installed product from the virtual Windows machine kept in DIR (the machine of
 // `setupkit simulate`), with the same removal code as the uninstaller program and without its
 // questions: the product's Uninstall entry gives the uninstaller (UninstallString), the log
@@ -20,6 +22,7 @@
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/SimulatedMachine.h"
 
 namespace sk::cli {
 
@@ -50,7 +53,8 @@ std::string ProgramOf(const std::string& command) {
   return command;
 }
 
-int Uninstall(const std::string& root, const std::string& productId) {
+int Uninstall(const std::string& root, const std::string& productId,
+              const MachineOptions& machineOptions) {
   const std::optional<std::string> id = Utf8ToGbk(productId);
   if (!id || UninstallEntryKey(*id).empty())
     return ReportError("not a product identifier: " + productId);
@@ -59,6 +63,7 @@ int Uninstall(const std::string& root, const std::string& productId) {
 
   SandboxConfig config;
   config.root = HostPath(root);
+  ApplyMachineOptions(machineOptions, config);
   SandboxPlatform machine(config);
   auto entry = machine.OpenKey(RegRoot::LocalMachine, UninstallEntryKey(*id), false);
   const std::optional<RegValue> command =
@@ -91,12 +96,14 @@ int Uninstall(const std::string& root, const std::string& productId) {
 int CmdUninstall(const std::vector<std::string>& args) {
   CLI::App app{"Uninstall a product from a virtual Windows machine kept in a folder", "uninstall"};
   std::string root, productId;
+  MachineOptions machineOptions;
   app.add_option("PRODUCT-ID", productId, "the product identifier (its Uninstall entry's name)")
       ->required();
   app.add_option("--root", root, "host folder of the virtual machine (as given to simulate)")
       ->required();
+  AddMachineOptions(app, machineOptions);
   if (auto code = ParseCommandLine(app, args)) return *code;
-  return Guarded([&] { return Uninstall(root, productId); });
+  return Guarded([&] { return Uninstall(root, productId, machineOptions); });
 }
 
 }  // namespace sk::cli
