@@ -24,6 +24,17 @@ struct InstallContext {
   std::string uninstaller;  // set by WriteUninstallInfo; empty until then
   // File items that InstallFiles placed (written or kept); later steps act only on these.
   std::unordered_set<const TCompileFileData*> placed;
+  // Identities (RecordIdentity) of recorded items that existed before this run wrote them:
+  // the undo of a failed install leaves these as they are now.
+  std::unordered_set<std::string> replaced;
+  bool replacedFile = false;  // an existing file was overwritten by this run
+  bool entryWritten = false;  // the Uninstall entry was written by this run
+
+  // Notes that the file at `path` existed before this run wrote it.
+  void NoteReplacedFile(const std::string& path) {
+    replaced.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));
+    replacedFile = true;
+  }
 
   void Status(const std::string& text) const {
     if (model.OnCompile) model.OnCompile("", text, -1, -1);

@@ -99,7 +99,10 @@ void InstallFiles(InstallContext& ctx) {
 
     const bool exists = ctx.platform.FileExists(target);
     if (!exists || item.NoOverwrite == 0) {
-      if (exists) ClearAttributes(ctx.platform, target);
+      if (exists) {
+        ClearAttributes(ctx.platform, target);
+        ctx.NoteReplacedFile(target);
+      }
       ExtractToFile(ctx, item, target, item.FileTime);
       ctx.recorder.AddFile(target, item.KeepOnUninstall ? 0 : 1);
     }

@@ -1,14 +1,18 @@
 // The install pipeline: turns the loaded package model into the installed product.
 //
 // InstallPackage(model, setupPath) opens the package stream on setupPath through
-// model.GetPlatform(), merges "Ins.log" from the current folder into a fresh recorder, then runs
+// model.GetPlatform(), merges the records of an "Ins.log" in the current folder into a fresh
+// recorder when its header names the same product identifier, then runs
 // in order: install folders, files, file registrations and, unless the package is a patch,
 // component setups, registry, shortcuts and (when "卸载程序" is "启用") the uninstaller, its
 // shortcut, the Uninstall entry and the uninstall log. Progress goes to model.OnCompile.
 //
 // Errors: a package that cannot be opened, a target file that cannot be created or data that
-// does not inflate throws sk::Error naming the file and the reason. The stream and recorder are
-// released on every path and no uninstall log is written then. A damaged "Ins.log" is ignored.
+// does not inflate throws sk::Error naming the file and the reason. Before it leaves, the run
+// is undone: what it created (files, folders, registry keys and values, shortcuts, the
+// uninstaller and its entry) is removed, while items that existed before stay, replaced files
+// keeping their new content; the error's text then says so (GBK). The stream and recorder are
+// released on every path and no uninstall log is written. A damaged "Ins.log" is ignored.
 #pragma once
 
 #include <string>
@@ -25,8 +29,6 @@ void CreateInstallFolders(InstallContext& ctx);
 // Copies the uninstaller item(s) into the install folder, sets ctx.uninstaller and makes the
 // start-menu shortcut to it.
 void WriteUninstallInfo(InstallContext& ctx);
-// The uninstall log's path: the uninstaller path with its last three bytes replaced by "log".
-std::string UninstallLogPath(const std::string& uninstallerPath);
 // Path of the "Ins.log" that an install merges, in the process's current folder.
 std::string InsLogPath(Platform& platform);
 

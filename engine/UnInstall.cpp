@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <new>
+#include <stdexcept>
 
 #include "engine/Texts.h"
 #include "package/Compile.h"
@@ -26,7 +28,9 @@ std::string Identity(char tag, std::initializer_list<const std::string*> fields,
   return key;
 }
 
-std::string KeyOf(const TUnInsData& r) {
+}  // namespace
+
+std::string RecordIdentity(const TUnInsData& r) {
   switch (r.Kind) {
     case unins_kind::File:
       return Identity('F', {&r.Path}, true);
@@ -41,7 +45,10 @@ std::string KeyOf(const TUnInsData& r) {
   }
 }
 
-}  // namespace
+std::string UninstallLogPath(const std::string& uninstallerPath) {
+  const size_t keep = uninstallerPath.size() >= 3 ? uninstallerPath.size() - 3 : 0;
+  return uninstallerPath.substr(0, keep) + "log";
+}
 
 std::string RootText(RegRoot root) {
   return std::to_string(static_cast<uint32_t>(root));
@@ -57,7 +64,7 @@ bool TUnInstall::Remember(std::string key) {
 }
 
 void TUnInstall::Append(TUnInsData record) {
-  if (Remember(KeyOf(record))) Records_.push_back(std::move(record));
+  if (Remember(RecordIdentity(record))) Records_.push_back(std::move(record));
 }
 
 void TUnInstall::AddFile(const std::string& path, uint8_t removeFlag) {
@@ -154,10 +161,29 @@ void TUnInstall::SaveToFile(const std::string& path) const {
 }
 
 void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& what) {
+  // Whatever the bytes claim, memory stays bounded by the limits above; an allocation that
+  // fails all the same is reported as a damaged log, never as another kind of exception.
+  try {
+    ParseLog(fileBytes, what);
+  } catch (const std::bad_alloc&) {
+    throw Error(what + ": the log does not fit in memory");
+  } catch (const std::length_error&) {
+    throw Error(what + ": the log does not fit in memory");
+  }
+}
+
+void TUnInstall::ParseLog(const std::string& fileBytes, const std::string& what) {
   MemoryInputStream in(fileBytes);
   std::string body;
   try {
-    body = ExtractRegionToString(in, 0, in.Size());
+    ExtractRegion(
+        in,
+        [&body](const char* data, size_t n) {
+          if (n > kMaxLogBody - body.size())
+            throw Error("the log inflates to more than " + std::to_string(kMaxLogBody) + " bytes");
+          body.append(data, n);
+        },
+        0, in.Size());
   } catch (const Error& e) {
     throw Error(what + ": " + e.what());
   }
@@ -167,8 +193,10 @@ void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& 
   int32_t count = r.ReadInt32();
   if (count < 0 || static_cast<size_t>(count) > r.Remaining() / kMinRecordBytes)
     r.Fail("record count " + std::to_string(count) + " does not fit the remaining data");
+  if (static_cast<size_t>(count) > kMaxLogRecords)
+    r.Fail("record count " + std::to_string(count) + " is more than a log holds");
+  // The vector grows with the records actually read, never from the stored count.
   std::vector<TUnInsData> records;
-  records.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     TUnInsData d;
     d.Root = TElement::ReadString(r);
@@ -191,7 +219,7 @@ void TUnInstall::LoadFromFile(const std::string& path) {
   if (!platform_.FileExists(path)) return;
   auto in = platform_.OpenRead(path);
   const int64_t size = in->Size();
-  if (size < 0 || size > int64_t{kMaxCompressedChunk} * 16)
+  if (size < 0 || size > static_cast<int64_t>(kMaxLogFile))
     throw Error(path + ": the log is too large (" + std::to_string(size) + " bytes)");
   std::string bytes(static_cast<size_t>(size), '\0');
   size_t got = 0;

@@ -38,6 +38,19 @@ struct TUnInsData {
   bool operator==(const TUnInsData&) const = default;
 };
 
+// Limits of a log that a reader accepts: the compressed file, the inflated body and the number
+// of records (far above what an install writes; they keep a crafted log from exhausting memory).
+constexpr size_t kMaxLogFile = 64u << 20;
+constexpr size_t kMaxLogBody = 64u << 20;
+constexpr size_t kMaxLogRecords = 500000;
+
+// The folded identity of a record (kind, then the compared fields): equal records, as the
+// recorder de-duplicates them, have equal identities.
+std::string RecordIdentity(const TUnInsData& record);
+
+// The uninstall log's path: the uninstaller path with its last three bytes replaced by "log".
+std::string UninstallLogPath(const std::string& uninstallerPath);
+
 // The unsigned decimal text of a root handle, as the log stores it ("2147483650" for HKLM).
 std::string RootText(RegRoot root);
 
@@ -73,7 +86,8 @@ class TUnInstall {
                            const std::string& author, const std::string& serial,
                            const std::string& installDir);
 
-  // Reads a log; a missing file changes nothing. Throws Error on a damaged log (unchanged then).
+  // Reads a log; a missing file changes nothing. Throws Error (and no other exception) on a
+  // damaged log or one beyond the limits above; the recorder is unchanged then.
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
 
@@ -84,6 +98,7 @@ class TUnInstall {
   std::string SerializeBody() const;
 
  private:
+  void ParseLog(const std::string& fileBytes, const std::string& what);
   bool Remember(std::string key);
   void Append(TUnInsData record);
 

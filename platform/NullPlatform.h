@@ -43,6 +43,7 @@ class NullPlatform : public Platform {
   }
   bool KeyExists(RegRoot, const std::string&) override { return false; }
   bool CreateKey(RegRoot, const std::string&) override { return false; }
+  bool DeleteKey(RegRoot, const std::string&) override { return false; }
   bool StartProgram(const std::string&, int) override { return false; }
   std::unique_ptr<ChildProcess> StartProcess(const std::string&, int) override { return nullptr; }
   bool ShellExecute(const std::string&, const std::string&, const std::string&, const std::string&,

@@ -103,6 +103,12 @@ class RegistryKey {
   virtual bool WriteBinary(const std::string& name, const std::string& bytes) = 0;
   virtual std::optional<RegValue> ReadValue(const std::string& name) = 0;
   virtual bool ValueExists(const std::string& name) = 0;
+  // Removes one value; false when it does not exist or cannot be removed.
+  // Stand-ins that only answer reads keep these defaults: nothing to list, nothing removed.
+  virtual bool DeleteValue(const std::string& /*name*/) { return false; }
+  // Names of the key's values ("" for the default value) and of its direct subkeys.
+  virtual std::vector<std::string> ValueNames() { return {}; }
+  virtual std::vector<std::string> SubKeyNames() { return {}; }
 };
 
 // A process started through Platform::StartProcess. Destroying the object only lets go of it;
@@ -143,7 +149,8 @@ class Platform {
   // Creates or truncates a file for exclusive writing; throws Error naming the file and reason.
   virtual std::unique_ptr<OutputStream> CreateFile(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
-  virtual bool RemoveDirectory(const std::string& path) = 0;        // one empty folder
+  // Removes an empty folder; false when it is not empty, absent or cannot be removed.
+  virtual bool RemoveDirectory(const std::string& path) = 0;
   virtual uint32_t GetFileAttributes(const std::string& path) = 0;  // attr::Invalid when absent
   virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
   // Last-write time as a FILETIME value (100 ns units since 1601-01-01 UTC).
@@ -175,6 +182,8 @@ class Platform {
   virtual bool KeyExists(RegRoot root, const std::string& subKey) = 0;
   // Creates exactly this key (its parent must exist or is created too); true on success.
   virtual bool CreateKey(RegRoot root, const std::string& subKey) = 0;
+  // Deletes a key that has no subkeys (its values go with it); false otherwise.
+  virtual bool DeleteKey(RegRoot root, const std::string& subKey) = 0;
 
   // ---- processes and the shell ----
   virtual bool StartProgram(const std::string& commandLine, int showCommand) = 0;  // WinExec

@@ -157,6 +157,19 @@ class SandboxKey : public RegistryKey {
   bool ValueExists(const std::string& name) override {
     return !key_->deleted && key_->values.count(FoldCase(name)) > 0;
   }
+  bool DeleteValue(const std::string& name) override { return registry_->DeleteValue(*key_, name); }
+  std::vector<std::string> ValueNames() override {
+    std::vector<std::string> names;
+    if (key_->deleted) return names;
+    for (const auto& [folded, value] : key_->values) names.push_back(value.name);
+    return names;
+  }
+  std::vector<std::string> SubKeyNames() override {
+    std::vector<std::string> names;
+    if (key_->deleted) return names;
+    for (const auto& [folded, child] : key_->children) names.push_back(child->name);
+    return names;
+  }
 
  private:
   bool Write(const std::string& name, uint32_t type, const std::string& data) {
@@ -454,9 +467,11 @@ bool SandboxPlatform::DeleteFile(const std::string& path) {
 
 bool SandboxPlatform::RemoveDirectory(const std::string& path) {
   Resolved r = Resolve(path);
-  if (!r.isDir() || r.win.elements.empty()) return false;  // a drive's root stays
+  if (!r.isDir() || r.win.elements.empty()) return false;  // drive roots stay
+  if (StoredAttributes(r) & attr::ReadOnly) return false;
   std::error_code ec;
-  if (!fs::remove(r.host, ec)) return false;  // fails on a folder that is not empty
+  if (!fs::is_empty(r.host, ec) || ec) return false;
+  if (!fs::remove(r.host, ec)) return false;
   if (attributes_.erase(r.key)) attributesDirty_ = true;
   return true;
 }
@@ -584,6 +599,14 @@ bool SandboxPlatform::KeyExists(RegRoot root, const std::string& subKey) {
 
 bool SandboxPlatform::CreateKey(RegRoot root, const std::string& subKey) {
   return registry_->Find(root, subKey, true) != nullptr;
+}
+
+bool SandboxPlatform::DeleteKey(RegRoot root, const std::string& subKey) {
+  if (subKey.find_first_not_of('\\') == std::string::npos) return false;  // roots stay
+  auto key = registry_->Find(root, subKey, false);
+  if (!key || !key->children.empty()) return false;
+  registry_->DeleteKey(root, subKey);
+  return true;
 }
 
 void SandboxPlatform::LogAction(const std::string& gbkLine) {

@@ -117,6 +117,7 @@ class SandboxPlatform : public Platform {
                                        bool create) override;
   bool KeyExists(RegRoot root, const std::string& subKey) override;
   bool CreateKey(RegRoot root, const std::string& subKey) override;
+  bool DeleteKey(RegRoot root, const std::string& subKey) override;
 
   bool StartProgram(const std::string& commandLine, int showCommand) override;
   std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine,

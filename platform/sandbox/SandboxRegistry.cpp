@@ -232,6 +232,12 @@ bool SandboxRegistry::SetValue(Key& key, const std::string& name, uint32_t type,
   return true;
 }
 
+bool SandboxRegistry::DeleteValue(Key& key, const std::string& name) {
+  if (key.deleted || key.values.erase(FoldCase(name)) == 0) return false;
+  dirty_ = true;
+  return true;
+}
+
 void SandboxRegistry::DeleteKey(RegRoot root, const std::string& subKeyIn) {
   std::string subKey = subKeyIn;
   if (!subKey.empty() && subKey[0] == '\\') subKey.erase(0, 1);

@@ -54,6 +54,8 @@ class SandboxRegistry {
   // False (nothing changed) when the name is too long or cannot be held by registry.reg.
   bool SetValue(Key& key, const std::string& name, uint32_t type, std::string data);
   void DeleteKey(RegRoot root, const std::string& subKey);
+  // Removes one value of key; false when it has none of that name.
+  bool DeleteValue(Key& key, const std::string& name);
 
   bool dirty() const { return dirty_; }
   void MarkClean() { dirty_ = false; }

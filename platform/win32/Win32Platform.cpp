@@ -253,6 +253,10 @@ bool Win32Platform::CreateKey(RegRoot root, const std::string& subKey) {
   return OpenRegistryKey(root, subKey, true) != nullptr;
 }
 
+bool Win32Platform::DeleteKey(RegRoot root, const std::string& subKey) {
+  return DeleteRegistryKey(root, subKey);
+}
+
 // ---- shutdown ----
 
 bool Win32Platform::RandomBytes(void* buffer, size_t n) {

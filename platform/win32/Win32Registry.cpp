@@ -96,11 +96,42 @@ class Win32RegistryKey : public RegistryKey {
            ERROR_SUCCESS;
   }
 
+  bool DeleteValue(const std::string& name) override {
+    return RegDeleteValueW(key_.get(), Wide(name).c_str()) == ERROR_SUCCESS;
+  }
+
+  std::vector<std::string> ValueNames() override {
+    return Enumerate([this](DWORD i, wchar_t* buf, DWORD* len) {
+      return RegEnumValueW(key_.get(), i, buf, len, nullptr, nullptr, nullptr, nullptr);
+    });
+  }
+
+  std::vector<std::string> SubKeyNames() override {
+    return Enumerate([this](DWORD i, wchar_t* buf, DWORD* len) {
+      return RegEnumKeyExW(key_.get(), i, buf, len, nullptr, nullptr, nullptr, nullptr);
+    });
+  }
+
  private:
   bool Set(const std::string& name, DWORD type, const void* data, size_t size) {
     if (size > 0xFFFFFFFFu) return false;
     return RegSetValueExW(key_.get(), Wide(name).c_str(), 0, type, static_cast<const BYTE*>(data),
                           static_cast<DWORD>(size)) == ERROR_SUCCESS;
+  }
+
+  // Names by index until the enumeration ends; value names reach 16,383 characters, key
+  // names 255.
+  template <typename EnumFn>
+  std::vector<std::string> Enumerate(EnumFn enumAt) {
+    std::vector<std::string> names;
+    std::vector<wchar_t> buf(16384);
+    for (DWORD i = 0;; ++i) {
+      DWORD len = static_cast<DWORD>(buf.size());
+      LSTATUS rc = enumAt(i, buf.data(), &len);
+      if (rc != ERROR_SUCCESS) break;
+      names.push_back(Narrow(buf.data(), len));
+    }
+    return names;
   }
 
   RegKey key_;
@@ -123,6 +154,13 @@ std::unique_ptr<RegistryKey> OpenRegistryKey(RegRoot root, const std::string& su
   }
   if (rc != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32RegistryKey>(std::move(key));
+}
+
+bool DeleteRegistryKey(RegRoot root, const std::string& subKey) {
+  HKEY base = RootKey(root);
+  std::wstring sub = SubKeyName(subKey);
+  if (!base || sub.empty()) return false;
+  return RegDeleteKeyW(base, sub.c_str()) == ERROR_SUCCESS;
 }
 
 bool RegistryKeyExists(RegRoot root, const std::string& subKey) {

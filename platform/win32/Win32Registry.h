@@ -16,5 +16,7 @@ namespace sk::win32 {
 
 std::unique_ptr<RegistryKey> OpenRegistryKey(RegRoot root, const std::string& subKey, bool create);
 bool RegistryKeyExists(RegRoot root, const std::string& subKey);
+// RegDeleteKey: only a key without subkeys is deleted; never a root.
+bool DeleteRegistryKey(RegRoot root, const std::string& subKey);
 
 }  // namespace sk::win32

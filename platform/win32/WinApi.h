@@ -1,7 +1,7 @@
 // The Windows headers with the A/W macros that collide with names of the Platform interface and
-// the system helpers removed (CreateFile, DeleteFile, GetTempPath, GetFreeSpace, ...). Code that
-// includes this calls those Win32 functions by their W names (CreateFileW). Include it instead
-// of <windows.h> wherever a source also calls Platform members; including it again after
+// the system helpers removed (CreateFile, DeleteFile, RemoveDirectory, GetTempPath, GetFreeSpace,
+// ...). Code that includes this calls those Win32 functions by their W names (CreateFileW). Include
+// it instead of <windows.h> wherever a source also calls Platform members; including it again after
 // <windows.h> removes the macros that <windows.h> brought.
 #pragma once
 
@@ -14,6 +14,7 @@
 #undef CreateDirectory
 #undef CreateFile
 #undef DeleteFile
+#undef RemoveDirectory
 #undef GetFileAttributes
 #undef SetFileAttributes
 #undef GetDiskFreeSpace

@@ -324,9 +324,13 @@ TEST(DemoInstaller, BuildsReproducibly) {
   fs::path manifest = HostPath(root) / "examples" / "demo" / "demo.toml";
   TempDir dir;
   fs::path stub = dir.Write("stub.exe", FakeStub());
+  // The demo packs the built-in uninstaller; a stand-in keeps the test independent of the
+  // Windows build.
+  fs::path uninstaller = dir.Write("uninst.exe", FakeStub());
   for (const char* name : {"a.exe", "b.exe"}) {
     Result r = RunCommand(CmdBuild, {dir.Text(manifest), "-o", dir.Text(dir / name), "--stub",
-                                     dir.Text(stub), "--arch", "x64", "-q"});
+                                     dir.Text(stub), "--uninstaller", dir.Text(uninstaller),
+                                     "--arch", "x64", "-q"});
     ASSERT_EQ(r.code, 0) << r.err;
   }
   EXPECT_TRUE(ReadAll(dir / "a.exe") == ReadAll(dir / "b.exe"));

@@ -309,6 +309,119 @@ TEST(E2eTest, SignedSetupInstalls) {
   p.DeleteFile(dir + "\\App\\signed.txt");
 }
 
+TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
+  SetupRun s;
+  const std::string app = s.machine->root() + "App";
+  const std::string serial = "sk-e2e-" + test::UniqueName();
+  const std::string regKey = s.machine->regKey();
+  const std::string prefix = G("指定目录\\");
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("卸载程序"), kOn);
+  b.Setting(G("默认安装路径"), app, 8);
+  b.Setting(G("创建桌面快捷方式"), kOn, 9);
+  b.Serial(serial);
+  b.FileFolders().push_back(prefix + app);
+  b.File("D:\\src\\demo.exe", prefix + app, "MZ demo program");
+  b.File("D:\\src\\data\\a.dat", prefix + app + "\\data", "data");
+  b.File("D:\\src\\Uninst.exe", prefix + app, test::ReadHostFile(SK_UNINST_EXE), kind::Uninstaller);
+  b.RegFolders().push_back(G("目标计算机\\HKEY_CURRENT_USER\\") + regKey + "\\Sub");
+  b.RegValue(G("目标计算机\\HKEY_CURRENT_USER\\") + regKey + "\\Sub", "Text", "x");
+  b.ShotCutFolders().push_back(G("桌面"));
+  b.Shortcut(G("桌面"), G("演示程序"), "D:\\src\\demo.exe");
+  s.Write(b);
+  {
+    auto setup = s.Start();
+    ASSERT_TRUE(setup->WaitExit(kTimeout));
+    ASSERT_EQ(setup->ExitCode(), 0u);
+  }
+  const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + serial;
+  const std::string uninstaller = RegString(kHklm, entry, "UninstallString");
+  ASSERT_EQ(uninstaller, app + "\\Uninst.exe");
+  const std::string link = s.p.GetSpecialFolderPath(0) + G("\\演示程序.lnk");
+  ASSERT_TRUE(s.p.FileExists(link));
+
+  robot::Process proc(uninstaller, app);
+  HWND ask = robot::WaitMessageBox(proc.Id(), kTimeout);
+  ASSERT_NE(ask, nullptr) << "no confirmation question";
+  const auto question = robot::ReadMessageBox(ask);
+  EXPECT_EQ(question.caption, kCaption);
+  EXPECT_EQ(question.text, G("确实要完全删除“演示程序”及其所有组件吗？"));
+  Shot(ask, "uninstall-question");
+  robot::PressDialogButton(ask, 6 /* IDYES */);
+  // The summary is the next box, once the question has gone.
+  HWND done = nullptr;
+  robot::WaitUntil(
+      [&] {
+        done = robot::WaitMessageBox(proc.Id(), 100);
+        return done != nullptr && done != ask;
+      },
+      kTimeout);
+  ASSERT_NE(done, nullptr) << "no summary";
+  const auto summary = robot::ReadMessageBox(done);
+  EXPECT_EQ(summary.caption, kCaption);
+  EXPECT_EQ(summary.text, G("已成功从计算机中删除“演示程序”。"));
+  Shot(done, "uninstall-summary");
+  robot::PressDialogButton(done, robot::kIdOk);
+  ASSERT_TRUE(proc.WaitExit(kTimeout));
+  EXPECT_EQ(proc.ExitCode(), 0u);
+
+  EXPECT_FALSE(s.p.FileExists(app + "\\demo.exe"));
+  EXPECT_FALSE(s.p.DirectoryExists(app + "\\data"));
+  EXPECT_FALSE(s.p.FileExists(app + "\\Uninst.log"));
+  EXPECT_FALSE(s.p.FileExists(link));
+  EXPECT_FALSE(s.p.KeyExists(kHkcu, regKey));
+  EXPECT_EQ(RegString(kHklm, entry, "UninstallString"), "<no key>");
+  // The uninstaller's own file and its folder go once it has ended.
+  EXPECT_TRUE(robot::WaitUntil([&] { return !s.p.DirectoryExists(app); }, kTimeout));
+}
+
+TEST(E2eTest, UninstallerProgressWindow) {
+  // The window shows only while the removal runs; a log with many records keeps it up.
+  SetupRun s;
+  const std::string app = s.machine->root() + "U";
+  ASSERT_TRUE(s.p.ForceDirectories(app));
+  test::WriteHostFile(app + "\\Uninst.exe", test::ReadHostFile(SK_UNINST_EXE));
+  TUnInstall log(s.p);
+  log.SetProductName(kItem);
+  log.SetUninstallKey("sk-e2e-" + test::UniqueName());
+  for (int i = 0; i < 4000; ++i) log.AddFile(app + "\\missing" + std::to_string(i), 1);
+  log.SaveToFile(app + "\\Uninst.log");
+  robot::Process proc(app + "\\Uninst.exe", app);
+  HWND ask = robot::WaitMessageBox(proc.Id(), kTimeout);
+  ASSERT_NE(ask, nullptr);
+  robot::PressDialogButton(ask, 6 /* IDYES */);
+  HWND window = robot::WaitWindow(proc.Id(), "TfrmUninstall", "", kTimeout);
+  if (window) {
+    EXPECT_EQ(robot::TextOf(window), G("“演示程序”卸载"));
+    robot::MoveTo(window, 300, 400);
+    Shot(window, "uninstall-progress");
+  }
+  HWND done = robot::WaitMessageBox(proc.Id(), kTimeout);
+  ASSERT_NE(done, nullptr);
+  robot::PressDialogButton(done, robot::kIdOk);
+  ASSERT_TRUE(proc.WaitExit(kTimeout));
+}
+
+TEST(E2eTest, UninstallerWithoutItsLogSaysSoAndRemovesNothing) {
+  SetupRun s;
+  const std::string app = s.machine->root() + "U";
+  ASSERT_TRUE(s.p.ForceDirectories(app));
+  test::WriteHostFile(app + "\\Uninst.exe", test::ReadHostFile(SK_UNINST_EXE));
+  test::WriteHostFile(app + "\\Uninst.log", "damaged");
+  robot::Process proc(app + "\\Uninst.exe", app);
+  HWND box = robot::WaitMessageBox(proc.Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto content = robot::ReadMessageBox(box);
+  EXPECT_EQ(content.text.rfind(G("卸载日志丢失或已损坏，无法卸载。"), 0), 0u) << content.text;
+  Shot(box, "uninstall-damaged-log");
+  robot::PressDialogButton(box, robot::kIdOk);
+  ASSERT_TRUE(proc.WaitExit(kTimeout));
+  EXPECT_EQ(proc.ExitCode(), 2u);
+  EXPECT_TRUE(s.p.FileExists(app + "\\Uninst.log"));
+}
+
 }  // namespace
 }  // namespace sk
 

@@ -246,7 +246,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
     run.model().Options.CreateStartMenu = 0;
     TUnInstall earlier(p);
     earlier.SetProductName("Old");
-    earlier.SetUninstallKey("{OLD}");
+    earlier.SetUninstallKey("{new}");  // the same product, spelled in another case
     earlier.AddFile("C:\\Old\\o.txt", 1);
     std::string bytes = earlier.SaveToBytes();
     if (damaged) bytes.resize(bytes.size() - 4);

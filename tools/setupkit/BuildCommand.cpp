@@ -63,7 +63,7 @@ class Progress {
 
 int CmdBuild(const std::vector<std::string>& args) {
   CLI::App app{"Builds a setup program from a manifest (see docs/manifest.md).", "setupkit build"};
-  std::string manifest, output, arch = "x86", stub;
+  std::string manifest, output, arch = "x86", stub, uninstaller;
   unsigned threads = 0;
   bool quiet = false;
   app.add_option("MANIFEST", manifest, "the manifest (UTF-8 TOML)")->required();
@@ -72,19 +72,26 @@ int CmdBuild(const std::vector<std::string>& args) {
   app.add_option("--arch", arch, "architecture of the runtime stub")
       ->check(CLI::IsMember({"x86", "x64"}));
   app.add_option("--stub", stub, "runtime stub Setup.exe to use instead of searching for one");
+  app.add_option("--uninstaller", uninstaller,
+                 "uninstaller to pack when the manifest names none, instead of searching for one");
   app.add_option("-j,--jobs", threads, "compression threads (default: all cores)");
   app.add_flag("-q,--quiet", quiet, "no progress, only the summary");
   app.footer(
       "The stub is searched beside setupkit (Setup-x86.exe / Setup-x64.exe), in\n"
       "<prefix>/share/setupkit, in $SETUPKIT_STUB_DIR, then in the development tree\n"
-      "(build/win32/app/Setup.exe, build/win64/app/Setup.exe).");
+      "(build/win32/app/Setup.exe, build/win64/app/Setup.exe). When the manifest switches the\n"
+      "uninstaller on without a source, the built-in one (Uninst-x86.exe / Uninst-x64.exe,\n"
+      "app/uninst/Uninst.exe in the development tree) is searched the same way.");
   if (auto code = ParseCommandLine(app, args)) return *code;
 
   return Guarded([&] {
     auto start = std::chrono::steady_clock::now();
     fs::path manifestPath = HostPath(manifest);
     BuildPlan plan = ReadManifest(manifestPath, manifest);
-    fs::path stubPath = LocateStub(arch == "x64" ? Arch::X64 : Arch::X86, stub);
+    const Arch target = arch == "x64" ? Arch::X64 : Arch::X86;
+    fs::path stubPath = LocateStub(target, stub);
+    if (plan.builtinUninstaller)
+      AddBuiltinUninstaller(plan, LocateUninstaller(target, uninstaller));
     fs::path out = output.empty()
                        ? fs::path(manifestPath.stem().native() + fs::path("-setup.exe").native())
                        : HostPath(output);

@@ -14,5 +14,6 @@ int CmdList(const std::vector<std::string>& args);
 int CmdExtract(const std::vector<std::string>& args);
 int CmdVerify(const std::vector<std::string>& args);
 int CmdSimulate(const std::vector<std::string>& args);
+int CmdUninstall(const std::vector<std::string>& args);
 
 }  // namespace sk::cli

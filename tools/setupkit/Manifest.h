@@ -38,7 +38,14 @@ struct BuildPlan {
   std::unique_ptr<DefaultMachine> machine;  // outlives the model, which borrows it
   std::unique_ptr<TCompile> model;
   std::vector<DataSource> sources;  // in FileList order
+  // The uninstall switch is on but the manifest names no uninstaller: the build packs the
+  // built-in one (AddBuiltinUninstaller).
+  bool builtinUninstaller = false;
 };
+
+// Appends the uninstaller program at `host` as the package's uninstaller item (Kind 5),
+// installed as "Uninst.exe".
+void AddBuiltinUninstaller(BuildPlan& plan, const std::filesystem::path& host);
 
 // `displayName` is how the manifest is named in messages (UTF-8, usually as given).
 BuildPlan ReadManifest(const std::filesystem::path& manifest, const std::string& displayName);

@@ -410,14 +410,17 @@ void Parser::ReadUninstaller() {
   const toml::table* t = Table("uninstaller");
   if (!t) return;
   Keys(*t, {"source", "enabled"}, "[uninstaller]");
-  std::string source = ReqStr(*t, "source", "[uninstaller]");
+  uninstallSwitch_ = Bool(*t, "enabled").value_or(true) ? text::kEnabled : text::kDisabled;
+  // Without a source the build packs setupkit's own uninstaller.
+  const std::optional<std::string> named = Str(*t, "source");
+  if (!named) return;
+  const std::string& source = *named;
   int64_t line = LineOf(*t, "source");
   fs::path host = HostFile(source, line);
   Pending p{DataItem(host, line, kind::Uninstaller), host,
             static_cast<int64_t>(fs::file_size(host))};
   p.rec.UncompressedSize = p.size;
   uninstallers_.push_back(std::move(p));
-  uninstallSwitch_ = Bool(*t, "enabled").value_or(true) ? text::kEnabled : text::kDisabled;
 }
 
 void Parser::ReadSettings() {
@@ -684,6 +687,12 @@ BuildPlan Parser::Run() {
     }
   }
   m.Size = size;
+  // The uninstall switch on and no uninstaller named: the build adds the built-in one.
+  std::string unins;  // the last "卸载程序" setting wins, as in the setup
+  for (const TCompileData& d : settings_)
+    if (d.Group == setting::kGeneral && SameTextAscii(d.Name, setting::kEnableUnIns.name))
+      unins = d.Value;
+  plan.builtinUninstaller = uninstallers_.empty() && unins == text::kEnabled;
   m.RegFolderList() = regFolders_;
   for (auto& r : regs_) m.RegList().push_back(std::make_unique<TRegInfoData>(r));
   m.ShotCutFolderList() = shortcutFolders_;
@@ -696,6 +705,18 @@ BuildPlan Parser::Run() {
 
 BuildPlan ReadManifest(const fs::path& manifest, const std::string& displayName) {
   return Parser(manifest, displayName).Run();
+}
+
+void AddBuiltinUninstaller(BuildPlan& plan, const fs::path& host) {
+  TCompileFileData r;
+  // Installed under this name whatever the file is called here.
+  const std::optional<std::string> folder = Utf8ToGbk(WindowsSourcePath(host.parent_path()));
+  r.SourcePath = (folder ? *folder : std::string("C:")) + "\\Uninst.exe";
+  r.Kind = kind::Uninstaller;
+  r.FileTime = FileDayCount(host);
+  r.UncompressedSize = static_cast<int64_t>(fs::file_size(host));
+  plan.sources.push_back({host, r.UncompressedSize, plan.model->FileList().size()});
+  plan.model->FileList().push_back(std::make_unique<TCompileFileData>(r));
 }
 
 }  // namespace sk::cli

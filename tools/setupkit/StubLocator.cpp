@@ -48,13 +48,29 @@ void CheckStub(const fs::path& stub, Arch arch) {
                 (arch == Arch::X86 ? "x86" : "x64") + ")");
 }
 
-fs::path LocateStub(Arch arch, const std::string& explicitStub) {
-  if (!explicitStub.empty()) {
-    fs::path p = HostPath(explicitStub);
+namespace {
+
+// One program shipped with setupkit: its installed names and its place in a build folder.
+struct Shipped {
+  const char* x86Name;
+  const char* x64Name;
+  const char* buildPath;  // below build/<preset>/
+  const char* option;     // the option that names it explicitly
+  const char* what;
+};
+
+constexpr Shipped kStub{"Setup-x86.exe", "Setup-x64.exe", "app/Setup.exe", "--stub",
+                        "runtime stub"};
+constexpr Shipped kUninstaller{"Uninst-x86.exe", "Uninst-x64.exe", "app/uninst/Uninst.exe",
+                               "--uninstaller", "uninstaller"};
+
+fs::path Locate(const Shipped& program, Arch arch, const std::string& explicitPath) {
+  if (!explicitPath.empty()) {
+    fs::path p = HostPath(explicitPath);
     CheckStub(p, arch);
     return p;
   }
-  const char* fileName = arch == Arch::X86 ? "Setup-x86.exe" : "Setup-x64.exe";
+  const char* fileName = arch == Arch::X86 ? program.x86Name : program.x64Name;
   const char* preset = arch == Arch::X86 ? "win32" : "win64";
   std::vector<fs::path> candidates;
   fs::path self = ProgramFolder();
@@ -67,7 +83,7 @@ fs::path LocateStub(Arch arch, const std::string& explicitStub) {
   // Development tree: the program lives in build/<preset>/tools/setupkit/.
   for (fs::path dir = self; !dir.empty() && dir != dir.parent_path(); dir = dir.parent_path()) {
     if (dir.filename() == "build") {
-      candidates.push_back(dir / preset / "app" / "Setup.exe");
+      candidates.push_back(dir / preset / program.buildPath);
       break;
     }
   }
@@ -80,8 +96,18 @@ fs::path LocateStub(Arch arch, const std::string& explicitStub) {
   }
   std::string where;
   for (const auto& c : candidates) where += (where.empty() ? " " : ", ") + MessagePath(c);
-  throw Error(std::string("no runtime stub ") + fileName +
-              " found (use --stub PATH); looked for:" + where);
+  throw Error(std::string("no ") + program.what + " " + fileName + " found (use " + program.option +
+              " PATH); looked for:" + where);
+}
+
+}  // namespace
+
+fs::path LocateStub(Arch arch, const std::string& explicitStub) {
+  return Locate(kStub, arch, explicitStub);
+}
+
+fs::path LocateUninstaller(Arch arch, const std::string& explicitUninstaller) {
+  return Locate(kUninstaller, arch, explicitUninstaller);
 }
 
 }  // namespace sk::cli

@@ -32,6 +32,7 @@ const Command kCommands[] = {
     {"extract", sk::cli::CmdExtract, "extract the files of a setup file into a folder"},
     {"verify", sk::cli::CmdVerify, "check every region and record of a setup file"},
     {"simulate", sk::cli::CmdSimulate, "install a setup file on a virtual machine in a folder"},
+    {"uninstall", sk::cli::CmdUninstall, "uninstall a product from a virtual machine in a folder"},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,2 +1,0 @@
-@echo off
-echo This placeholder stands in for the product uninstaller.
