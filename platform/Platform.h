@@ -56,6 +56,7 @@ constexpr uint32_t System = 0x04;
 constexpr uint32_t Directory = 0x10;
 constexpr uint32_t Archive = 0x20;
 constexpr uint32_t Normal = 0x80;
+constexpr uint32_t ReparsePoint = 0x400;  // a link or junction (reported, never set)
 constexpr uint32_t Invalid = 0xFFFFFFFFu;
 }  // namespace attr
 

@@ -1,0 +1,168 @@
+// What the four choice pages of the wizard do, without their windows: the start-menu folder,
+// the component packages, the install folder (with the search) and the additional tasks.
+//
+// Each page logic borrows the TCompile it is given (it must outlive the page) and reads its
+// setting group on the first SetCompile only; later calls change nothing, so a revisited page
+// keeps the user's edits. Every choice is written into the model at the moment it is made
+// (Set* below) and once while the page fills itself, so the model always holds the state the
+// page shows. The Win32 views forward user actions to the Set* calls and show the state;
+// `setupkit simulate` makes its choices through the same calls. Texts are GBK.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package/Compile.h"
+#include "ui/FolderSearch.h"
+#include "ui/Startup.h"
+
+namespace sk {
+
+// Group-6 page: the start-menu folder name and whether start-menu shortcuts are made.
+class StartFolderPage {
+ public:
+  // True on the first call with a model (the page has just filled itself).
+  bool SetCompile(TCompile* model);
+  TCompile* Compile() const { return model_; }
+
+  void SetFolder(const std::string& name);  // Options.StartMenuFolder
+  void SetCreateStartMenu(bool on);         // Options.CreateStartMenu
+
+  const std::string& Folder() const { return folder_; }
+  bool CreateStartMenu() const { return createStartMenu_; }
+  bool Editable() const { return editable_; }        // edit writable, Browse enabled
+  bool OptionShown() const { return optionShown_; }  // the check box is offered
+  const std::string& TitlePicture() const { return titlePicture_; }
+
+ private:
+  TCompile* model_ = nullptr;
+  std::string folder_, titlePicture_;
+  bool createStartMenu_ = false, editable_ = true, optionShown_ = false;
+};
+
+// Group-7 page: the check list of "主程序" and the component packages, and the space needed.
+class SelComponentPage {
+ public:
+  struct Row {
+    std::string text;
+    bool checked = true;
+    const TCompileCompData* component = nullptr;  // null for the main-program row
+  };
+
+  bool SetCompile(TCompile* model);
+  TCompile* Compile() const { return model_; }
+
+  // A row's check state changed (however it changed). Row 0 cannot be cleared: it is checked
+  // again at once. Rewrites ComponentList, Options.TotalSize and the space text.
+  void SetChecked(size_t row, bool checked);
+  // Checks exactly the component rows whose text is in `names` (ASCII-only case folding).
+  void CheckOnly(const std::vector<std::string>& names);
+
+  // The package's Size plus the Size of every checked component, stored in Options.TotalSize.
+  int64_t CalcNeededSize();
+
+  const std::vector<Row>& Rows() const { return rows_; }
+  const std::string& SpaceText() const { return spaceText_; }
+  const std::string& TitlePicture() const { return titlePicture_; }
+
+ private:
+  void Changed();
+
+  TCompile* model_ = nullptr;
+  std::vector<Row> rows_;
+  std::string spaceText_, titlePicture_;
+};
+
+// Group-8 page: the install folder, needed and free space, and the search.
+class SelectInstallDirPage {
+ public:
+  explicit SelectInstallDirPage(const SetupContext& context) : context_(context) {}
+
+  bool SetCompile(TCompile* model);
+  TCompile* Compile() const { return model_; }
+
+  // The folder edit changed: the free-space text follows the folder's drive and
+  // Options.InstallDir gets the folder without one trailing "\".
+  void SetFolder(const std::string& folder);
+
+  // Searches the fixed drives for the first folder holding a file named in the search
+  // keywords. Found: SetFolder(result) and true. Otherwise the folder stays as it was and the
+  // caller shows NotFoundMessage(). `control` bounds the walk and lets the window stay alive.
+  bool Search(FolderSearchControl control = {});
+  std::string NotFoundMessage() const;
+
+  const std::string& Folder() const { return folder_; }
+  bool Editable() const { return editable_; }
+  bool SearchOffered() const { return !searchKeys_.empty(); }
+  const std::string& SearchKeys() const { return searchKeys_; }
+  const std::string& Caption() const { return caption_; }      // Label1
+  const std::string& NeedsText() const { return needsText_; }  // lNeedsSize
+  const std::string& FreeText() const { return freeText_; }    // lDrvSize
+  const std::string& TitlePicture() const { return titlePicture_; }
+
+ private:
+  const SetupContext& context_;
+  TCompile* model_ = nullptr;
+  std::string folder_, searchKeys_, caption_, needsText_, freeText_, titlePicture_;
+  bool editable_ = true;
+};
+
+// Group-9 page: the desktop and quick-launch shortcut check boxes.
+class AddonsTaskPage {
+ public:
+  bool SetCompile(TCompile* model);
+  TCompile* Compile() const { return model_; }
+
+  void SetDesktop(bool on);      // Options.CreateDesktop
+  void SetQuickLaunch(bool on);  // Options.CreateQuickLaunch
+
+  bool DesktopShown() const { return desktopShown_; }
+  bool Desktop() const { return desktop_; }
+  bool QuickLaunchShown() const { return quickLaunchShown_; }
+  bool QuickLaunch() const { return quickLaunch_; }
+  const std::string& Caption() const { return caption_; }  // Label1
+  const std::string& TitlePicture() const { return titlePicture_; }
+
+ private:
+  TCompile* model_ = nullptr;
+  std::string caption_, titlePicture_;
+  bool desktopShown_ = false, desktop_ = false, quickLaunchShown_ = false, quickLaunch_ = false;
+};
+
+// The fixed texts of the pages (GBK).
+namespace choice_text {
+inline const std::string kMainProgram = "\xD6\xF7\xB3\xCC\xD0\xF2";  // 主程序
+// 所需空间大小 (space needed), with its trailing blank
+inline const std::string kSpaceNeeded = "\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1 ";
+}  // namespace choice_text
+
+// The names of the settings the pages read (groups 6 to 9).
+namespace choice_setting {
+inline const std::string kTitlePicture = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";  // 标题图片
+// 默认文件夹名称 (default folder name)
+inline const std::string kDefaultFolderName =
+    "\xC4\xAC\xC8\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
+// 允许用户修改文件夹名称 (user may change the folder name)
+inline const std::string kFolderEditable =
+    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
+// 显示用户选择选项 (show the user's option)
+inline const std::string kShowOption =
+    "\xCF\xD4\xCA\xBE\xD3\xC3\xBB\xA7\xD1\xA1\xD4\xF1\xD1\xA1\xCF\xEE";
+// 默认安装路径 (default install path)
+inline const std::string kDefaultInstallPath = "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";
+// 允许用户修改安装路径 (user may change the install path)
+inline const std::string kPathEditable =
+    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";
+inline const std::string kSearchKeys = "\xCB\xD1\xCB\xF7\xB9\xD8\xBC\xFC\xD7\xD6";  // 搜索关键字
+// 创建桌面快捷方式 (create a desktop shortcut)
+inline const std::string kDesktop =
+    "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
+// 创建快速启栏快捷方式 (create a quick-launch shortcut)
+inline const std::string kQuickLaunch =
+    "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
+
+}  // namespace choice_setting
+
+}  // namespace sk
