@@ -70,6 +70,10 @@ void StartFolderPage::SetCreateStartMenu(bool on) {
   if (model_) model_->Options.CreateStartMenu = on ? 1 : 0;
 }
 
+std::string StartFolderPage::PickerRoot() const {
+  return model_ ? GetSpecialFolder(model_->GetPlatform(), csidl::CommonPrograms) : std::string();
+}
+
 // ---- components ----
 
 bool SelComponentPage::SetCompile(TCompile* model) {
@@ -148,6 +152,7 @@ bool SelectInstallDirPage::Search(FolderSearchControl control) {
   if (!model_) return false;
   FolderSearch search(model_->GetPlatform(), SplitSearchKeys(searchKeys_), std::move(control));
   const std::string found = search.SearchFixedDrives();
+  searchStopped_ = search.Stats().stopped;
   if (found.empty()) return false;
   SetFolder(found);
   return true;

@@ -35,6 +35,8 @@ class StartFolderPage {
   bool Editable() const { return editable_; }        // edit writable, Browse enabled
   bool OptionShown() const { return optionShown_; }  // the check box is offered
   const std::string& TitlePicture() const { return titlePicture_; }
+  // The folder the picker of Browse shows: the all-users start-menu programs folder.
+  std::string PickerRoot() const;
 
  private:
   TCompile* model_ = nullptr;
@@ -92,6 +94,9 @@ class SelectInstallDirPage {
   // caller shows NotFoundMessage(). `control` bounds the walk and lets the window stay alive.
   bool Search(FolderSearchControl control = {});
   std::string NotFoundMessage() const;
+  // Whether the last Search was ended early (cancelled or out of its budget) rather than
+  // finding nothing.
+  bool SearchStopped() const { return searchStopped_; }
 
   const std::string& Folder() const { return folder_; }
   bool Editable() const { return editable_; }
@@ -106,7 +111,7 @@ class SelectInstallDirPage {
   const SetupContext& context_;
   TCompile* model_ = nullptr;
   std::string folder_, searchKeys_, caption_, needsText_, freeText_, titlePicture_;
-  bool editable_ = true;
+  bool editable_ = true, searchStopped_ = false;
 };
 
 // Group-9 page: the desktop and quick-launch shortcut check boxes.

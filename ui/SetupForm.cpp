@@ -2,16 +2,33 @@
 
 #include <exception>
 
+#include "ui/AddonsTaskForm.h"
 #include "ui/Dialogs.h"
 #include "ui/InitInsForm.h"
 #include "ui/InstallForm.h"
+#include "ui/SelComponentForm.h"
+#include "ui/SelectInstallDirForm.h"
+#include "ui/StartFolderForm.h"
 
 namespace sk::ui {
+
+namespace {
+template <typename View>
+void RegisterView(PageRegistry& registry, const char* className) {
+  registry.Register(className, [](TContainer& panel, SetupContext& context) {
+    return std::make_unique<View>(panel, context);
+  });
+}
+}  // namespace
 
 void RegisterPageClasses(PageRegistry& registry) {
   for (const char* name : kPageClassNames) {
     registry.Register(name, [](TContainer&, SetupContext&) { return nullptr; });
   }
+  RegisterView<TfrmStartFolder>(registry, "TfrmStartFolder");
+  RegisterView<TfrmSelComponent>(registry, "TfrmSelComponent");
+  RegisterView<TfrmSelectInstallDir>(registry, "TfrmSelectInstallDir");
+  RegisterView<TfrmAddonsTask>(registry, "TfrmAddonsTask");
 }
 
 void UnregisterPageClasses(PageRegistry& registry) {

@@ -80,6 +80,7 @@ TEST_F(ChoicePagesTest, StartFolderPageFillsOnceAndWritesEveryChange) {
   EXPECT_FALSE(page.Editable());
   EXPECT_TRUE(page.OptionShown());
   EXPECT_TRUE(page.CreateStartMenu());
+  EXPECT_EQ(page.PickerRoot(), "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
 
   page.SetFolder("Other");
   page.SetCreateStartMenu(false);
