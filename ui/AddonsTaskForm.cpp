@@ -34,7 +34,7 @@ TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext&)
 }
 
 void TfrmAddonsTask::SetCompile(TCompile* model) {
-  if (!Logic.SetCompile(model)) return;
+  if (!Logic.Load(model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Label1.SetCaption(Logic.Caption());

@@ -47,7 +47,7 @@ std::vector<TCompileData*> Group(const TCompile& model, int group) {
 
 // ---- start-menu folder ----
 
-bool StartFolderPage::SetCompile(TCompile* model) {
+bool StartFolderPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
   for (const TCompileData* item : Group(*model, 6)) {
@@ -76,7 +76,7 @@ std::string StartFolderPage::PickerRoot() const {
 
 // ---- components ----
 
-bool SelComponentPage::SetCompile(TCompile* model) {
+bool SelComponentPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
   for (const TCompileData* item : Group(*model, 7))
@@ -123,7 +123,7 @@ void SelComponentPage::Changed() {
 
 // ---- install folder ----
 
-bool SelectInstallDirPage::SetCompile(TCompile* model) {
+bool SelectInstallDirPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
   for (const TCompileData* item : Group(*model, 8)) {
@@ -164,7 +164,7 @@ std::string SelectInstallDirPage::NotFoundMessage() const {
 
 // ---- additional tasks ----
 
-bool AddonsTaskPage::SetCompile(TCompile* model) {
+bool AddonsTaskPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
   caption_ = kTasksCaptionHead + model->ItemName + kTasksCaptionTail;

@@ -2,8 +2,8 @@
 // the component packages, the install folder (with the search) and the additional tasks.
 //
 // Each page logic borrows the TCompile it is given (it must outlive the page) and reads its
-// setting group on the first SetCompile only; later calls change nothing, so a revisited page
-// keeps the user's edits. Every choice is written into the model at the moment it is made
+// setting group on the first Load (SetCompile) only; later calls change nothing, so a revisited
+// page keeps the user's edits. Every choice is written into the model at the moment it is made
 // (Set* below) and once while the page fills itself, so the model always holds the state the
 // page shows. The Win32 views forward user actions to the Set* calls and show the state;
 // `setupkit simulate` makes its choices through the same calls. Texts are GBK.
@@ -17,14 +17,16 @@
 #include "package/Compile.h"
 #include "ui/FolderSearch.h"
 #include "ui/Startup.h"
+#include "ui/Wizard.h"
 
 namespace sk {
 
 // Group-6 page: the start-menu folder name and whether start-menu shortcuts are made.
-class StartFolderPage {
+class StartFolderPage : public WizardPage {
  public:
   // True on the first call with a model (the page has just filled itself).
-  bool SetCompile(TCompile* model);
+  bool Load(TCompile* model);
+  void SetCompile(TCompile* model) override { Load(model); }
   TCompile* Compile() const { return model_; }
 
   void SetFolder(const std::string& name);  // Options.StartMenuFolder
@@ -45,7 +47,7 @@ class StartFolderPage {
 };
 
 // Group-7 page: the check list of "主程序" and the component packages, and the space needed.
-class SelComponentPage {
+class SelComponentPage : public WizardPage {
  public:
   struct Row {
     std::string text;
@@ -53,7 +55,8 @@ class SelComponentPage {
     const TCompileCompData* component = nullptr;  // null for the main-program row
   };
 
-  bool SetCompile(TCompile* model);
+  bool Load(TCompile* model);
+  void SetCompile(TCompile* model) override { Load(model); }
   TCompile* Compile() const { return model_; }
 
   // A row's check state changed (however it changed). Row 0 cannot be cleared: it is checked
@@ -78,11 +81,12 @@ class SelComponentPage {
 };
 
 // Group-8 page: the install folder, needed and free space, and the search.
-class SelectInstallDirPage {
+class SelectInstallDirPage : public WizardPage {
  public:
   explicit SelectInstallDirPage(const SetupContext& context) : context_(context) {}
 
-  bool SetCompile(TCompile* model);
+  bool Load(TCompile* model);
+  void SetCompile(TCompile* model) override { Load(model); }
   TCompile* Compile() const { return model_; }
 
   // The folder edit changed: the free-space text follows the folder's drive and
@@ -115,9 +119,10 @@ class SelectInstallDirPage {
 };
 
 // Group-9 page: the desktop and quick-launch shortcut check boxes.
-class AddonsTaskPage {
+class AddonsTaskPage : public WizardPage {
  public:
-  bool SetCompile(TCompile* model);
+  bool Load(TCompile* model);
+  void SetCompile(TCompile* model) override { Load(model); }
   TCompile* Compile() const { return model_; }
 
   void SetDesktop(bool on);      // Options.CreateDesktop

@@ -15,7 +15,7 @@ class TChoicePageView : public TPageForm, public TPanel {
  public:
   explicit TChoicePageView(TContainer& parent);
   // Raises the page above the other pages of the panel.
-  void BringToFront() { ShowPage(); }
+  void BringToFront() override { ShowPage(); }
 
  protected:
   void ShowPage();

@@ -26,7 +26,7 @@ TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext&)
 }
 
 void TfrmSelComponent::SetCompile(TCompile* model) {
-  if (!Logic.SetCompile(model)) return;
+  if (!Logic.Load(model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   for (const auto& row : Logic.Rows()) List_Component.Add(row.text, row.checked);

@@ -63,7 +63,7 @@ TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& con
 }
 
 void TfrmSelectInstallDir::SetCompile(TCompile* model) {
-  if (!Logic.SetCompile(model)) return;
+  if (!Logic.Load(model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Edit1.SetText(Logic.Folder());

@@ -42,7 +42,7 @@ TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext&)
 }
 
 void TfrmStartFolder::SetCompile(TCompile* model) {
-  if (!Logic.SetCompile(model)) return;
+  if (!Logic.Load(model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Edit1.SetText(Logic.Folder());

@@ -25,6 +25,7 @@ TEST(Simulate, InstallsEventsAndCompletionActions) {
   fs::create_directories(dir);
   PackageBuilder b;
   b.Setting("\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8", "x");  // 显示加载进度: stage
+  b.Setting("\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6", "no");  // 显示安装界面: no wizard
   b.Setting("\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6", "C:\\Prog", 8);  // 默认安装路径
   b.Setting("\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE", "Z:\\app.exe", 12);  // 应用程序文件
   b.File("Z:\\app.exe", kPF, "APP");

@@ -72,8 +72,8 @@ TEST_F(ChoicePagesTest, StartFolderPageFillsOnceAndWritesEveryChange) {
   model_.Options.CreateStartMenu = 1;
 
   StartFolderPage page;
-  EXPECT_FALSE(page.SetCompile(nullptr));
-  ASSERT_TRUE(page.SetCompile(&model_));
+  EXPECT_FALSE(page.Load(nullptr));
+  ASSERT_TRUE(page.Load(&model_));
   EXPECT_EQ(page.TitlePicture(), "C:\\pics\\title.png");
   EXPECT_EQ(page.Folder(), "Demo Suite");
   EXPECT_EQ(model_.Options.StartMenuFolder, "Demo Suite");
@@ -88,7 +88,7 @@ TEST_F(ChoicePagesTest, StartFolderPageFillsOnceAndWritesEveryChange) {
   EXPECT_EQ(model_.Options.CreateStartMenu, 0);
 
   // A later visit keeps the edits.
-  EXPECT_FALSE(page.SetCompile(&model_));
+  EXPECT_FALSE(page.Load(&model_));
   EXPECT_EQ(page.Folder(), "Other");
   EXPECT_FALSE(page.CreateStartMenu());
 }
@@ -111,7 +111,7 @@ TEST_F(ChoicePagesTest, StartFolderPageOptionOnlyWhenEnabledAndCheckFollowsModel
     model.Options.CreateStartMenu = c.createStartMenu;
     model.Options.StartMenuFolder = "kept";
     StartFolderPage page;
-    page.SetCompile(&model);
+    page.Load(&model);
     EXPECT_EQ(page.Editable(), c.editable);
     EXPECT_EQ(page.OptionShown(), c.shown);
     EXPECT_EQ(page.CreateStartMenu(), c.createStartMenu == 1);
@@ -127,7 +127,7 @@ TEST_F(ChoicePagesTest, ComponentsPageKeepsTheMainProgramAndSumsIn64Bits) {
   model_.ComponentList = {"stale"};
 
   SelComponentPage page;
-  ASSERT_TRUE(page.SetCompile(&model_));
+  ASSERT_TRUE(page.Load(&model_));
   ASSERT_EQ(page.Rows().size(), 3u);
   EXPECT_EQ(page.Rows()[0].text, choice_text::kMainProgram);
   for (const auto& row : page.Rows()) EXPECT_TRUE(row.checked);
@@ -154,7 +154,7 @@ TEST_F(ChoicePagesTest, ComponentsPageKeepsTheMainProgramAndSumsIn64Bits) {
   page.SetChecked(99, true);  // no such row: nothing happens
   EXPECT_EQ(model_.ComponentList, (StringList{"Extras"}));
 
-  EXPECT_FALSE(page.SetCompile(&model_));
+  EXPECT_FALSE(page.Load(&model_));
   EXPECT_FALSE(page.Rows()[1].checked) << "a revisit keeps the choices";
 }
 
@@ -175,7 +175,7 @@ TEST_F(ChoicePagesTest, InstallDirPageDefaults) {
     model.InfoList().push_back(
         std::make_unique<TCompileData>(TCompileData{kDefaultInstallPath, c.path, 8}));
     SelectInstallDirPage page(context_);
-    page.SetCompile(&model);
+    page.Load(&model);
     EXPECT_EQ(page.Folder(), c.shown) << c.path;
     EXPECT_EQ(model.Options.InstallDir, c.installDir) << c.path;
   }
@@ -188,7 +188,7 @@ TEST_F(ChoicePagesTest, InstallDirPageTextsAndEdits) {
   model_.Options.TotalSize = 3 * 1024 * 1024;
 
   SelectInstallDirPage page(context_);
-  ASSERT_TRUE(page.SetCompile(&model_));
+  ASSERT_TRUE(page.Load(&model_));
   EXPECT_FALSE(page.Editable());
   EXPECT_TRUE(page.SearchOffered());
   EXPECT_EQ(page.Caption(),
@@ -208,7 +208,7 @@ TEST_F(ChoicePagesTest, InstallDirPageTextsAndEdits) {
   EXPECT_EQ(model_.Options.InstallDir, "");
 
   page.SetFolder("C:\\Mine");
-  EXPECT_FALSE(page.SetCompile(&model_));
+  EXPECT_FALSE(page.Load(&model_));
   EXPECT_EQ(page.Folder(), "C:\\Mine");
 }
 
@@ -217,7 +217,7 @@ TEST_F(ChoicePagesTest, InstallDirPageSearch) {
   Setting(8, kSearchKeys, "\"demo app.exe\",demo.dat");
   Platform& p = machine_->platform();
   SelectInstallDirPage page(context_);
-  page.SetCompile(&model_);
+  page.Load(&model_);
 
   EXPECT_FALSE(page.Search());
   EXPECT_EQ(page.Folder(), "C:\\Default");
@@ -238,7 +238,7 @@ TEST_F(ChoicePagesTest, InstallDirPageSearch) {
 
   SelectInstallDirPage none(context_);
   TCompile plain(p);
-  none.SetCompile(&plain);
+  none.Load(&plain);
   EXPECT_FALSE(none.SearchOffered());
 }
 
@@ -261,7 +261,7 @@ TEST_F(ChoicePagesTest, AddonsPageShowsOnlyEnabledTasks) {
     model.Options.CreateDesktop = 7;  // a value the page must leave alone when it hides the box
     model.Options.CreateQuickLaunch = 7;
     AddonsTaskPage page;
-    page.SetCompile(&model);
+    page.Load(&model);
     EXPECT_EQ(page.DesktopShown(), c.desktopShown);
     EXPECT_EQ(page.Desktop(), c.desktopShown);
     EXPECT_EQ(page.QuickLaunchShown(), c.quickShown);
@@ -272,7 +272,7 @@ TEST_F(ChoicePagesTest, AddonsPageShowsOnlyEnabledTasks) {
               std::string::npos);
   }
   AddonsTaskPage page;
-  page.SetCompile(&model_);
+  page.Load(&model_);
   page.SetDesktop(true);
   page.SetQuickLaunch(false);
   EXPECT_EQ(model_.Options.CreateDesktop, 1);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/NullPlatform.h"
+
+// Answers are written as designated initializers that name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #include "ui/Choices.h"
 
 namespace sk {
@@ -64,7 +67,7 @@ TEST_F(ChoicesTest, StartFolderAnswersNeedAnEditableFolderAndTheOption) {
   Setting(6, kFolderEditable, text::kEnabled);
   Setting(6, kShowOption, text::kEnabled);
   StartFolderPage page;
-  page.SetCompile(&model);
+  page.Load(&model);
   WizardChoices{.startMenuFolder = "Mine", .createStartMenu = false}.ApplyTo(page);
   EXPECT_EQ(model.Options.StartMenuFolder, "Mine");
   EXPECT_EQ(model.Options.CreateStartMenu, 0);
@@ -72,7 +75,7 @@ TEST_F(ChoicesTest, StartFolderAnswersNeedAnEditableFolderAndTheOption) {
   TCompile locked(platform);
   locked.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{kFolderEditable, "", 6}));
   StartFolderPage lockedPage;
-  lockedPage.SetCompile(&locked);
+  lockedPage.Load(&locked);
   EXPECT_EQ(Refused([&] { WizardChoices{.startMenuFolder = "x"}.ApplyTo(lockedPage); }),
             "--start-menu-folder");
   EXPECT_EQ(Refused([&] { WizardChoices{.createStartMenu = false}.ApplyTo(lockedPage); }),
@@ -84,7 +87,7 @@ TEST_F(ChoicesTest, ComponentAnswersNameKnownComponents) {
   model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Extras", 20}));
   model.Size = 100;
   SelComponentPage page;
-  page.SetCompile(&model);
+  page.Load(&model);
   WizardChoices{.components = std::vector<std::string>{"EXTRAS"}}.ApplyTo(page);
   EXPECT_EQ(model.ComponentList, (StringList{"Extras"}));
   EXPECT_EQ(model.Options.TotalSize, 120);
@@ -102,12 +105,12 @@ TEST_F(ChoicesTest, InstallDirAndTaskAnswers) {
   Setting(8, kDefaultInstallPath, "C:\\Demo");
   Setting(9, kDesktop, text::kEnabled);
   SelectInstallDirPage dirPage(context);
-  dirPage.SetCompile(&model);
+  dirPage.Load(&model);
   WizardChoices{.installDir = "D:\\Chosen\\"}.ApplyTo(dirPage);
   EXPECT_EQ(model.Options.InstallDir, "D:\\Chosen");
 
   AddonsTaskPage tasks;
-  tasks.SetCompile(&model);
+  tasks.Load(&model);
   WizardChoices{.desktop = false}.ApplyTo(tasks);
   EXPECT_EQ(model.Options.CreateDesktop, 0);
   EXPECT_EQ(Refused([&] { WizardChoices{.quickLaunch = false}.ApplyTo(tasks); }),
@@ -116,7 +119,7 @@ TEST_F(ChoicesTest, InstallDirAndTaskAnswers) {
   TCompile locked(platform);
   locked.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{kPathEditable, "", 8}));
   SelectInstallDirPage lockedPage(context);
-  lockedPage.SetCompile(&locked);
+  lockedPage.Load(&locked);
   EXPECT_EQ(Refused([&] { WizardChoices{.installDir = "D:\\x"}.ApplyTo(lockedPage); }),
             "--install-dir");
 }
