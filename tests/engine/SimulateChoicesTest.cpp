@@ -8,6 +8,7 @@
 #include "tests/engine/InstallTestSupport.h"
 #include "tools/setupkit/Commands.h"
 #include "ui/ChoicePages.h"
+#include "ui/Startup.h"
 
 namespace sk::test {
 namespace {
@@ -38,6 +39,7 @@ class SimulateChoices : public ::testing::Test {
   void Write(bool withInstallDirPage = true) {
     PackageBuilder b;
     b.Setting(kShowWizard, kOn);
+    b.Setting(setting::kShowBackground, "no");  // the wizard without the background window
     for (const std::string* page :
          {&kStartFolderPage, &kInstallDirPage, &kTasksPage, &kProgressPage})
       if (withInstallDirPage || page != &kInstallDirPage) b.Setting(*page, kOn, 1);

@@ -113,6 +113,7 @@ int Simulate(const Options& opt) {
   }
   machine.Save();
   std::cout.flush();
+  if (windows.WindowRun.empty()) opt.choices.CheckPages({});  // no wizard took the answers
   if (!opt.events) {
     if (windows.Installed)
       std::cout << "installed \"" << GbkToUtf8(itemName) << "\" into " << GbkToUtf8(installDir)
