@@ -49,8 +49,7 @@ class SimulateChoices : public ::testing::Test {
     b.Setting(kDefaultInstallPath, "C:\\Default", 8);
     b.Setting(kPathEditable, kOn, 8);
     b.Setting(kDesktop, kOn, 9);
-    b.File("Z:\\app.exe", "\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\",
-           "APP");  // 指定目录\ = the install folder
+    b.File("Z:\\app.exe", kPF, "APP");  // into the install folder
     b.Shortcut(engine_text::kRootStartMenu, "App", "C:\\app.exe");
     b.Shortcut(engine_text::kRootDesktop, "App", "C:\\app.exe");
     b.WriteTo((dir_ / "setup.exe").string());
