@@ -19,7 +19,7 @@ const std::string kQuickLaunch =
 }  // namespace
 
 TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent),
+    : TChoicePageView(parent, L"TfrmAddonsTask"),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 28, 69, "", false, 378, 28),

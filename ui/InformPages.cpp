@@ -58,6 +58,17 @@ bool DocumentPage::Load(TCompile* model) {
   return true;
 }
 
+std::string BackgroundWindowPicture(TCompile& model) {
+  std::string picture;
+  Platform& p = model.GetPlatform();
+  // 安装背景图片 (install background picture)
+  WalkPageSettings(model, 0, NameMatch::Exact, {"\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC"},
+                   [&](size_t, const std::string& value) {
+                     if (!value.empty() && p.FileExists(value)) picture = value;
+                   });
+  return picture;
+}
+
 namespace {
 
 bool IsHtml(const std::string& path, const std::string& bytes) {

@@ -53,6 +53,10 @@ class DocumentPage : public WizardPage {
   PageModel compile_;
 };
 
+// The background window's picture: the last general setting named exactly "安装背景图片" whose
+// value names an existing file; empty when there is none.
+std::string BackgroundWindowPicture(TCompile& model);
+
 // The text to show for a document when no browser view exists: HTML (by extension .htm/.html,
 // or content starting with a tag) with its markup removed, entities &lt; &gt; &amp; &quot;
 // &nbsp; and numeric ones decoded, block ends as line breaks; any other file as it is. Lines

@@ -15,7 +15,7 @@ const std::string kExplain =
 }  // namespace
 
 TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent),
+    : TChoicePageView(parent, L"TfrmSelComponent"),
       Label18(*this, 24, 15, kTitle),
       Label19(*this, 48, 34, kQuestion),
       Label4(*this, 16, 73, kExplain, false, 257, 12),

@@ -41,7 +41,7 @@ class CloseStopsSearch {
 }  // namespace
 
 TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& context)
-    : TChoicePageView(parent),
+    : TChoicePageView(parent, L"TfrmSelectInstallDir"),
       Logic(context),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),

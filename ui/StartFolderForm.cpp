@@ -26,7 +26,7 @@ const std::string kCreate =
 }  // namespace
 
 TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent),
+    : TChoicePageView(parent, L"TfrmStartFolder"),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 80, 76, kExplain),
