@@ -4,8 +4,9 @@
 // Enter / Esc. A screenshot of every page and of the picker goes to the screenshot folder.
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
 #include <windows.h>
+// (after windows.h)
+#include <commctrl.h>
 
 #include "tests/e2e/Robot.h"
 #include "tests/support/TestMachine.h"
