@@ -88,6 +88,7 @@ TEST_F(ChoiceViewsTest, StartFolderPage) {
   page.Edit1.SetText("Other");  // as typing does: the change reaches the model
   EXPECT_EQ(model_.Options.StartMenuFolder, "Other");
   robot::Click(page.CheckBox1.Handle());
+  Pump();
   EXPECT_EQ(model_.Options.CreateStartMenu, 0);
 }
 
@@ -149,6 +150,7 @@ TEST_F(ChoiceViewsTest, TasksPage) {
   EXPECT_TRUE(page.CheckBox2.Visible());
   Shot("page7-tasks");
   robot::Click(page.CheckBox1.Handle());
+  Pump();
   EXPECT_EQ(model_.Options.CreateDesktop, 0);
 }
 
