@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "package/SettingNames.h"
 #include "ui/FolderSearch.h"
 #include "ui/Startup.h"
 #include "ui/Wizard.h"
@@ -148,31 +149,17 @@ inline const std::string kMainProgram = "\xD6\xF7\xB3\xCC\xD0\xF2";  // 主程�
 inline const std::string kSpaceNeeded = "\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1 ";
 }  // namespace choice_text
 
-// The names of the settings the pages read (groups 6 to 9).
+// The names of the settings the pages read (groups 6 to 9), from the package's table.
 namespace choice_setting {
-inline const std::string kTitlePicture = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";  // 标题图片
-// 默认文件夹名称 (default folder name)
-inline const std::string kDefaultFolderName =
-    "\xC4\xAC\xC8\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
-// 允许用户修改文件夹名称 (user may change the folder name)
-inline const std::string kFolderEditable =
-    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
-// 显示用户选择选项 (show the user's option)
-inline const std::string kShowOption =
-    "\xCF\xD4\xCA\xBE\xD3\xC3\xBB\xA7\xD1\xA1\xD4\xF1\xD1\xA1\xCF\xEE";
-// 默认安装路径 (default install path)
-inline const std::string kDefaultInstallPath = "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";
-// 允许用户修改安装路径 (user may change the install path)
-inline const std::string kPathEditable =
-    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";
-inline const std::string kSearchKeys = "\xCB\xD1\xCB\xF7\xB9\xD8\xBC\xFC\xD7\xD6";  // 搜索关键字
-// 创建桌面快捷方式 (create a desktop shortcut)
-inline const std::string kDesktop =
-    "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-// 创建快速启栏快捷方式 (create a quick-launch shortcut)
-inline const std::string kQuickLaunch =
-    "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-
+inline const std::string& kTitlePicture = setting::kStartMenuHeader.name;  // every page's
+inline const std::string& kDefaultFolderName = setting::kStartMenuFolder.name;
+inline const std::string& kFolderEditable = setting::kStartMenuAllowChange.name;
+inline const std::string& kShowOption = setting::kStartMenuShowOption.name;
+inline const std::string& kDefaultInstallPath = setting::kDefaultInstallDir.name;
+inline const std::string& kPathEditable = setting::kInstallFolderAllowChange.name;
+inline const std::string& kSearchKeys = setting::kSearchKeywords.name;
+inline const std::string& kDesktop = setting::kCreateDesktop.name;
+inline const std::string& kQuickLaunch = setting::kCreateQuickLaunch.name;
 }  // namespace choice_setting
 
 }  // namespace sk

@@ -39,7 +39,7 @@ class SimulateChoices : public ::testing::Test {
   void Write(bool withInstallDirPage = true) {
     PackageBuilder b;
     b.Setting(kShowWizard, kOn);
-    b.Setting(setting::kShowBackground, "no");  // the wizard without the background window
+    b.Setting(setting::kShowBackground.name, "no");  // the wizard without the background window
     for (const std::string* page :
          {&kStartFolderPage, &kInstallDirPage, &kTasksPage, &kProgressPage})
       if (withInstallDirPage || page != &kInstallDirPage) b.Setting(*page, kOn, 1);
