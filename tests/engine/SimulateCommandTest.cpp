@@ -71,6 +71,7 @@ class SimulateMachine : public testing::Test {
   SimulateMachine() {
     fs::create_directories(dir);
     PackageBuilder b;
+    b.Setting(setting::kShowWizard.name, "no");  // the no-options window installs
     b.Setting(setting::kDefaultInstallDir.name, "D:\\Games\\X", setting::kInstallFolder);
     b.Setting(setting::kCreateQuickLaunch.name, text::kEnabled, setting::kTasks);
     b.File("Z:\\app.exe", kPF, "APP");
