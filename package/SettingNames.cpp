@@ -3,9 +3,9 @@
 
 namespace sk {
 
-const std::vector<WizardPage>& WizardPages() {
+const std::vector<WizardPageSwitch>& WizardPages() {
   using namespace setting;
-  static const std::vector<WizardPage> pages = {
+  static const std::vector<WizardPageSwitch> pages = {
       {&kPageWelcome, kWelcome},       {&kPageAgreement, kAgreement},
       {&kPageNotes, kNotes},           {&kPageStartMenu, kStartMenu},
       {&kPageComponents, kComponents}, {&kPageInstallFolder, kInstallFolder},

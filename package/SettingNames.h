@@ -236,13 +236,13 @@ inline const SettingName kHomePageUrl{
 }  // namespace setting
 
 // An optional wizard page: its switch in the page list and the group of its own settings.
-struct WizardPage {
+struct WizardPageSwitch {
   const SettingName* listItem;
   uint8_t group;
 };
 
 // The ten optional pages in wizard order.
-const std::vector<WizardPage>& WizardPages();
+const std::vector<WizardPageSwitch>& WizardPages();
 
 // Every row above, general settings first, then the page list and the pages in group order.
 const std::vector<const SettingName*>& AllSettingNames();

@@ -34,6 +34,16 @@ void RunActionsWithoutWizard(TCompile& model) {
   if (model.Options.ReadmeChecked == 1) RunFile(p, model.Options.ReadmeFile);
 }
 
+void RunFinishActions(TCompile& model, const std::function<void(const std::string&)>& showInfo) {
+  Platform& p = model.GetPlatform();
+  const TInstallData& o = model.Options;
+  RunActionsWithoutWizard(model);
+  if (o.HomePageChecked == 1) SetStartPage(p, o.HomePageUrl);
+  if (!o.HintMsg.empty() && showInfo) showInfo(o.HintMsg);
+  if (!o.WebHint.empty()) OpenWebPage(p, o.WebHint);
+  if (!o.DefaultHtml.empty()) SetStartPage(p, o.DefaultHtml);
+}
+
 bool RebootWanted(const TCompile& model) {
   return model.Options.RebootOs == text::kEnabled;
 }

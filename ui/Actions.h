@@ -4,6 +4,7 @@
 // AskYesNo) are window operations and live in ui/Dialogs.h.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "package/Compile.h"
@@ -26,6 +27,10 @@ void RebootSystem(Platform& p);
 
 // The reduced actions of the no-options window: run AppFile and open ReadmeFile when checked.
 void RunActionsWithoutWizard(TCompile& model);
+// The wizard's Finish actions, in this order: run AppFile, open ReadmeFile, set HomePageUrl as
+// start page (each when checked), show HintMsg through showInfo, open WebHint, set DefaultHtml
+// as start page (each when not empty; the last overrides the home-page box).
+void RunFinishActions(TCompile& model, const std::function<void(const std::string&)>& showInfo);
 
 // True when the package asks the reboot question ("安装完成后，重启操作系统" exactly "启用").
 bool RebootWanted(const TCompile& model);

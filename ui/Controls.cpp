@@ -17,7 +17,6 @@ namespace {
 
 const wchar_t kControlProp[] = L"sk.control";
 const wchar_t kLabelClass[] = L"TLabel";
-const wchar_t kPanelClass[] = L"TPanel";
 const wchar_t kGaugeClass[] = L"TGauge";
 
 HINSTANCE Instance() {
@@ -208,13 +207,14 @@ LRESULT TContainer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- TPanel ----
 
-TPanel::TPanel(TContainer& parent, int left, int top, int width, int height) {
+TPanel::TPanel(TContainer& parent, int left, int top, int width, int height,
+               const wchar_t* windowClass) {
   root_ = parent.Root();
   Color = parent.Color;
-  RegisterClassOnce(kPanelClass, &TContainer::WindowProc, nullptr);
+  RegisterClassOnce(windowClass, &TContainer::WindowProc, nullptr);
   parent_ = &parent;
   hwnd_ =
-      CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
+      CreateWindowExW(WS_EX_CONTROLPARENT, windowClass, L"",
                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, parent.Scale(left),
                       parent.Scale(top), parent.Scale(width), parent.Scale(height), parent.Handle(),
                       nullptr, Instance(), static_cast<TContainer*>(this));
@@ -374,7 +374,7 @@ void TLabel::Paint() {
   SetTextColor(mem, IsWindowEnabled(hwnd_) ? color_ : GetSysColor(COLOR_GRAYTEXT));
   const std::wstring text = Wide(Text());
   DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &rc,
-            DT_NOPREFIX | (autoSize_ ? 0 : DT_WORDBREAK));
+            (ShowAccelChar ? 0 : DT_NOPREFIX) | (autoSize_ ? 0 : DT_WORDBREAK));
   BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
   SelectObject(mem, oldFont);
   EndPaint(hwnd_, &ps);
@@ -637,6 +637,12 @@ TImage::~TImage() {
 
 void TImage::Invalidate() {
   RedrawWindow(parent_.Handle(), &bounds_, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TImage::SetPixelBounds(const RECT& bounds) {
+  Invalidate();
+  bounds_ = bounds;
+  Invalidate();
 }
 
 void TImage::Draw(HDC dc) const {

@@ -140,7 +140,9 @@ class TContainer : public TControl {
 
 class TPanel : public TContainer {
  public:
-  TPanel(TContainer& parent, int left, int top, int width, int height);
+  // `windowClass` names the panel's window class, so pages can be found by their class name.
+  TPanel(TContainer& parent, int left, int top, int width, int height,
+         const wchar_t* windowClass = L"TPanel");
 };
 
 class TForm : public TContainer {
@@ -181,7 +183,8 @@ class TLabel : public TControl {
   void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
   void SetFont(const FontSpec& font);
   std::function<void()> OnClick, OnMouseEnter, OnMouseLeave;
-  std::string Hint;  // kept, never shown as a tooltip
+  std::string Hint;            // kept, never shown as a tooltip
+  bool ShowAccelChar = false;  // "&" before a letter underlines it (designed captions)
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -279,6 +282,8 @@ class TImage {
   void Invalidate();
   void Draw(HDC dc) const;
   RECT Bounds() const { return bounds_; }
+  // New bounds in device pixels of the container's client area (for aligned pictures).
+  void SetPixelBounds(const RECT& bounds);
 
  private:
   TContainer& parent_;

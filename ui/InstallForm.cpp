@@ -1,8 +1,8 @@
 #include "ui/InstallForm.h"
 
-#include "engine/Install.h"
 #include "ui/Actions.h"
 #include "ui/Dialogs.h"
+#include "ui/Session.h"
 
 namespace sk::ui {
 
@@ -46,12 +46,10 @@ void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_
 void TfrmInstall::TimerTimer() {
   Timer.SetEnabled(false);
   try {
-    Platform& p = Compile->GetPlatform();
-    InstallPackage(*Compile, p.ExecutablePath());
+    InstallWithoutWizard(*Compile);
     // The last per-file event names the last file item, which need not be the last item of
     // the list (folders, registry and support files follow); the install is complete now.
     Gauge1.SetProgress(Gauge1.State().MaxValue);
-    RunActionsWithoutWizard(*Compile);
     Tag = 1;
   } catch (...) {
     failure_ = std::current_exception();

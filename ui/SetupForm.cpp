@@ -1,22 +1,141 @@
 #include "ui/SetupForm.h"
 
-#include <exception>
-
+#include "ui/Actions.h"
+#include "ui/AddonsTaskForm.h"
+#include "ui/BackInsForm.h"
+#include "ui/BeginInsForm.h"
 #include "ui/Dialogs.h"
+#include "ui/EndInsForm.h"
+#include "ui/FistForm.h"
 #include "ui/InitInsForm.h"
 #include "ui/InstallForm.h"
+#include "ui/ProtocolForm.h"
+#include "ui/ReadyInsForm.h"
+#include "ui/SelComponentForm.h"
+#include "ui/SelectInstallDirForm.h"
+#include "ui/SoftExplaionForm.h"
+#include "ui/StartFolderForm.h"
 
 namespace sk::ui {
+
+namespace {
+template <typename Page>
+PageRegistry::Factory Make() {
+  return [](TContainer& panel, SetupContext& context) {
+    return std::make_unique<Page>(panel, context);
+  };
+}
+}  // namespace
 
 void RegisterPageClasses(PageRegistry& registry) {
   for (const char* name : kPageClassNames) {
     registry.Register(name, [](TContainer&, SetupContext&) { return nullptr; });
   }
+  registry.Register("TfrmFist", Make<TfrmFist>());
+  registry.Register("TfrmProtocol", Make<TfrmProtocol>());
+  registry.Register("TfrmSoftExplaion", Make<TfrmSoftExplaion>());
+  registry.Register("TfrmStartFolder", Make<TfrmStartFolder>());
+  registry.Register("TfrmSelComponent", Make<TfrmSelComponent>());
+  registry.Register("TfrmSelectInstallDir", Make<TfrmSelectInstallDir>());
+  registry.Register("TfrmAddonsTask", Make<TfrmAddonsTask>());
+  registry.Register("TfrmReadyIns", Make<TfrmReadyIns>());
+  registry.Register("TfrmBeginIns", Make<TfrmBeginIns>());
+  registry.Register("TfrmEndIns", Make<TfrmEndIns>());
 }
 
 void UnregisterPageClasses(PageRegistry& registry) {
   for (const char* name : kPageClassNames) registry.Unregister(name);
 }
+
+// ---- TfrmParent ----
+
+TfrmParent::TfrmParent(SetupContext& context, const PageRegistry& pages, bool dialogBorder)
+    : TForm(L"TfrmParent", 508, 331,
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | (dialogBorder ? 0 : WS_MINIMIZEBOX)),
+      Panel1(*this, 0, 0, 508, 294),
+      Bevel1(*this, 0, 295, 508, 6),
+      Label1(*this, 8, 309, ""),
+      bPrevious(*this, 256, 304, 75, 22, caption::kPrevious),
+      bNext(*this, 336, 304, 75, 22, caption::kNext),
+      bCancel(*this, 424, 304, 75, 22, caption::kCancel),
+      tMedia(*this, 1000, true),
+      Host(*this),
+      context_(context),
+      pages_(pages) {
+  bPrevious.OnClick = [this] { Host.PreviousClick(); };
+  bNext.OnClick = [this] { Host.NextClick(); };
+  bCancel.OnClick = [this] { Host.CancelClick(); };
+  tMedia.OnTimer = [this] { tMediaTimer(); };
+  OnShow = [this] { FormShow(); };
+  OnCloseQuery = [this] { return Host.CloseQuery(); };
+  Label1.OnMouseEnter = [this] {
+    Label1.SetFontColor(RGB(0, 0, 255));
+    Label1.SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  };
+  Label1.OnMouseLeave = [this] {
+    Label1.SetFontColor(RGB(0, 0, 0));
+    Label1.SetCursor(nullptr);
+  };
+  Label1.OnClick = [this] {
+    if (Host.Compile()) OpenWebPage(Host.Compile()->GetPlatform(), Label1.Hint);
+  };
+}
+
+TfrmParent::~TfrmParent() {
+  // The pages' windows are children of Panel1: destroy them while it still exists.
+  Host.ClearPages();
+}
+
+void TfrmParent::SetCompile(TCompile* model) {
+  Host.SetCompile(model);
+  if (!model) return;
+  SetText(MessageCaptionFor(model->ItemName));
+  Label1.SetCaption(model->Author);
+  Label1.Hint = model->Url;
+  PlayMusic();
+}
+
+void TfrmParent::FormShow() {
+  Host.BuildPages([this](const std::string& className) -> std::unique_ptr<WizardPage> {
+    return pages_.Create(className, Panel1, context_);
+  });
+}
+
+void TfrmParent::PlayMusic() {
+  if (context_.MusicFile.empty()) return;
+  mPlay.Play(context_.MusicFile);
+  if (!tMedia.Enabled()) tMedia.SetEnabled(true);
+}
+
+void TfrmParent::tMediaTimer() {
+  tMedia.SetEnabled(false);
+  if (mPlay.HasFile() && mPlay.AtEnd()) PlayMusic();
+  tMedia.SetEnabled(true);
+}
+
+void TfrmParent::ButtonsChanged(const NavButtons& b) {
+  const std::pair<TButton*, const ButtonState*> rows[] = {
+      {&bPrevious, &b.previous}, {&bNext, &b.next}, {&bCancel, &b.cancel}};
+  for (const auto& [button, state] : rows) {
+    if (button->Text() != state->caption) button->SetText(state->caption);
+    button->SetEnabled(state->enabled);
+    button->SetVisible(state->visible);
+  }
+}
+
+void TfrmParent::ShowInfo(const std::string& text) {
+  ui::ShowInfo(context_, text);
+}
+
+bool TfrmParent::AskYesNo(const std::string& text) {
+  return ui::AskYesNo(context_, text);
+}
+
+void TfrmParent::RequestClose() {
+  SetModalResult(mrCancel);
+}
+
+// ---- Win32SetupWindows ----
 
 Win32SetupWindows::Win32SetupWindows() {
   RegisterPageClasses(pages_);
@@ -31,11 +150,11 @@ void Win32SetupWindows::ShowPreInstallMessage(const std::string& text, const std
 
 namespace {
 // Shows a form modally and rethrows the error that ended its work once it is destroyed.
-template <typename Form>
-void RunForm(TCompile& model, SetupContext& context) {
+template <typename Form, typename... Args>
+void RunForm(TCompile& model, Args&&... args) {
   std::exception_ptr failure;
   {
-    Form form(context);
+    Form form(std::forward<Args>(args)...);
     form.SetCompile(&model);
     form.ShowModal();
     failure = form.Failure();
@@ -52,9 +171,12 @@ void Win32SetupWindows::RunInstallWindow(TCompile& model, SetupContext& context)
   RunForm<TfrmInstall>(model, context);
 }
 
-// The background window and the wizard host are built on the same pattern as their own
-// windows land; until then these runs end at once.
-void Win32SetupWindows::RunBackgroundWindow(TCompile&, SetupContext&) {}
-void Win32SetupWindows::RunWizard(TCompile&, SetupContext&) {}
+void Win32SetupWindows::RunBackgroundWindow(TCompile& model, SetupContext& context) {
+  RunForm<TfrmBackIns>(model, context, pages_);
+}
+
+void Win32SetupWindows::RunWizard(TCompile& model, SetupContext& context) {
+  RunForm<TfrmParent>(model, context, pages_, false);
+}
 
 }  // namespace sk::ui

@@ -478,7 +478,12 @@ bool SandboxPlatform::RemoveDirectory(const std::string& path) {
 
 uint32_t SandboxPlatform::StoredAttributes(const Resolved& r) const {
   auto it = attributes_.find(r.key);
-  if (r.isDir()) return attr::Directory | (it == attributes_.end() ? 0 : it->second);
+  if (r.isDir()) {
+    // A host link to a folder stands for a Windows link or junction.
+    std::error_code ec;
+    const uint32_t link = fs::is_symlink(fs::symlink_status(r.host, ec)) ? attr::ReparsePoint : 0;
+    return attr::Directory | link | (it == attributes_.end() ? 0 : it->second);
+  }
   if (it == attributes_.end()) return attr::Archive;
   return it->second == 0 ? attr::Normal : it->second;
 }

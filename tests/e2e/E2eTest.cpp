@@ -12,26 +12,14 @@
 #include "platform/Encoding.h"
 #include "platform/SystemHelpers.h"
 #include "platform/win32/Win32Platform.h"
-#include "tests/e2e/Robot.h"
+#include "tests/e2e/E2eSupport.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
 
 namespace sk {
 namespace {
 
-constexpr int kTimeout = 30000;
-
-std::string G(const char* utf8) {
-  return *Utf8ToGbk(utf8);
-}
-const std::string kOn = G("启用");
-const std::string kItem = G("演示程序");
-const std::string kCaption = G("“演示程序”安装向导");
-
-void Shot(HWND hwnd, const std::string& name) {
-  const std::string path = std::string(SK_SCREENSHOT_DIR) + "\\" + name + ".png";
-  EXPECT_TRUE(robot::Screenshot(hwnd, path)) << path;
-}
+using namespace e2e;
 
 struct SetupRun {
   std::unique_ptr<test::TestMachine> machine = test::MakeTestMachine();
@@ -427,6 +415,8 @@ TEST(E2eTest, UninstallerWithoutItsLogSaysSoAndRemovesNothing) {
 
 namespace sk {
 namespace {
+
+using namespace e2e;
 
 // Start-up cost against payload size; run by hand (see docs/performance.md), prints figures.
 TEST(E2eTest, DISABLED_StartupTimeDoesNotGrowWithPayload) {

@@ -130,6 +130,53 @@ std::vector<HWND> Children(HWND parent, const std::string& className) {
   return out;
 }
 
+std::vector<HWND> Descendants(HWND parent, const std::string& className) {
+  struct Query {
+    std::string cls;
+    std::vector<HWND> found;
+  } q{className, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(lp);
+        if (q->cls.empty() || ClassOf(hwnd) == q->cls) q->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+HWND VisibleDescendant(HWND parent, const std::string& className) {
+  for (HWND h : Descendants(parent, className))
+    if (IsWindowVisible(h)) return h;
+  return nullptr;
+}
+
+HWND ButtonWithText(HWND parent, const std::string& text) {
+  for (HWND h : Descendants(parent, "Button"))
+    if (TextOf(h) == text) return h;
+  return nullptr;
+}
+
+bool IsVisible(HWND hwnd) {
+  return IsWindowVisible(hwnd) != FALSE;
+}
+
+bool IsEnabled(HWND hwnd) {
+  return IsWindowEnabled(hwnd) != FALSE;
+}
+
+void ClientSize(HWND hwnd, int& width, int& height) {
+  RECT rc{};
+  GetClientRect(hwnd, &rc);
+  width = rc.right;
+  height = rc.bottom;
+}
+
+HWND Desktop() {
+  return GetDesktopWindow();
+}
+
 MessageBoxContent ReadMessageBox(HWND box) {
   MessageBoxContent c;
   c.caption = TextOf(box);
@@ -163,6 +210,16 @@ void DeleteMachineKey(const std::string& key) {
 
 void DeleteMachineValue(const std::string& key, const std::string& name) {
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, W(key).c_str(), W(name).c_str());
+}
+
+void SetCurrentUserDword(const std::string& key, const std::string& name, unsigned long value) {
+  HKEY k;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, W(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  const DWORD v = value;
+  RegSetValueExW(k, W(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+  RegCloseKey(k);
 }
 
 bool Screenshot(HWND hwnd, const std::string& pngPath) {

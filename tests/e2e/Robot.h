@@ -21,6 +21,7 @@ namespace sk::robot {
 using HWND = HWND__*;
 using DWORD = unsigned long;
 constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
 // A started process; killed (if still running) and its handles closed on destruction.
@@ -58,6 +59,18 @@ std::string TextOf(HWND hwnd);
 // Direct children with this class name, in Z order.
 std::vector<HWND> Children(HWND parent, const std::string& className);
 
+// All descendants (children, their children, ...) with this class name; every class when empty.
+std::vector<HWND> Descendants(HWND parent, const std::string& className);
+// The visible descendant of this class name, or nullptr.
+HWND VisibleDescendant(HWND parent, const std::string& className);
+// The descendant push button whose text is exactly `text`, or nullptr.
+HWND ButtonWithText(HWND parent, const std::string& text);
+bool IsVisible(HWND hwnd);
+bool IsEnabled(HWND hwnd);
+// The size of the client area in device pixels.
+void ClientSize(HWND hwnd, int& width, int& height);
+HWND Desktop();
+
 struct MessageBoxContent {
   std::string caption;
   std::string text;
@@ -75,6 +88,8 @@ void PostClose(HWND hwnd);
 // Removes a key of HKEY_LOCAL_MACHINE with everything below it, or one value of a key.
 void DeleteMachineKey(const std::string& key);
 void DeleteMachineValue(const std::string& key, const std::string& name);
+// Writes a REG_DWORD value under HKEY_CURRENT_USER (the key is created when missing).
+void SetCurrentUserDword(const std::string& key, const std::string& name, unsigned long value);
 
 // Saves what the window shows (frame included) as a PNG file; false when it fails.
 bool Screenshot(HWND hwnd, const std::string& pngPath);

@@ -26,6 +26,7 @@ TEST(Simulate, InstallsEventsAndCompletionActions) {
   fs::create_directories(dir);
   PackageBuilder b;
   b.Setting(setting::kShowLoading.name, "x");  // present: stage
+  b.Setting("\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6", "no");  // 显示安装界面: no wizard
   b.Setting(setting::kDefaultInstallDir.name, "C:\\Prog", setting::kInstallFolder);
   b.Setting(setting::kAppFile.name, "Z:\\app.exe", setting::kFinish);
   b.File("Z:\\app.exe", kPF, "APP");
@@ -70,6 +71,7 @@ class SimulateMachine : public testing::Test {
   SimulateMachine() {
     fs::create_directories(dir);
     PackageBuilder b;
+    b.Setting(setting::kShowWizard.name, "no");  // the no-options window installs
     b.Setting(setting::kDefaultInstallDir.name, "D:\\Games\\X", setting::kInstallFolder);
     b.Setting(setting::kCreateQuickLaunch.name, text::kEnabled, setting::kTasks);
     b.File("Z:\\app.exe", kPF, "APP");

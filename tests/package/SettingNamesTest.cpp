@@ -98,7 +98,7 @@ TEST(SettingNames, GroupsAndPages) {
   // The page list: ten switches of group 1, each page reading its own group, in group order.
   ASSERT_EQ(WizardPages().size(), 10u);
   int previous = kPageList;
-  for (const WizardPage& page : WizardPages()) {
+  for (const WizardPageSwitch& page : WizardPages()) {
     EXPECT_EQ(page.listItem->group, kPageList);
     EXPECT_GT(page.group, previous);
     EXPECT_TRUE(IsReadGroup(page.group));

@@ -1,28 +1,30 @@
 // setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--cwd WINPATH]
 //                   [--drive LETTER[=FREE]]... [--program-files DIR] [--windows-dir DIR]
-//                   [--utc-offset MINUTES]
+//                   [--utc-offset MINUTES] [choices]
 //
-// Runs the install of a setup file on a virtual Windows machine kept in DIR (SandboxPlatform):
-// the file is presented as C:\Setup\<its name>, support files are staged when the package asks
-// for staging, the install pipeline runs, then the completion actions of the no-options window
-// (run the program, open the readme) are requested from the shell, which the sandbox logs to
-// DIR/actions.log instead of running. Staged files are deleted at the end, as Setup.exe does.
-// --events prints every progress event as one JSON line (UTF-8).
+// Runs a setup file on a virtual Windows machine kept in DIR (SandboxPlatform): the file is
+// presented as C:\Setup\<its name> and the setup session of Setup.exe runs on it without
+// windows (ui/Session.h): the same staging, the same choice of window, the install, and the
+// completion actions of that window, whose shell requests the sandbox logs to DIR/actions.log
+// instead of running them. Message boxes are printed; questions are answered No. Staged files
+// are deleted at the end, as Setup.exe does. --events prints every progress event (and every
+// message box) as one JSON line (UTF-8). The choice options (tools/setupkit/SimulateChoices.h)
+// answer the wizard's choice pages in advance; one the package does not offer ends the run
+// before anything is installed, with exit code 2.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "engine/Install.h"
-#include "package/SettingNames.h"
-#include "package/Staging.h"
 #include "platform/Encoding.h"
 #include "platform/sandbox/SandboxPlatform.h"
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
 #include "tools/setupkit/PackageFile.h"
+#include "tools/setupkit/SimulateChoices.h"
 #include "tools/setupkit/SimulatedMachine.h"
+#include "ui/ChoiceSession.h"
 
 namespace sk::cli {
 
@@ -40,18 +42,25 @@ std::optional<OsVersion> VersionFromCode(const std::string& code) {
   return OsVersion{2, major, minor, 0};
 }
 
-bool WantsStaging(const TCompile& model) {
-  for (const auto& item : model.InfoList())
-    if (item->Group == setting::kGeneral && SameTextAscii(item->Name, setting::kShowLoading.name))
-      return true;
-  return false;
+const char* NothingInstalledReason(const HeadlessSetupWindows& w) {
+  if (w.WindowRun.empty())
+    return "the package opens no window (no \"\xE6\x98\xBE\xE7\xA4\xBA\xE5\xAE\x89\xE8\xA3\x85"
+           "\xE8\x83\x8C\xE6\x99\xAF\xE7\xAA\x97\xE5\x8F\xA3\" setting)";  // 显示安装背景窗口
+  return "the wizard has no enabled progress page";
 }
 
-// Deletes the staged support files when the simulation ends, however it ends.
-struct StagedFilesGuard {
-  TCompile& model;
-  ~StagedFilesGuard() { DeleteStagedFiles(model); }
-};
+// A message box of the run: a JSON line with --events, else "kind [caption] text" (UTF-8).
+void PrintMessage(HeadlessSetupWindows::Box box, const std::string& caption,
+                  const std::string& text, bool json) {
+  const char* kind = box == HeadlessSetupWindows::Box::Question ? "question" : "message";
+  if (json) {
+    nlohmann::ordered_json line = {
+        {"Box", kind}, {"Caption", GbkToUtf8(caption)}, {"Text", GbkToUtf8(text)}};
+    std::cout << line.dump() << "\n";
+  } else {
+    std::cout << kind << " [" << GbkToUtf8(caption) << "] " << GbkToUtf8(text) << "\n";
+  }
+}
 
 void PrintEvent(const std::string& file, const std::string& hint, int64_t pos, int64_t max) {
   nlohmann::ordered_json line = {
@@ -59,13 +68,10 @@ void PrintEvent(const std::string& file, const std::string& hint, int64_t pos, i
   std::cout << line.dump() << "\n";
 }
 
-void RunFile(Platform& p, const std::string& path) {
-  p.ShellExecute("Open", path, "", ExtractFilePath(path), show::Normal);
-}
-
 struct Options {
   std::string file, root, osVersion, cwd;
   bool events = false;
+  WizardChoices choices;
   MachineOptions machine;
 };
 
@@ -102,22 +108,30 @@ int Simulate(const Options& opt) {
   if (!inside) return ReportError("cannot place the setup file in the machine");
   std::filesystem::copy_file(hostFile, *inside, std::filesystem::copy_options::overwrite_existing);
 
-  TCompile model(machine);
-  model.LoadPackage(setupPath);
-  StagedFilesGuard guard{model};
-  if (WantsStaging(model)) {
-    auto in = machine.OpenRead(setupPath);
-    StageSupportFiles(model, *in);
+  ChoosingSetupWindows windows(opt.choices);
+  if (opt.events) windows.OnEvent = PrintEvent;
+  windows.OnMessage = [&](HeadlessSetupWindows::Box box, const std::string& caption,
+                          const std::string& text) {
+    PrintMessage(box, caption, text, opt.events);
+  };
+  std::string itemName, installDir;
+  {
+    // The driver deletes the staged files when it goes, however the run ends.
+    TInstall driver(machine, windows);
+    driver.Execute();
+    itemName = driver.Compile().ItemName;
+    installDir = driver.Compile().Options.InstallDir;
   }
-  if (opt.events) model.SetOnCompile(PrintEvent);
-  InstallPackage(model, setupPath);
-  if (model.Options.RunAppChecked == 1) RunFile(machine, model.Options.AppFile);
-  if (model.Options.ReadmeChecked == 1) RunFile(machine, model.Options.ReadmeFile);
   machine.Save();
   std::cout.flush();
-  if (!opt.events)
-    std::cout << "installed \"" << GbkToUtf8(model.ItemName) << "\" into "
-              << GbkToUtf8(model.Options.InstallDir) << " (machine " << opt.root << ")\n";
+  if (windows.WindowRun.empty()) opt.choices.CheckPages({});  // no wizard took the answers
+  if (!opt.events) {
+    if (windows.Installed)
+      std::cout << "installed \"" << GbkToUtf8(itemName) << "\" into " << GbkToUtf8(installDir)
+                << " (machine " << opt.root << ")\n";
+    else
+      std::cout << "nothing installed: " << NothingInstalledReason(windows) << "\n";
+  }
   return kExitOk;
 }
 
@@ -133,8 +147,13 @@ int CmdSimulate(const std::vector<std::string>& args) {
   app.add_flag("--events", opt.events, "print every progress event as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
   AddMachineOptions(app, opt.machine);
+  ChoiceArgs choices;
+  AddChoiceOptions(app, choices);
   if (auto code = ParseCommandLine(app, args)) return *code;
-  return Guarded([&] { return Simulate(opt); });
+  return Guarded([&] {
+    opt.choices = ToChoices(app, choices);
+    return Simulate(opt);
+  });
 }
 
 }  // namespace sk::cli

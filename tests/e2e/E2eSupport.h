@@ -1,0 +1,28 @@
+// What the end-to-end suites share: the wait limit, GBK literals from UTF-8, the project texts
+// of the test packages, and screenshots into SK_SCREENSHOT_DIR.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Encoding.h"
+#include "tests/e2e/Robot.h"
+
+namespace sk::e2e {
+
+constexpr int kTimeout = 30000;
+
+inline std::string G(const char* utf8) {
+  return *Utf8ToGbk(utf8);
+}
+inline const std::string kOn = G("启用");
+inline const std::string kItem = G("演示程序");
+inline const std::string kCaption = G("“演示程序”安装向导");
+
+inline void Shot(robot::HWND hwnd, const std::string& name) {
+  const std::string path = std::string(SK_SCREENSHOT_DIR) + "\\" + name + ".png";
+  EXPECT_TRUE(robot::Screenshot(hwnd, path)) << path;
+}
+
+}  // namespace sk::e2e

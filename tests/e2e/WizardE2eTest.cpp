@@ -1,0 +1,355 @@
+// The wizard of Setup.exe under Wine, driven by the robot: a walk through every built page and
+// back, the quit question, the refused close during the install, an install that fails on the
+// progress page, the background window, and the same walk at 144 DPI. Screenshots of every
+// page, box and window go to SK_SCREENSHOT_DIR.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <functional>
+
+#include "platform/Encoding.h"
+#include "platform/SystemHelpers.h"
+#include "platform/win32/Win32Platform.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/support/PackageBuilder.h"
+#include "tests/support/TestMachine.h"
+
+namespace sk {
+namespace {
+
+using namespace e2e;
+using robot::HWND;
+const std::string kNext = G("下一步(&N)->");
+const std::string kBack = G("<-上一步(&P)");
+const std::string kCancel = G("取消(&C)");
+const std::string kFinish = G("完成(&F)");
+const std::string kAgree = G("我同意(&T)");
+
+// A PNG picture of the given size: a diagonal blue-to-orange gradient.
+std::string GradientPng(int width, int height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint8_t* px = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      const int t = (x + y) * 255 / (width + height);
+      px[0] = static_cast<uint8_t>(40 + t * 3 / 4);
+      px[1] = static_cast<uint8_t>(90 + t / 4);
+      px[2] = static_cast<uint8_t>(220 - t * 3 / 4);
+    }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
+  std::string out(size, '\0');
+  png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
+  out.resize(size);
+  return out;
+}
+
+struct WizardRun {
+  std::unique_ptr<test::TestMachine> machine = test::MakeTestMachine();
+  Platform& p = machine->platform();
+  std::string exe = machine->root() + "Setup.exe";
+  std::string app = machine->root() + "App";
+  test::PackageBuilder b;
+  std::unique_ptr<robot::Process> proc;
+  HWND wizard = nullptr;
+
+  // A wizard package with every built page, documents and pictures staged.
+  explicit WizardRun(int files = 3, bool background = false) {
+    const std::string prefix = G("指定目录\\");
+    b.Setting(G("项目名称"), kItem);
+    b.Setting(G("作者名称"), G("演示作者"));
+    b.Setting(G("作者网址"), "http://example.test/");
+    b.Setting(G("显示加载进度"), G("否"));
+    b.Setting(G("显示安装背景窗口"), background ? kOn : G("否"));
+    if (background) {
+      b.Setting(G("安装背景图片"), "D:\\pics\\back.png");
+      b.File("D:\\pics\\back.png", "", GradientPng(640, 480), kind::PageFile);
+    }
+    b.Setting(G("默认安装路径"), app, 8);
+    b.Setting(G("安装完成后弹出信息提示"), G("感谢安装"));
+    for (const char* page :
+         {"欢迎", "安装协议", "软件使用说明", "确认安装", "安装进程", "安装完毕"})
+      b.Setting(G(page), kOn, 1);
+    b.Setting(G("公司名称"), G("演示公司"), 2);
+    b.Setting(G("网址"), "http://example.test/", 2);
+    b.Setting(G("标题图片"), "D:\\pics\\head.png", 3);
+    b.Setting(G("协议文件"), "D:\\docs\\license.txt", 3);
+    b.Setting(G("说明文件"), "D:\\docs\\notes.htm", 5);
+    b.Setting(G("安装详细信息"), kOn, 11);
+    b.Setting(G("应用程序文件"), "D:\\src\\demo.exe", 12);
+    b.Setting(G("背景图片"), "D:\\pics\\side.png", 2);
+    b.Setting(G("标题图片"), "D:\\pics\\head.png", 10);
+    b.Setting(G("背景图片"), "D:\\pics\\side.png", 12);
+    b.File("D:\\pics\\head.png", "", GradientPng(508, 57), kind::PageFile);
+    b.File("D:\\pics\\side.png", "", GradientPng(150, 294), kind::PageFile);
+    b.File("D:\\docs\\license.txt", "", G("第一条 许可\r\n本软件仅供演示。\r\n第二条 责任\r\n"),
+           kind::PageFile);
+    b.File("D:\\docs\\notes.htm", "",
+           G("<html><body><h1>使用说明</h1><p>运行 demo.exe &amp; 阅读。</p></body></html>"),
+           kind::PageFile);
+    b.FileFolders().push_back(prefix + app);
+    b.File("D:\\src\\demo.exe", prefix + app, "MZ demo program");
+    for (int i = 0; i < files; ++i)
+      b.File("D:\\src\\f" + std::to_string(i) + ".txt", prefix + app, "file " + std::to_string(i));
+  }
+  void Start() {
+    b.WriteWithStubFile(SK_SETUP_EXE, exe);
+    proc = std::make_unique<robot::Process>(exe, machine->root());
+    ASSERT_NE(proc->Id(), 0u);
+    wizard = robot::WaitWindow(proc->Id(), "TfrmParent", "", kTimeout);
+    ASSERT_NE(wizard, nullptr);
+  }
+  HWND Page(const std::string& cls) {
+    HWND page = nullptr;
+    robot::WaitUntil([&] { return (page = robot::VisibleDescendant(wizard, cls)) != nullptr; },
+                     kTimeout);
+    return page;
+  }
+  HWND Button(const std::string& text) { return robot::ButtonWithText(wizard, text); }
+  void Press(const std::string& text) {
+    HWND b = Button(text);
+    ASSERT_NE(b, nullptr) << text;
+    robot::Click(b);
+  }
+  std::vector<std::string> Labels(HWND page) {
+    std::vector<std::string> out;
+    for (HWND h : robot::Descendants(page, "TLabel"))
+      if (robot::IsVisible(h)) out.push_back(robot::TextOf(h));
+    return out;
+  }
+  bool HasLabel(HWND page, const std::string& text) {
+    for (const std::string& l : Labels(page))
+      if (l == text) return true;
+    return false;
+  }
+  std::string EditText(HWND page) {
+    for (HWND h : robot::Descendants(page, "Edit"))
+      if (robot::IsVisible(h)) return robot::TextOf(h);
+    return "<no edit>";
+  }
+  void Settle() {
+    robot::WaitUntil([] { return false; }, 300);
+  }
+};
+
+void WalkAndFinish(WizardRun& w, const std::string& suffix) {
+  ASSERT_NO_FATAL_FAILURE(w.Start());
+  EXPECT_EQ(robot::TextOf(w.wizard), kCaption);
+  HWND welcome = w.Page("TfrmFist");
+  ASSERT_NE(welcome, nullptr);
+  EXPECT_TRUE(w.HasLabel(welcome, G("欢迎使用“演示程序”安装向导")));
+  EXPECT_TRUE(w.HasLabel(welcome, G("演示公司")));
+  EXPECT_TRUE(w.HasLabel(welcome, "http://example.test/"));
+  EXPECT_TRUE(w.HasLabel(w.wizard, G("演示作者")));
+  EXPECT_FALSE(robot::IsVisible(w.Button(kBack)));
+  w.Settle();
+  Shot(w.wizard, "wizard-welcome" + suffix);
+
+  w.Press(kNext);
+  HWND agreement = w.Page("TfrmProtocol");
+  ASSERT_NE(agreement, nullptr);
+  ASSERT_NE(w.Button(kAgree), nullptr);
+  EXPECT_TRUE(robot::IsVisible(w.Button(kBack)));
+  EXPECT_EQ(w.EditText(agreement), G("第一条 许可\r\n本软件仅供演示。\r\n第二条 责任\r\n"));
+  w.Settle();
+  Shot(w.wizard, "wizard-agreement" + suffix);
+
+  w.Press(kBack);
+  ASSERT_NE(w.Page("TfrmFist"), nullptr);
+  w.Press(kNext);
+  ASSERT_NE(w.Page("TfrmProtocol"), nullptr);
+  w.Press(kAgree);
+  HWND notes = w.Page("TfrmSoftExplaion");
+  ASSERT_NE(notes, nullptr);
+  EXPECT_NE(w.Button(kNext), nullptr);  // the agreement button is Next again
+  EXPECT_EQ(w.EditText(notes), G("使用说明\r\n\r\n运行 demo.exe & 阅读。"));
+  w.Settle();
+  Shot(w.wizard, "wizard-notes" + suffix);
+
+  w.Press(kNext);
+  HWND ready = w.Page("TfrmReadyIns");
+  ASSERT_NE(ready, nullptr);
+  EXPECT_NE(w.EditText(ready).find(w.app), std::string::npos) << w.EditText(ready);
+  w.Settle();
+  Shot(w.wizard, "wizard-ready" + suffix);
+
+  w.Press(kNext);
+  HWND finish = w.Page("TfrmEndIns");
+  ASSERT_NE(finish, nullptr);
+  EXPECT_FALSE(robot::IsVisible(w.Button(kBack)));
+  ASSERT_NE(w.Button(kFinish), nullptr);
+  EXPECT_TRUE(robot::IsEnabled(w.Button(kFinish)));
+  const auto boxes = robot::Descendants(finish, "Button");
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(robot::IsVisible(boxes[0]));
+  EXPECT_EQ(robot::TextOf(boxes[0]), G("运行“演示程序”"));
+  EXPECT_FALSE(robot::IsVisible(boxes[1]));
+  w.Settle();
+  Shot(w.wizard, "wizard-finish" + suffix);
+
+  w.Press(kFinish);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto content = robot::ReadMessageBox(box);
+  EXPECT_EQ(content.caption, kCaption);
+  EXPECT_EQ(content.text, G("感谢安装"));
+  Shot(box, "wizard-finish-message" + suffix);
+  robot::PressDialogButton(box, robot::kIdOk);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 0u);
+  EXPECT_EQ(test::ReadHostFile(w.app + "\\demo.exe"), "MZ demo program");
+  EXPECT_EQ(test::ReadHostFile(w.app + "\\f2.txt"), "file 2");
+}
+
+TEST(WizardE2e, WalkBackAndForthToFinish) {
+  WizardRun w;
+  WalkAndFinish(w, "");
+}
+
+TEST(WizardE2e, QuitQuestionNoKeepsThePageYesEnds) {
+  WizardRun w;
+  ASSERT_NO_FATAL_FAILURE(w.Start());
+  int width = 0, height = 0;
+  robot::ClientSize(w.wizard, width, height);
+  EXPECT_EQ(width, 508);
+  EXPECT_EQ(height, 331);
+  ASSERT_NE(w.Page("TfrmFist"), nullptr);
+  w.Press(kNext);
+  ASSERT_NE(w.Page("TfrmProtocol"), nullptr);
+  w.Press(kCancel);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto question = robot::ReadMessageBox(box);
+  EXPECT_EQ(question.caption, kCaption);
+  EXPECT_EQ(question.text, G("安装向导没有完成“演示程序”安装，确定要退出该安装向导吗？"));
+  Shot(box, "wizard-quit-question");
+  robot::PressDialogButton(box, robot::kIdNo);
+  ASSERT_TRUE(robot::WaitUntil([&] { return robot::TopWindows(w.proc->Id(), "#32770").empty(); },
+                               kTimeout));
+  EXPECT_TRUE(w.proc->Running());
+  EXPECT_NE(w.Page("TfrmProtocol"), nullptr);
+  robot::PostClose(w.wizard);  // the close box asks the same question
+  box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, robot::kIdYes);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 0u);
+  EXPECT_FALSE(w.p.FileExists(w.app + "\\demo.exe"));
+}
+
+TEST(WizardE2e, CloseIsRefusedWhileInstalling) {
+  WizardRun w(3000);
+  ASSERT_NO_FATAL_FAILURE(w.Start());
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_NE(w.Page(i == 0 ? "TfrmFist" : i == 1 ? "TfrmProtocol" : "TfrmSoftExplaion"), nullptr);
+    w.Press(i == 1 ? kAgree : kNext);
+  }
+  ASSERT_NE(w.Page("TfrmReadyIns"), nullptr);
+  w.Press(kNext);
+  HWND progress = w.Page("TfrmBeginIns");
+  ASSERT_NE(progress, nullptr);
+  robot::PostClose(w.wizard);
+  bool sawBusy = false;
+  robot::WaitUntil(
+      [&] {
+        if (!robot::IsVisible(progress)) return true;
+        if (!robot::IsEnabled(w.Button(kCancel)) && !robot::IsEnabled(w.Button(kNext))) {
+          if (!sawBusy) Shot(w.wizard, "wizard-progress");
+          sawBusy = true;
+        }
+        return false;
+      },
+      kTimeout, 20);
+  EXPECT_TRUE(sawBusy) << "the install ended before the buttons were seen disabled";
+  EXPECT_TRUE(robot::TopWindows(w.proc->Id(), "#32770").empty()) << "a box came up";
+  HWND finish = w.Page("TfrmEndIns");
+  ASSERT_NE(finish, nullptr);
+  // The details memo holds a line per file.
+  const std::string details = w.EditText(progress);
+  EXPECT_NE(details.find("f2999.txt"), std::string::npos);
+  robot::PostClose(w.wizard);  // the finish page's close box runs no action: no message
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 0u);
+}
+
+TEST(WizardE2e, InstallErrorOnTheProgressPageEndsWithOneMessage) {
+  WizardRun w;
+  w.b.File("D:\\src\\big.bin", G("指定目录\\") + w.app, std::string(100000, 'z'));
+  std::string bytes = w.b.Build(test::ReadHostFile(SK_SETUP_EXE));
+  const auto& item = *w.b.Model().FileList().back();
+  bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
+  test::WriteHostFile(w.exe, bytes);
+  w.proc = std::make_unique<robot::Process>(w.exe, w.machine->root());
+  w.wizard = robot::WaitWindow(w.proc->Id(), "TfrmParent", "", kTimeout);
+  ASSERT_NE(w.wizard, nullptr);
+  for (const char* cls : {"TfrmFist", "TfrmProtocol", "TfrmSoftExplaion", "TfrmReadyIns"}) {
+    ASSERT_NE(w.Page(cls), nullptr) << cls;
+    w.Press(std::string(cls) == "TfrmProtocol" ? kAgree : kNext);
+  }
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  const auto content = robot::ReadMessageBox(box);
+  EXPECT_EQ(content.caption, kCaption);
+  EXPECT_NE(content.text.find("big.bin"), std::string::npos) << content.text;
+  EXPECT_TRUE(robot::TopWindows(w.proc->Id(), "TfrmParent").empty());
+  Shot(box, "wizard-install-error");
+  robot::PressDialogButton(box, robot::kIdOk);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 2u);
+  EXPECT_FALSE(w.p.FileExists(GetTempFolder(w.p) + "Info\\license.txt"));
+}
+
+TEST(WizardE2e, BackgroundWindowCarriesTheWizard) {
+  WizardRun w(3, true);
+  w.b.WriteWithStubFile(SK_SETUP_EXE, w.exe);
+  w.proc = std::make_unique<robot::Process>(w.exe, w.machine->root());
+  HWND back = robot::WaitWindow(w.proc->Id(), "TfrmBackIns", "", kTimeout);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(robot::TextOf(back), kCaption);
+  w.wizard = robot::WaitWindow(w.proc->Id(), "TfrmParent", "", kTimeout);
+  ASSERT_NE(w.wizard, nullptr);
+  ASSERT_NE(w.Page("TfrmFist"), nullptr);
+  w.Settle();
+  Shot(robot::Desktop(), "background-window");
+  w.Press(kCancel);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, robot::kIdYes);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 0u);
+}
+
+// The same walk with the display at 144 DPI: the window and its pages scale by 1.5.
+TEST(WizardE2e, WalkAt144Dpi) {
+  auto setDpi = [](unsigned long dpi) {
+    robot::SetCurrentUserDword("Control Panel\\Desktop", "LogPixels", dpi);
+  };
+  setDpi(144);
+  struct Restore {
+    std::function<void(unsigned long)> set;
+    ~Restore() { set(96); }
+  } restore{setDpi};
+  WizardRun w;
+  ASSERT_NO_FATAL_FAILURE(w.Start());
+  int width = 0, height = 0;
+  robot::ClientSize(w.wizard, width, height);
+  if (width == 508) GTEST_SKIP() << "this Wine does not take the DPI from the registry";
+  EXPECT_EQ(width, 762);
+  EXPECT_EQ(height, 497);
+  robot::PostClose(w.wizard);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, robot::kIdYes);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  WizardRun again;
+  WalkAndFinish(again, "-144dpi");
+}
+
+}  // namespace
+}  // namespace sk

@@ -1,0 +1,159 @@
+#include "ui/Wizard.h"
+
+#include <algorithm>
+
+#include "ui/Actions.h"
+
+namespace sk {
+
+const PageRow kPageTable[10] = {
+    {1, "\xBB\xB6\xD3\xAD", "TfrmFist", PageRole::Plain},                          // 欢迎
+    {2, "\xB0\xB2\xD7\xB0\xD0\xAD\xD2\xE9", "TfrmProtocol", PageRole::Agreement},  // 安装协议
+    {3, "\xC8\xED\xBC\xFE\xCA\xB9\xD3\xC3\xCB\xB5\xC3\xF7", "TfrmSoftExplaion",
+     PageRole::Plain},  // 软件使用说明
+    {4, "\xD1\xA1\xD4\xF1\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xCE\xC4\xBC\xFE\xBC\xD0",
+     "TfrmStartFolder", PageRole::Plain},  // 选择开始菜单文件夹
+    {5, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xD7\xE9\xBC\xFE\xB0\xFC", "TfrmSelComponent",
+     PageRole::Plain},  // 选择安装组件包
+    {6, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE\xBC\xD0", "TfrmSelectInstallDir",
+     PageRole::Plain},  // 选择安装文件夹
+    {7, "\xB8\xBD\xBC\xD3\xC8\xCE\xCE\xF1", "TfrmAddonsTask", PageRole::Plain},   // 附加任务
+    {8, "\xC8\xB7\xC8\xCF\xB0\xB2\xD7\xB0", "TfrmReadyIns", PageRole::Plain},     // 确认安装
+    {9, "\xB0\xB2\xD7\xB0\xBD\xF8\xB3\xCC", "TfrmBeginIns", PageRole::Progress},  // 安装进程
+    {10, "\xB0\xB2\xD7\xB0\xCD\xEA\xB1\xCF", "TfrmEndIns", PageRole::Finish},     // 安装完毕
+};
+
+namespace caption {
+const std::string kPrevious = "<-\xC9\xCF\xD2\xBB\xB2\xBD(&P)";  // <-上一步(&P)
+const std::string kNext = "\xCF\xC2\xD2\xBB\xB2\xBD(&N)->";      // 下一步(&N)->
+const std::string kAgree = "\xCE\xD2\xCD\xAC\xD2\xE2(&T)";       // 我同意(&T)
+const std::string kCancel = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
+const std::string kFinish = "\xCD\xEA\xB3\xC9(&F)";              // 完成(&F)
+}  // namespace caption
+
+const PageRow* FindPageRow(const std::string& className) {
+  for (const PageRow& row : kPageTable)
+    if (className == row.ClassName) return &row;
+  return nullptr;
+}
+
+std::vector<const PageRow*> EnabledPages(const TCompile& model) {
+  std::vector<TCompileData*> items;
+  model.GetGroupSettings(1, items);
+  std::vector<const PageRow*> rows;
+  for (const TCompileData* item : items) {
+    if (item->Value != text::kEnabled) continue;
+    for (const PageRow& row : kPageTable) {
+      if (SameTextAscii(item->Name, row.ListName)) {
+        rows.push_back(&row);
+        break;
+      }
+    }
+  }
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const PageRow* a, const PageRow* b) { return a->Order < b->Order; });
+  return rows;
+}
+
+void WizardHost::BuildPages(const PageFactory& create) {
+  if (!compile_) return;
+  for (const PageRow* row : EnabledPages(*compile_)) {
+    if (auto form = create(row->ClassName)) pages_.push_back({row, std::move(form)});
+  }
+  if (!pages_.empty()) ShowPage(PageIndex);
+}
+
+void WizardHost::ShowPage(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= pages_.size()) return;
+  buttons_.next.caption = caption::kNext;
+  buttons_.previous.visible = index > 0;
+  PageIndex = index;
+  WizardPage& page = *pages_[static_cast<size_t>(index)].form;
+  const PageRole role = pages_[static_cast<size_t>(index)].row->Role;
+  switch (role) {
+    case PageRole::Plain:
+      Changed();
+      page.SetCompile(compile_);
+      break;
+    case PageRole::Agreement:
+      page.SetCompile(compile_);
+      buttons_.next.caption = caption::kAgree;
+      Changed();
+      break;
+    case PageRole::Progress:
+      buttons_.previous.enabled = buttons_.next.enabled = buttons_.cancel.enabled = false;
+      Tag = host_tag::kInstalling;
+      Changed();
+      page.SetCompile(compile_);
+      break;
+    case PageRole::Finish:
+      Tag = host_tag::kFinished;
+      buttons_.previous.visible = buttons_.next.visible = false;
+      buttons_.cancel.enabled = true;
+      buttons_.cancel.caption = caption::kFinish;
+      Changed();
+      page.SetCompile(compile_);
+      break;
+  }
+  page.BringToFront();
+  if (role != PageRole::Progress) return;
+
+  try {
+    page.StartInstall();
+  } catch (...) {
+    // The install cannot go on: the wizard ends and the caller reports the error.
+    failure_ = std::current_exception();
+    Tag = host_tag::kFailed;
+    frame_.RequestClose();
+    return;
+  }
+  if (static_cast<size_t>(PageIndex) + 1 < pages_.size()) {
+    ShowPage(PageIndex + 1);
+    return;
+  }
+  // A progress page that ends the sequence: nothing more to show, so the window offers the
+  // Finish button itself instead of staying locked.
+  Tag = host_tag::kFinished;
+  buttons_.previous.visible = buttons_.next.visible = false;
+  buttons_.cancel.enabled = true;
+  buttons_.cancel.caption = caption::kFinish;
+  Changed();
+}
+
+void WizardHost::NextClick() {
+  ShowPage(PageIndex + 1);
+}
+
+void WizardHost::PreviousClick() {
+  ShowPage(PageIndex - 1);
+  if (!buttons_.next.enabled) {
+    buttons_.next.enabled = true;
+    Changed();
+  }
+}
+
+void WizardHost::CancelClick() {
+  if (buttons_.cancel.caption == caption::kFinish && compile_) {
+    RunFinishActions(*compile_, [this](const std::string& text) { frame_.ShowInfo(text); });
+  }
+  if (CloseQuery()) frame_.RequestClose();
+}
+
+bool WizardHost::CloseQuery() {
+  switch (Tag) {
+    case host_tag::kInstalling:
+      return false;
+    case host_tag::kUnderWay:
+      return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->ItemName : std::string()));
+    case host_tag::kFinished:
+      if (compile_ && RebootWanted(*compile_) &&
+          frame_.AskYesNo(RebootQuestion(compile_->ItemName))) {
+        RebootSystem(compile_->GetPlatform());
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+}  // namespace sk
