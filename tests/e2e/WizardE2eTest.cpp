@@ -4,8 +4,6 @@
 // page, box and window go to SK_SCREENSHOT_DIR.
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <functional>
 
 #include "platform/Encoding.h"
@@ -13,6 +11,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "tests/e2e/E2eSupport.h"
 #include "tests/support/PackageBuilder.h"
+#include "tests/support/PngFile.h"
 #include "tests/support/TestMachine.h"
 
 namespace sk {
@@ -28,26 +27,18 @@ const std::string kAgree = G("我同意(&T)");
 
 // A PNG picture of the given size: a diagonal blue-to-orange gradient.
 std::string GradientPng(int width, int height) {
-  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      uint8_t* px = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      uint8_t* px = &rgba[(static_cast<size_t>(y) * width + x) * 4];
       const int t = (x + y) * 255 / (width + height);
       px[0] = static_cast<uint8_t>(40 + t * 3 / 4);
       px[1] = static_cast<uint8_t>(90 + t / 4);
       px[2] = static_cast<uint8_t>(220 - t * 3 / 4);
+      px[3] = 255;
     }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGB;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
-  std::string out(size, '\0');
-  png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
-  out.resize(size);
-  return out;
+  return test::PngFile(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                       test::PngPixels::Rgba, rgba.data());
 }
 
 struct WizardRun {
