@@ -7,6 +7,7 @@
 #include "engine/Texts.h"
 #include "package/Compile.h"
 #include "package/Container.h"
+#include "platform/MemoryStream.h"
 
 namespace sk {
 
@@ -14,29 +15,6 @@ namespace {
 
 // Smallest record in the body: three empty strings and two bytes.
 constexpr size_t kMinRecordBytes = 3 * 4 + 2;
-
-// A read-only stream over bytes already in memory, so the log shares the chunk reader.
-class BytesInput : public InputStream {
- public:
-  explicit BytesInput(const std::string& data) : data_(data) {}
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
-  int64_t Position() override { return pos_; }
-  void Seek(int64_t absolute) override {
-    if (absolute < 0 || absolute > Size()) throw Error("seek outside the data");
-    pos_ = absolute;
-  }
-  size_t Read(void* buffer, size_t n) override {
-    size_t left = data_.size() - static_cast<size_t>(pos_);
-    n = std::min(n, left);
-    std::copy_n(data_.data() + pos_, n, static_cast<char*>(buffer));
-    pos_ += static_cast<int64_t>(n);
-    return n;
-  }
-
- private:
-  const std::string& data_;
-  int64_t pos_ = 0;
-};
 
 // The folded identity of a record: kind tag, then the compared fields separated by NULs.
 std::string Identity(char tag, std::initializer_list<const std::string*> fields, bool fold) {
@@ -173,7 +151,7 @@ void TUnInstall::SaveToFile(const std::string& path) const {
 }
 
 void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& what) {
-  BytesInput in(fileBytes);
+  MemoryInputStream in(fileBytes);
   std::string body;
   try {
     body = ExtractRegionToString(in, 0, in.Size());

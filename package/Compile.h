@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "package/SettingNames.h"
 #include "platform/Platform.h"
 
 namespace sk {
@@ -107,11 +108,6 @@ using TCompileProEvent = std::function<void(const std::string& FileName, const s
                                             int64_t Position, int64_t Max)>;
 
 enum class TCompressLevelEnum { cplNone, cplSpeed, cplPress, cplDefault };
-
-// The GBK texts of the system's vocabulary that more than one subsystem uses.
-namespace text {
-inline const std::string kEnabled = "\xC6\xF4\xD3\xC3";  // "启用"
-}  // namespace text
 
 template <typename T>
 using RecordList = std::vector<std::unique_ptr<T>>;  // records keep their address

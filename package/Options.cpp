@@ -2,27 +2,12 @@
 // install folder is found: the earlier install's uninstall entry (patches) or the default path
 // setting with its program-files expansion.
 #include "package/Compile.h"
+#include "package/SettingNames.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
 
 namespace {
-
-const std::string kShowWizard = "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6";  // 显示安装界面
-// 创建桌面快捷方式
-const std::string kCreateDesktop =
-    "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-// 创建快速启栏快捷方式
-const std::string kCreateQuickLaunch =
-    "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-// 默认文件夹名称
-const std::string kStartMenuFolder = "\xC4\xAC\xC8\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
-const std::string kDefaultInstallDir =
-    "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";  // 默认安装路径
-const std::string kAppFile = "\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE";  // 应用程序文件
-const std::string kReadmeFile = "Readme\xCE\xC4\xBC\xFE";                         // Readme文件
-const std::string kHomePageUrl =
-    "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xC1\xB4\xBD\xD3";  // 默认主页链接
 
 const std::string kProgramFilesWord = "[System ProgramFiles]";
 const std::string kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -33,44 +18,46 @@ const std::string kInstallDirValue = "Install Dir";
 void TCompile::EvaluateOptions() {
   std::vector<TCompileData*> group;
 
-  GetGroupSettings(0, group);
+  GetGroupSettings(setting::kGeneral, group);
   for (auto* item : group)
-    if (item->Name == kShowWizard) Options.ShowWizard = item->Value == text::kEnabled ? 1 : 0;
+    if (item->Name == setting::kShowWizard.name)
+      Options.ShowWizard = item->Value == text::kEnabled ? 1 : 0;
 
-  GetGroupSettings(9, group);
+  GetGroupSettings(setting::kTasks, group);
   for (auto* item : group) {
-    if (SameTextAscii(item->Name, kCreateDesktop))
+    if (SameTextAscii(item->Name, setting::kCreateDesktop.name))
       Options.CreateDesktop = item->Value == text::kEnabled ? 1 : 0;
-    if (SameTextAscii(item->Name, kCreateQuickLaunch))
+    if (SameTextAscii(item->Name, setting::kCreateQuickLaunch.name))
       Options.CreateQuickLaunch = item->Value == text::kEnabled ? 1 : 0;
   }
 
   Options.CreateStartMenu = 1;
-  GetGroupSettings(6, group);
+  GetGroupSettings(setting::kStartMenu, group);
   for (auto* item : group)
-    if (SameTextAscii(item->Name, kStartMenuFolder)) Options.StartMenuFolder = item->Value;
+    if (SameTextAscii(item->Name, setting::kStartMenuFolder.name))
+      Options.StartMenuFolder = item->Value;
 
   if (Patched()) {
     Options.InstallDir = ReadInstallDir(Serial);
   } else {
-    GetGroupSettings(8, group);
+    GetGroupSettings(setting::kInstallFolder, group);
     for (auto* item : group)
-      if (SameTextAscii(item->Name, kDefaultInstallDir))
+      if (SameTextAscii(item->Name, setting::kDefaultInstallDir.name))
         Options.InstallDir = ResolveDefaultInstallDir(item->Value);
   }
 
-  GetGroupSettings(12, group);
+  GetGroupSettings(setting::kFinish, group);
   for (auto* item : group) {
     if (item->Value.empty()) continue;
-    if (SameTextAscii(item->Name, kAppFile)) {
+    if (SameTextAscii(item->Name, setting::kAppFile.name)) {
       Options.RunAppChecked = 1;
       Options.AppFile = item->Value;
     }
-    if (SameTextAscii(item->Name, kReadmeFile)) {
+    if (SameTextAscii(item->Name, setting::kReadmeFile.name)) {
       Options.ReadmeChecked = 1;
       Options.ReadmeFile = item->Value;
     }
-    if (SameTextAscii(item->Name, kHomePageUrl)) {
+    if (SameTextAscii(item->Name, setting::kHomePageUrl.name)) {
       Options.HomePageChecked = 1;
       Options.HomePageUrl = item->Value;
     }

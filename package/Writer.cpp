@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "package/Container.h"
+#include "platform/MemoryStream.h"
 
 namespace sk {
 
@@ -89,92 +90,7 @@ class BorrowedStream : public InputStream {
   InputStream& in_;
 };
 
-// Reads a caller's string without copying it.
-class StringViewStream : public InputStream {
- public:
-  explicit StringViewStream(std::string_view data) : data_(data) {}
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
-  int64_t Position() override { return static_cast<int64_t>(pos_); }
-  void Seek(int64_t absolute) override {
-    if (absolute < 0 || absolute > Size()) throw Error("seek outside the payload");
-    pos_ = static_cast<size_t>(absolute);
-  }
-  size_t Read(void* buffer, size_t n) override {
-    size_t take = std::min(n, data_.size() - pos_);
-    std::memcpy(buffer, data_.data() + pos_, take);
-    pos_ += take;
-    return take;
-  }
-
- private:
-  std::string_view data_;
-  size_t pos_ = 0;
-};
-
 }  // namespace
-
-std::string SerializeSettings(const TCompile& model) {
-  MemoryWriter w;
-  auto count = [&w](size_t n) {
-    if (n > static_cast<size_t>(INT32_MAX)) throw Error("too many records to store");
-    w.WriteInt32(static_cast<int32_t>(n));
-  };
-
-  count(model.InfoList().size());
-  for (const auto& s : model.InfoList()) {
-    TElement::WriteString(w, s->Name);
-    TElement::WriteString(w, s->Value);
-    w.WriteByte(s->Group);
-  }
-  TElement::WriteString(w, WriteCommaText(model.FileFolderList()));
-
-  count(model.FileList().size());
-  for (const auto& f : model.FileList()) {
-    TElement::WriteString(w, f->Name);
-    TElement::WriteString(w, f->SourcePath);
-    TElement::WriteString(w, f->TargetDir);
-    for (uint8_t b : {f->RunAtStartup, f->KeepOnUninstall, f->NoOverwrite, f->RegisterServer,
-                      f->InstallService, f->RunAfterInstall, f->PatchFile})
-      w.WriteByte(b);
-    TElement::WriteString(w, f->TargetOs);
-    w.WriteInt64(f->DataStart);
-    w.WriteInt64(f->DataEnd);
-    w.WriteInt64(f->UncompressedSize);
-    w.WriteByte(f->Kind);  // stream order: Kind and FileTime here, ReservedFlag last
-    w.WriteDouble(f->FileTime);
-    w.WriteByte(f->ReservedFlag);
-  }
-  TElement::WriteString(w, WriteCommaText(model.RegFolderList()));
-
-  count(model.RegList().size());
-  for (const auto& v : model.RegList()) {
-    TElement::WriteString(w, v->KeyPath);
-    TElement::WriteString(w, v->ValueName);
-    TElement::WriteString(w, v->ValueData);
-    TElement::WriteString(w, v->TargetOs);
-    w.WriteByte(v->ValueType);
-  }
-  TElement::WriteString(w, WriteCommaText(model.ShotCutFolderList()));
-
-  count(model.ShotCutList().size());
-  for (const auto& s : model.ShotCutList()) {
-    TElement::WriteString(w, s->Folder);
-    TElement::WriteString(w, s->Name);
-    TElement::WriteString(w, s->Target);
-    TElement::WriteString(w, s->IconFile);
-    TElement::WriteString(w, s->Arguments);
-    TElement::WriteString(w, s->Description);
-    w.WriteByte(s->Kind);
-  }
-
-  count(model.CompList().size());
-  for (const auto& c : model.CompList()) {
-    TElement::WriteString(w, c->Name);
-    w.WriteInt64(c->Size);
-  }
-  TElement::WriteString(w, model.Serial);
-  return std::move(w.Data());
-}
 
 // The worker pool and the ring of pieces in flight. Only the writer's thread fills, submits and
 // releases slots; workers take submitted slots in order and mark them done. A slot is touched by
@@ -381,7 +297,7 @@ Region PackageWriter::AppendRegion(InputStream& payload) {
 }
 
 Region PackageWriter::AppendRegion(const std::string& payload) {
-  return AppendRegions({[&payload] { return std::make_unique<StringViewStream>(payload); }})[0];
+  return AppendRegions({[&payload] { return std::make_unique<MemoryInputStream>(payload); }})[0];
 }
 
 void PackageWriter::Finish(const TCompile& model) {

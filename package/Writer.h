@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "package/SettingsStream.h"
 #include "platform/Platform.h"
 
 namespace sk {
@@ -30,9 +31,6 @@ struct Region {
   int64_t start = 0;
   int64_t end = 0;
 };
-
-// Serialises the settings stream (sections 1-9) of a model exactly as a reader parses it.
-std::string SerializeSettings(const TCompile& model);
 
 // Opens one payload when the writer reaches it; the stream is released after its last byte.
 using PayloadSource = std::function<std::unique_ptr<InputStream>()>;

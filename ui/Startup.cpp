@@ -24,11 +24,11 @@ std::optional<std::string> ValueOf(const TCompile& model, const std::string& nam
 
 StartupInputs ReadStartupInputs(const TCompile& model) {
   StartupInputs in;
-  in.showLoading = ValueOf(model, setting::kShowLoading);
+  in.showLoading = ValueOf(model, setting::kShowLoading.name);
   in.showWizard = model.Options.ShowWizard;
   in.patched = model.Patched();
-  in.showBackground = ValueOf(model, setting::kShowBackground);
-  in.music = ValueOf(model, setting::kMusic);
+  in.showBackground = ValueOf(model, setting::kShowBackground.name);
+  in.music = ValueOf(model, setting::kMusic.name);
   return in;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "package/SettingNames.h"
 
 namespace sk {
 
@@ -31,15 +32,6 @@ std::string MessageCaptionFor(const std::string& itemName);
 // The first group-0 setting whose name equals `name` with ASCII-only case folding, or nullptr.
 // Later items of the same name are never seen.
 const TCompileData* FindSetting(const TCompile& model, const std::string& name);
-
-// GBK names of the general settings the driver reads.
-namespace setting {
-inline const std::string kShowLoading =
-    "\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8";  // 显示加载进度
-inline const std::string kShowBackground =
-    "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xB4\xB0\xBF\xDA";  // 显示安装背景窗口
-inline const std::string kMusic = "\xB1\xB3\xBE\xB0\xD2\xF4\xC0\xD6";    // 背景音乐
-}  // namespace setting
 
 enum class StagingMode { None, LoadingWindow, Direct };
 enum class TopWindow { None, InstallWindow, BackgroundWindow, Wizard };

@@ -181,6 +181,18 @@ TEST_F(ManifestTest, FaultsNameFileAndLine) {
   }
 }
 
+TEST_F(ManifestTest, SettingGroupsAtTheEdgesAreAccepted) {
+  for (int group : {0, 3, 5, 12}) {
+    BuildPlan plan = Read("[[setting]]\ngroup = " + std::to_string(group) +
+                          "\nname = \"自定义\"\nvalue = \"v\"\n");
+    const auto& list = plan.model->InfoList();
+    const bool found = std::any_of(list.begin(), list.end(), [&](const auto& s) {
+      return s->Group == group && U(s->Name) == "自定义" && s->Value == "v";
+    });
+    EXPECT_TRUE(found) << "group " << group;
+  }
+}
+
 TEST_F(ManifestTest, BadGuidAndMissingProduct) {
   dir.Write("g.toml", "[product]\nid = \"{6B29FC40-CA47-1067-B31D-00DD010662DA}\"\nname = \"x\"\n");
   EXPECT_THROW(ReadManifest(dir / "g.toml", "g.toml"), ManifestError);

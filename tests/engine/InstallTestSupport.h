@@ -24,7 +24,7 @@ namespace sk::test {
 
 // 目标计算机\Program Files\ and the "卸载程序" setting.
 inline const std::string kPF = "\xC4\xBF\xB1\xEA\xBC\xC6\xCB\xE3\xBB\xFA\\Program Files\\";
-inline const std::string kEnableUnInsName = "\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2";
+inline const std::string& kEnableUnInsName = setting::kEnableUnIns.name;
 inline const std::string kMachine = "\xC4\xBF\xB1\xEA\xBC\xC6\xCB\xE3\xBB\xFA\\";
 
 struct Event {

@@ -121,12 +121,13 @@ TEST(Pipeline, ShortcutsByPlaceKindAndOs) {
     uint8_t desktop, quick;
     bool pinned;
   };
-  for (const Case& c : {Case{{2, 6, 1, 0}, 0, 1, true}, Case{{2, 5, 1, 0}, 1, 1, false},
-                        Case{{1, 4, 0, 0}, 1, 1, false}}) {
+  // Pinning starts at 6.0 exactly.
+  for (const Case& c : {Case{{2, 6, 1, 0}, 0, 1, true}, Case{{2, 6, 0, 0}, 0, 1, true},
+                        Case{{2, 5, 1, 0}, 1, 1, false}, Case{{1, 4, 0, 0}, 1, 1, false}}) {
     SCOPED_TRACE(std::to_string(c.os.major) + "." + std::to_string(c.os.minor));
     PackageBuilder b;
     b.Setting(kEnableUnInsName, text::kEnabled);
-    b.Setting("\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6", "X");  // 项目名称
+    b.Setting(setting::kItemName.name, "X");
     b.File("Z:\\Uninst.exe", kPF, "U", kind::Uninstaller);
     b.File("Z:\\app.exe", kPF, "app");
     b.ShotCutFolders() = {kStartMenu + "\\Help", kQuick, "Elsewhere\\x"};
@@ -187,8 +188,8 @@ TEST(Pipeline, UninstallEntryAndItsAbsence) {
     SCOPED_TRACE(v);
     PackageBuilder b;
     b.Setting(kEnableUnInsName, v == OtherValue ? "1" : text::kEnabled);
-    b.Setting("\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6", "Demo");  // 项目名称
-    b.Setting("\xB0\xE6\xB1\xBE\xBA\xC5", "1.0");           // 版本号
+    b.Setting(setting::kItemName.name, "Demo");
+    b.Setting("\xB0\xE6\xB1\xBE\xBA\xC5", "1.0");  // 版本号
     b.Setting("\xD7\xF7\xD5\xDF\xCD\xF8\xD6\xB7", "http://u/");
     b.Setting("\xD7\xF7\xD5\xDF\xC3\xFB\xB3\xC6", "Me");
     if (v == Patch) b.Setting("Patch", "1");
@@ -231,7 +232,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
   for (bool damaged : {false, true}) {
     PackageBuilder b;
     b.Setting(kEnableUnInsName, text::kEnabled);
-    b.Setting("\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6", "New");
+    b.Setting(setting::kItemName.name, "New");
     b.Serial("{NEW}");
     b.File("Z:\\Uninst.exe", kPF, "U", kind::Uninstaller);
     b.File("Z:\\f.txt", kPF, "f");

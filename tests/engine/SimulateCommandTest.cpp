@@ -1,6 +1,7 @@
 // setupkit simulate: a package installed on a virtual machine in a host folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,10 +25,10 @@ TEST(Simulate, InstallsEventsAndCompletionActions) {
   const fs::path dir = fs::temp_directory_path() / ("sk-sim-" + UniqueName());
   fs::create_directories(dir);
   PackageBuilder b;
-  b.Setting("\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8", "x");  // 显示加载进度: stage
-  b.Setting("\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6", "no");  // 显示安装界面: no wizard
-  b.Setting("\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6", "C:\\Prog", 8);  // 默认安装路径
-  b.Setting("\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE", "Z:\\app.exe", 12);  // 应用程序文件
+  b.Setting(setting::kShowLoading.name, "x");  // present: stage
+  b.Setting(setting::kShowWizard.name, "no");  // the no-options window
+  b.Setting(setting::kDefaultInstallDir.name, "C:\\Prog", setting::kInstallFolder);
+  b.Setting(setting::kAppFile.name, "Z:\\app.exe", setting::kFinish);
   b.File("Z:\\app.exe", kPF, "APP");
   b.File("Z:\\pic.png", "", "PNG", kind::PageFile);
   b.WriteTo((dir / "My Setup.exe").string());
@@ -54,6 +55,86 @@ TEST(Simulate, InstallsEventsAndCompletionActions) {
   EXPECT_EQ(cli::CmdSimulate({(dir / "bad.exe").string(), "--root", root.string()}), 2);
   EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("setupkit: error: ", 0), 0u);
   fs::remove_all(dir);
+}
+
+// Runs simulate quietly; returns the exit code and what went to stderr.
+std::pair<int, std::string> RunSimulate(std::vector<std::string> args) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int code = cli::CmdSimulate(args);
+  testing::internal::GetCapturedStdout();
+  return {code, testing::internal::GetCapturedStderr()};
+}
+
+class SimulateMachine : public testing::Test {
+ protected:
+  SimulateMachine() {
+    fs::create_directories(dir);
+    PackageBuilder b;
+    b.Setting(setting::kDefaultInstallDir.name, "D:\\Games\\X", setting::kInstallFolder);
+    b.Setting(setting::kCreateQuickLaunch.name, text::kEnabled, setting::kTasks);
+    b.File("Z:\\app.exe", kPF, "APP");
+    b.Shortcut(kQuickLaunch, "App", "Z:\\app.exe");
+    b.WriteTo((dir / "Setup.exe").string());
+  }
+  ~SimulateMachine() override { fs::remove_all(dir); }
+  std::pair<int, std::string> Run(const std::string& machine, std::vector<std::string> more) {
+    std::vector<std::string> args = {(dir / "Setup.exe").string(), "--root",
+                                     (dir / machine).string()};
+    args.insert(args.end(), more.begin(), more.end());
+    return RunSimulate(args);
+  }
+
+  const fs::path dir = fs::temp_directory_path() / ("sk-simm-" + UniqueName());
+  // 快速启动栏 (the quick-launch place of a shortcut)
+  const std::string kQuickLaunch = "\xBF\xEC\xCB\xD9\xC6\xF4\xB6\xAF\xC0\xB8";
+};
+
+TEST_F(SimulateMachine, MoreDrivesFoldersAndTheQuickLaunchFolder) {
+  // Drive C only: the default path on D: cannot be made.
+  EXPECT_EQ(Run("c-only", {}).first, 2);
+
+  auto [code, err] = Run("m", {"--drive", "d=1G", "--drive", "E", "--windows-dir", "E:/WINNT/",
+                               "--program-files", "D:\\Apps"});
+  ASSERT_EQ(code, 0) << err;
+  const fs::path root = dir / "m";
+  EXPECT_EQ(Slurp(root / "D" / "Games" / "X" / "app.exe"), "APP");
+  // A fresh profile's folders: the quick-launch shortcut is made (and pinned, OS 6.1).
+  EXPECT_TRUE(fs::exists(root / "C" / "Users" / "user" / "AppData" / "Roaming" / "Microsoft" /
+                         "Internet Explorer" / "Quick Launch" / "App.lnk"));
+  EXPECT_TRUE(fs::is_directory(root / "E" / "WINNT" / "System32"));
+  EXPECT_TRUE(fs::is_directory(root / "D" / "Apps" / "Common Files"));
+  EXPECT_FALSE(fs::exists(root / "C" / "Windows"));
+}
+
+TEST_F(SimulateMachine, UtcOffsetShiftsTheInstalledFileTimes) {
+  ASSERT_EQ(Run("utc", {"--drive", "D"}).first, 0);
+  ASSERT_EQ(Run("east", {"--drive", "D", "--utc-offset", "480"}).first, 0);
+  const auto utc = fs::last_write_time(dir / "utc" / "D" / "Games" / "X" / "app.exe");
+  const auto east = fs::last_write_time(dir / "east" / "D" / "Games" / "X" / "app.exe");
+  // The same local time is eight hours earlier in UTC at UTC+8.
+  EXPECT_EQ(std::chrono::duration_cast<std::chrono::minutes>(utc - east).count(), 480);
+}
+
+TEST_F(SimulateMachine, OptionsThatDescribeNoMachineAreRefused) {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"--drive", "1"}, "one letter"},
+      {{"--drive", "DE"}, "one letter"},
+      {{"--drive", "D=12X"}, "free space"},
+      {{"--drive", "D="}, "free space"},
+      {{"--drive", "D=99999999999T"}, "too large"},
+      {{"--program-files", "Apps"}, "absolute folder"},
+      {{"--program-files", "Q:\\Apps"}, "--drive Q"},
+      {{"--windows-dir", "C:\\"}, "absolute folder"},
+      {{"--utc-offset", "841"}, "--utc-offset"},
+      {{"--utc-offset", "-721"}, "--utc-offset"},
+  };
+  for (const auto& [args, message] : cases) {
+    auto [code, err] = Run("bad", args);
+    EXPECT_EQ(code, 2) << args[1];
+    EXPECT_NE(err.find(message), std::string::npos) << args[1] << ": " << err;
+  }
+  EXPECT_FALSE(fs::exists(dir / "bad" / "D"));
 }
 
 }  // namespace

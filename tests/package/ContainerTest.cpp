@@ -7,6 +7,7 @@
 
 #include "package/Container.h"
 #include "package/Writer.h"
+#include "tests/package/Chunks.h"
 #include "tests/support/PackageBuilder.h"
 
 namespace sk {
@@ -23,32 +24,18 @@ std::string Noise(size_t n, uint32_t seed) {
   return s;
 }
 
-// Walks the chunk framing of a region and returns the inflated size of each chunk.
-std::vector<size_t> ChunkSizes(const std::string& file, Region r) {
-  std::vector<size_t> sizes;
-  StringInputStream in(file);
-  int64_t pos = r.start;
-  while (pos < r.end) {
-    int32_t len;
-    std::memcpy(&len, file.data() + pos, 4);
-    EXPECT_EQ(static_cast<unsigned char>(file[pos + 4]), 0x78);
-    EXPECT_EQ(static_cast<unsigned char>(file[pos + 5]), 0x9C);
-    sizes.push_back(ExtractRegionToString(in, pos, pos + 4 + len).size());
-    pos += 4 + len;
-  }
-  EXPECT_EQ(pos, r.end);
-  return sizes;
-}
-
-TEST(ExtractRegion, LargeFileIsCutIntoThreeMebibytePieces) {
-  const std::string payload = Noise(7661124, 1);
+TEST(ExtractRegion, LargeFileIsCutIntoPiecesOfTheFormatSize) {
+  // Other readers of these packages expect pieces of this size.
+  EXPECT_EQ(kChunkPieceSize, 3u * 1024 * 1024);
+  const std::string payload = Noise(2 * kChunkPieceSize + kChunkPieceSize / 2 + 7, 1);
   std::string file = "stub";
   StringOutputStream out(file);
   PackageWriter writer(out, 4, 2);
   Region r = writer.AppendRegion(payload);
   EXPECT_EQ(r.start, 4);
   EXPECT_EQ(r.end, static_cast<int64_t>(file.size()));
-  EXPECT_EQ(ChunkSizes(file, r), (std::vector<size_t>{3145728, 3145728, 1369668}));
+  // Each chunk holds exactly the bytes between two cut points.
+  EXPECT_TRUE(test::InflatedChunks(file, r) == test::ExpectedPieces(payload));
 
   StringInputStream in(file);
   std::string back;

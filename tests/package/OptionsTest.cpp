@@ -12,16 +12,15 @@ namespace {
 using test::PackageBuilder;
 using test::StringInputStream;
 
-const std::string E = "\xC6\xF4\xD3\xC3";                                            // 启用
-const std::string kShowWizard = "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6";  // 显示安装界面
-const std::string kDesktop = "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-const std::string kQuick =
-    "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-const std::string kFolderName = "\xC4\xAC\xC8\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6";
-const std::string kInstallPath = "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";
-const std::string kAppFile = "\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE";
-const std::string kReadme = "Readme\xCE\xC4\xBC\xFE";
-const std::string kHomePage = "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xC1\xB4\xBD\xD3";
+const std::string& E = text::kEnabled;
+const std::string& kShowWizard = setting::kShowWizard.name;
+const std::string& kDesktop = setting::kCreateDesktop.name;
+const std::string& kQuick = setting::kCreateQuickLaunch.name;
+const std::string& kFolderName = setting::kStartMenuFolder.name;
+const std::string& kInstallPath = setting::kDefaultInstallDir.name;
+const std::string& kAppFile = setting::kAppFile.name;
+const std::string& kReadme = setting::kReadmeFile.name;
+const std::string& kHomePage = setting::kHomePageUrl.name;
 
 // Program files at C:\PF; a registry of string values keyed by "subkey|name".
 class OptionsPlatform : public test::NullPlatform {

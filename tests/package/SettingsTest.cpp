@@ -16,7 +16,7 @@ using test::NullPlatform;
 using test::PackageBuilder;
 using test::StringInputStream;
 
-const std::string kProjectName = "\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6";  // 项目名称
+const std::string& kProjectName = setting::kItemName.name;
 
 // The smallest useful stream: one setting "Patch" = "0" in group 0, everything else empty.
 const std::string kSmallest(
@@ -201,22 +201,15 @@ TEST(Settings, LoadNamesGoToTheirFieldsInAnyGroupLastWins) {
   };
   const Case cases[] = {
       {kProjectName, &TCompile::ItemName, nullptr},
-      {"\xD7\xF7\xD5\xDF\xC3\xFB\xB3\xC6", &TCompile::Author, nullptr},
-      {"\xB0\xE6\xB1\xBE\xBA\xC5", &TCompile::Version, nullptr},
-      {"\xD7\xF7\xD5\xDF\xCD\xF8\xD6\xB7", &TCompile::Url, nullptr},
-      {"\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xA3\xAC\xD6\xD8\xC6\xF4\xB2\xD9\xD7\xF7\xCF\xB5"
-       "\xCD\xB3",
-       nullptr, &TInstallData::RebootOs},
-      {"\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE",
-       nullptr, &TInstallData::HintMsg},
-      {"\xB0\xB2\xD7\xB0\xC7\xB0\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE", nullptr,
-       &TInstallData::BeforeHintMsg},
-      {"\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xCD\xF8\xD2\xB3\xC1\xB4\xBD\xD3",
-       nullptr, &TInstallData::WebHint},
-      {"\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xC9\xE8\xD6\xC3"
-       "IE\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3",
-       nullptr, &TInstallData::DefaultHtml},
-      {"\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2", nullptr, &TInstallData::EnableUnIns},
+      {setting::kAuthor.name, &TCompile::Author, nullptr},
+      {setting::kVersion.name, &TCompile::Version, nullptr},
+      {setting::kUrl.name, &TCompile::Url, nullptr},
+      {setting::kRebootOs.name, nullptr, &TInstallData::RebootOs},
+      {setting::kHintMsg.name, nullptr, &TInstallData::HintMsg},
+      {setting::kBeforeHintMsg.name, nullptr, &TInstallData::BeforeHintMsg},
+      {setting::kWebHint.name, nullptr, &TInstallData::WebHint},
+      {setting::kDefaultHtml.name, nullptr, &TInstallData::DefaultHtml},
+      {setting::kEnableUnIns.name, nullptr, &TInstallData::EnableUnIns},
   };
   for (const auto& c : cases) {
     PackageBuilder b;

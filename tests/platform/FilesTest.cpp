@@ -99,6 +99,31 @@ TEST_F(Files, GbkNamesRoundTrip) {
   EXPECT_EQ(p.ListDirectory(dir), (std::vector<std::string>{"\xCA\xFD\xBE\xDD\x81\x5C.txt"}));
 }
 
+TEST_F(Files, TrailBytesAreNotLetters) {
+  // "\x81\x41" and "\x81\x61" are two different characters whose trail bytes happen to be the
+  // codes of 'A' and 'a': only ASCII letters standing alone fold.
+  const std::string upper = root + "\x81\x41.txt", lower = root + "\x81\x61.txt";
+  WriteAll(p, upper, "upper");
+  EXPECT_FALSE(p.FileExists(lower));
+  WriteAll(p, lower, "lower");
+  EXPECT_EQ(ReadAll(p, upper), "upper");
+  EXPECT_EQ(ReadAll(p, lower), "lower");
+  EXPECT_EQ(p.ListDirectory(root).size(), 2u);
+  // Attributes and open streams belong to one of them only.
+  ASSERT_TRUE(p.SetFileAttributes(upper, attr::ReadOnly));
+  EXPECT_EQ(p.GetFileAttributes(lower) & attr::ReadOnly, 0u);
+  {
+    auto writing = p.CreateFile(lower);
+    EXPECT_EQ(ReadAll(p, upper), "upper");
+  }
+  EXPECT_TRUE(p.DeleteFile(lower));
+  EXPECT_TRUE(p.FileExists(upper));
+  ASSERT_TRUE(p.SetFileAttributes(upper, attr::Normal));
+  EXPECT_TRUE(p.CreateDirectory(root + "\x81\x42"));
+  EXPECT_FALSE(p.DirectoryExists(root + "\x81\x62"));
+  EXPECT_TRUE(p.CreateDirectory(root + "\x81\x62"));
+}
+
 TEST_F(Files, NamesIgnoreCaseAndTrailingDots) {
   WriteAll(p, root + "ReadMe.TXT", "1");
   EXPECT_TRUE(p.FileExists(root + "README.txt"));

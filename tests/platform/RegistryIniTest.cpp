@@ -45,6 +45,19 @@ TEST_F(Registry, ValueTypesRoundTrip) {
   EXPECT_EQ(again->ReadValue("Missing"), std::nullopt);
 }
 
+TEST_F(Registry, TrailBytesAreNotLetters) {
+  // Names that differ only in a GBK trail byte that looks like 'A' or 'a' are two names.
+  auto key = p.OpenKey(RegRoot::CurrentUser, base + "\\Trail", true);
+  ASSERT_NE(key, nullptr);
+  ASSERT_TRUE(key->WriteString("\x81\x41", "upper"));
+  EXPECT_FALSE(key->ValueExists("\x81\x61"));
+  ASSERT_TRUE(key->WriteString("\x81\x61", "lower"));
+  EXPECT_EQ(key->ReadValue("\x81\x41")->data, "upper");
+  EXPECT_EQ(key->ReadValue("\x81\x61")->data, "lower");
+  EXPECT_TRUE(p.CreateKey(RegRoot::CurrentUser, base + "\\Trail\\\x81\x42"));
+  EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, base + "\\Trail\\\x81\x62"));
+}
+
 TEST_F(Registry, KeysExistAndAreCreatedWithParents) {
   EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, base));
   EXPECT_EQ(p.OpenKey(RegRoot::CurrentUser, base + "\\A", false), nullptr);

@@ -8,21 +8,6 @@
 
 namespace sk::test {
 
-void StringInputStream::Seek(int64_t absolute) {
-  if (absolute < 0 || absolute > Size())
-    throw Error("seek to " + std::to_string(absolute) + " outside " + std::to_string(Size()) +
-                " bytes");
-  pos_ = absolute;
-}
-
-size_t StringInputStream::Read(void* buffer, size_t n) {
-  size_t left = data_.size() - static_cast<size_t>(pos_);
-  size_t take = n < left ? n : left;
-  if (take) std::memcpy(buffer, data_.data() + pos_, take);
-  pos_ += static_cast<int64_t>(take);
-  return take;
-}
-
 PackageBuilder::PackageBuilder() : model_(platform_) {}
 PackageBuilder::~PackageBuilder() = default;
 

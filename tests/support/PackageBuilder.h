@@ -17,6 +17,7 @@
 #include <string>
 
 #include "package/Compile.h"
+#include "platform/MemoryStream.h"
 #include "platform/NullPlatform.h"
 #include "platform/Platform.h"
 
@@ -24,18 +25,18 @@ namespace sk::test {
 
 using sk::NullPlatform;
 
-// Reads from a byte string it owns.
-class StringInputStream : public InputStream {
- public:
-  explicit StringInputStream(std::string data) : data_(std::move(data)) {}
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
-  int64_t Position() override { return pos_; }
-  void Seek(int64_t absolute) override;
-  size_t Read(void* buffer, size_t n) override;
+// Holds the bytes of a StringInputStream; a base so that they exist before the stream.
+struct OwnedBytes {
+  std::string bytes;
+};
 
- private:
-  std::string data_;
-  int64_t pos_ = 0;
+// Reads from a byte string it owns.
+class StringInputStream : private OwnedBytes, public MemoryInputStream {
+ public:
+  explicit StringInputStream(std::string data)
+      : OwnedBytes{std::move(data)}, MemoryInputStream(bytes) {}
+  StringInputStream(const StringInputStream&) = delete;
+  StringInputStream& operator=(const StringInputStream&) = delete;
 };
 
 // Appends to a byte string owned by the caller.

@@ -56,7 +56,7 @@ struct Machine {
 };
 
 test::PackageBuilder& Base(test::PackageBuilder& b) {
-  b.Setting("\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6", "Demo");       // 项目名称
+  b.Setting(setting::kItemName.name, "Demo");
   b.Setting("\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC", kPicture, 2);  // a page picture
   b.File(kPicture, "", "PNGDATA", kind::PageFile);
   return b;
@@ -68,9 +68,9 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
   Base(b);
   b.Setting("\xB0\xB2\xD7\xB0\xC7\xB0\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE",
             "Hello");  // 安装前弹出信息提示
-  b.Setting(setting::kShowLoading, kOther);
-  b.Setting(setting::kShowBackground, kOther);
-  b.Setting(setting::kMusic, "C:\\Setup\\music.mid");
+  b.Setting(setting::kShowLoading.name, kOther);
+  b.Setting(setting::kShowBackground.name, kOther);
+  b.Setting(setting::kMusic.name, "C:\\Setup\\music.mid");
   run.Write(b);
   run.p.CreateFile("C:\\Setup\\music.mid")->Close();
   {
@@ -95,8 +95,7 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     std::vector<std::string> calls;
     bool staged;
   };
-  const std::string showWizard =
-      "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6";  // 显示安装界面
+  const std::string& showWizard = setting::kShowWizard.name;
   const Row rows[] = {
       {{}, {}, {}, {}, {"title Demo"}, false},
       {kOn, kOn, {}, {}, {"title Demo", "loading", "background"}, true},
@@ -108,11 +107,11 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     Machine run;
     test::PackageBuilder b;
     Base(b);
-    if (r.loading) b.Setting(setting::kShowLoading, *r.loading);
-    if (r.background) b.Setting(setting::kShowBackground, *r.background);
+    if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
+    if (r.background) b.Setting(setting::kShowBackground.name, *r.background);
     if (r.patch) b.Setting("Patch", *r.patch);
     if (r.showWizard) b.Setting(showWizard, *r.showWizard);
-    b.Setting(setting::kMusic, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
+    b.Setting(setting::kMusic.name, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
     run.Write(b);
     {
       TInstall driver(run.p, run.windows);
@@ -130,8 +129,8 @@ TEST(DriverTest, MissingMusicFileLeavesMusicEmpty) {
   Machine run;
   test::PackageBuilder b;
   Base(b);
-  b.Setting(setting::kShowBackground, kOther);
-  b.Setting(setting::kMusic, "C:\\Setup\\none.mid");
+  b.Setting(setting::kShowBackground.name, kOther);
+  b.Setting(setting::kMusic.name, "C:\\Setup\\none.mid");
   run.Write(b);
   TInstall driver(run.p, run.windows);
   driver.Execute();
@@ -143,7 +142,7 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   test::PackageBuilder b;
   Base(b);
   b.File("C:\\build\\pics\\second.png", "", std::string(4000, 'x'), kind::PageFile);
-  b.Setting(setting::kShowLoading, kOther);
+  b.Setting(setting::kShowLoading.name, kOther);
   std::string bytes = b.Build();
   const TCompileFileData& second = *b.Model().FileList()[1];
   bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream

@@ -64,8 +64,8 @@ TEST(StartupTest, FindSettingTakesFirstGroupZeroMatchFoldingAsciiOnly) {
 
 TEST(StartupTest, ReadStartupInputsSeesAbsentAndPresentSettings) {
   test::PackageBuilder b;
-  b.Setting(setting::kShowLoading, "");
-  b.Setting(setting::kShowLoading, kOn);  // later duplicate: never seen
+  b.Setting(setting::kShowLoading.name, "");
+  b.Setting(setting::kShowLoading.name, kOn);  // later duplicate: never seen
   b.Model().Options.ShowWizard = 0;
   const StartupInputs in = ReadStartupInputs(b.Model());
   EXPECT_EQ(in.showLoading, std::optional<std::string>(""));

@@ -1,5 +1,5 @@
-// Reads a build manifest (see Manifest.h and docs/manifest.md).
-#include <toml++/toml.h>
+// Reads a build manifest (see Manifest.h and docs/manifest.md): one reader per manifest section,
+// on top of the typed TOML access of TomlAccess.h and the notation of PackageNotation.h.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -11,7 +11,9 @@
 #include "tools/setupkit/DayCount.h"
 #include "tools/setupkit/HostFiles.h"
 #include "tools/setupkit/Manifest.h"
+#include "tools/setupkit/PackageNotation.h"
 #include "tools/setupkit/SourceWalk.h"
+#include "tools/setupkit/TomlAccess.h"
 
 namespace sk::cli {
 
@@ -37,102 +39,101 @@ double FileDayCount(const fs::path& file) {
 
 namespace {
 
-// The package's own words (UTF-8 here, converted to GBK like every manifest text).
-constexpr const char* kEnabled = "启用";
-constexpr const char* kDisabled = "不启用";
-constexpr const char* kProgramFilesPrefix = "目标计算机\\Program Files\\";
-constexpr const char* kWindowsPrefix = "目标计算机\\Windows\\";
-constexpr const char* kComputer = "目标计算机";
-constexpr const char* kFolderPrefix = "指定目录\\";
-
 enum class V { Text, Switch, PageFile, Packaged };
 
+// A manifest key and the setting it writes.
 struct Field {
   const char* key;
-  const char* name;  // setting name
+  const SettingName& setting;
   V type;
   const char* def = nullptr;  // default when absent: "1"/"0" for switches, "$name", "$dir"
 };
 
+// A manifest table: the general settings ([setup]) or one wizard page.
 struct Section {
-  const char* key;       // TOML table
-  const char* pageName;  // page-list name (group 1), nullptr for general sections
+  const char* key;          // TOML table
+  const SettingName* page;  // its switch in the page list; nullptr for [setup]
   int group;
   bool shownByDefault;
   std::vector<Field> fields;
 };
 
 const std::vector<Section>& Sections() {
+  using namespace setting;
   static const std::vector<Section> s = {
       {"setup",
        nullptr,
-       0,
+       kGeneral,
        false,
-       {{"wizard", "显示安装界面", V::Switch, "1"},
-        {"loading_window", "显示加载进度", V::Switch, "0"},
-        {"background_window", "显示安装背景窗口", V::Switch, "0"},
-        {"background_picture", "安装背景图片", V::PageFile},
-        {"music", "背景音乐", V::PageFile},
-        {"message_before", "安装前弹出信息提示", V::Text},
-        {"message_after", "安装完成后弹出信息提示", V::Text},
-        {"web_page_after", "安装完成后弹出网页链接", V::Text},
-        {"browser_start_page", "安装完成后设置IE默认主页", V::Text},
-        {"reboot", "安装完成后，重启操作系统", V::Switch}}},
+       {{"wizard", kShowWizard, V::Switch, "1"},
+        {"loading_window", kShowLoading, V::Switch, "0"},
+        {"background_window", kShowBackground, V::Switch, "0"},
+        {"background_picture", kBackgroundPicture, V::PageFile},
+        {"music", kMusic, V::PageFile},
+        {"message_before", kBeforeHintMsg, V::Text},
+        {"message_after", kHintMsg, V::Text},
+        {"web_page_after", kWebHint, V::Text},
+        {"browser_start_page", kDefaultHtml, V::Text},
+        {"reboot", kRebootOs, V::Switch}}},
       {"welcome",
-       "欢迎",
-       2,
+       &kPageWelcome,
+       kWelcome,
        false,
-       {{"picture", "背景图片", V::PageFile},
-        {"company", "公司名称", V::Text},
-        {"website", "网址", V::Text}}},
+       {{"picture", kWelcomePicture, V::PageFile},
+        {"company", kWelcomeCompany, V::Text},
+        {"website", kWelcomeWebsite, V::Text}}},
       {"agreement",
-       "安装协议",
-       3,
+       &kPageAgreement,
+       kAgreement,
        false,
-       {{"header_picture", "标题图片", V::PageFile}, {"file", "协议文件", V::PageFile}}},
+       {{"header_picture", kAgreementHeader, V::PageFile}, {"file", kAgreementFile, V::PageFile}}},
       {"notes",
-       "软件使用说明",
-       5,
+       &kPageNotes,
+       kNotes,
        false,
-       {{"header_picture", "标题图片", V::PageFile}, {"file", "说明文件", V::PageFile}}},
+       {{"header_picture", kNotesHeader, V::PageFile}, {"file", kNotesFile, V::PageFile}}},
       {"start_menu",
-       "选择开始菜单文件夹",
-       6,
+       &kPageStartMenu,
+       kStartMenu,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"folder", "默认文件夹名称", V::Text, "$name"},
-        {"allow_change", "允许用户修改文件夹名称", V::Switch, "1"},
-        {"show_option", "显示用户选择选项", V::Switch, "1"}}},
-      {"components", "选择安装组件包", 7, false, {{"header_picture", "标题图片", V::PageFile}}},
+       {{"header_picture", kStartMenuHeader, V::PageFile},
+        {"folder", kStartMenuFolder, V::Text, "$name"},
+        {"allow_change", kStartMenuAllowChange, V::Switch, "1"},
+        {"show_option", kStartMenuShowOption, V::Switch, "1"}}},
+      {"components",
+       &kPageComponents,
+       kComponents,
+       false,
+       {{"header_picture", kComponentsHeader, V::PageFile}}},
       {"install_folder",
-       "选择安装文件夹",
-       8,
+       &kPageInstallFolder,
+       kInstallFolder,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"path", "默认安装路径", V::Text, "$dir"},
-        {"allow_change", "允许用户修改安装路径", V::Switch, "1"},
-        {"search_keywords", "搜索关键字", V::Text}}},
+       {{"header_picture", kInstallFolderHeader, V::PageFile},
+        {"path", kDefaultInstallDir, V::Text, "$dir"},
+        {"allow_change", kInstallFolderAllowChange, V::Switch, "1"},
+        {"search_keywords", kSearchKeywords, V::Text}}},
       {"tasks",
-       "附加任务",
-       9,
+       &kPageTasks,
+       kTasks,
        false,
-       {{"header_picture", "标题图片", V::PageFile},
-        {"desktop_shortcut", "创建桌面快捷方式", V::Switch},
-        {"quick_launch_shortcut", "创建快速启栏快捷方式", V::Switch}}},
-      {"ready", "确认安装", 10, false, {{"header_picture", "标题图片", V::PageFile}}},
+       {{"header_picture", kTasksHeader, V::PageFile},
+        {"desktop_shortcut", kCreateDesktop, V::Switch},
+        {"quick_launch_shortcut", kCreateQuickLaunch, V::Switch}}},
+      {"ready", &kPageReady, kReady, false, {{"header_picture", kReadyHeader, V::PageFile}}},
       {"progress",
-       "安装进程",
-       11,
+       &kPageProgress,
+       kProgress,
        true,
-       {{"header_picture", "标题图片", V::PageFile}, {"details", "安装详细信息", V::Switch}}},
+       {{"header_picture", kProgressHeader, V::PageFile}, {"details", kShowDetails, V::Switch}}},
       {"finish",
-       "安装完毕",
-       12,
+       &kPageFinish,
+       kFinish,
        true,
-       {{"picture", "背景图片", V::PageFile},
-        {"run", "应用程序文件", V::Packaged},
-        {"readme", "Readme文件", V::Packaged},
-        {"home_page", "默认主页链接", V::Text}}},
+       {{"picture", kFinishPicture, V::PageFile},
+        {"run", kAppFile, V::Packaged},
+        {"readme", kReadmeFile, V::Packaged},
+        {"home_page", kHomePageUrl, V::Text}}},
   };
   return s;
 }
@@ -144,112 +145,20 @@ struct Pending {
   bool data = true;
 };
 
-std::string Lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-class Parser {
+class Parser : public TomlReader {
  public:
   Parser(const fs::path& file, std::string display)
-      : file_(fs::absolute(file).lexically_normal()),
-        base_(file_.parent_path()),
-        display_(std::move(display)) {}
+      : TomlReader(display),
+        file_(fs::absolute(file).lexically_normal()),
+        base_(file_.parent_path()) {}
 
   BuildPlan Run();
 
  private:
-  // ---- errors and values ----
-  [[noreturn]] void Fail(int64_t line, const std::string& utf8) const {
-    std::string msg = display_ + ":" + std::to_string(line) + ": " + utf8;
-    auto gbk = Utf8ToGbk(msg);
-    if (!gbk) {
-      std::string ascii;
-      for (unsigned char c : msg) ascii += c < 0x80 ? static_cast<char>(c) : '?';
-      gbk = ascii;
-    }
-    throw ManifestError(*gbk);
-  }
-  static int64_t Line(const toml::node& n) { return n.source().begin.line; }
   std::string G(const std::string& utf8, int64_t line, const std::string& what) const {
-    auto gbk = Utf8ToGbk(utf8);
-    if (!gbk) Fail(line, what + " holds a character that GBK cannot represent");
-    return *gbk;
+    return Gbk(utf8, line, what);
   }
   static std::string G(const char* known) { return *Utf8ToGbk(known); }
-
-  void Keys(const toml::table& t, std::initializer_list<std::string_view> allowed,
-            const std::string& where) const {
-    for (auto&& [k, v] : t) {
-      if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
-        Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in " + where);
-    }
-  }
-  std::optional<std::string> Str(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_string()) Fail(Line(*n), "'" + std::string(key) + "' must be a string");
-    return n->as_string()->get();
-  }
-  std::string ReqStr(const toml::table& t, std::string_view key, const std::string& where) const {
-    auto s = Str(t, key);
-    if (!s) Fail(Line(t), where + " needs '" + std::string(key) + "'");
-    return *s;
-  }
-  std::optional<bool> Bool(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_boolean()) Fail(Line(*n), "'" + std::string(key) + "' must be true or false");
-    return n->as_boolean()->get();
-  }
-  std::optional<int64_t> Int(const toml::table& t, std::string_view key, int64_t lo,
-                             int64_t hi) const {
-    const toml::node* n = t.get(key);
-    if (!n) return std::nullopt;
-    if (!n->is_integer()) Fail(Line(*n), "'" + std::string(key) + "' must be an integer");
-    int64_t v = n->as_integer()->get();
-    if (v < lo || v > hi)
-      Fail(Line(*n), "'" + std::string(key) + "' must lie between " + std::to_string(lo) + " and " +
-                         std::to_string(hi));
-    return v;
-  }
-  std::vector<std::string> StrList(const toml::table& t, std::string_view key) const {
-    std::vector<std::string> out;
-    const toml::node* n = t.get(key);
-    if (!n) return out;
-    const toml::array* a = n->as_array();
-    if (!a) Fail(Line(*n), "'" + std::string(key) + "' must be an array of strings");
-    for (const auto& e : *a) {
-      if (!e.is_string()) Fail(Line(e), "'" + std::string(key) + "' must hold strings");
-      out.push_back(e.as_string()->get());
-    }
-    return out;
-  }
-  int64_t LineOf(const toml::table& t, std::string_view key) const {
-    const toml::node* n = t.get(key);
-    return n ? Line(*n) : Line(t);
-  }
-  // Tables of an array of tables ([[name]]); empty when absent.
-  std::vector<const toml::table*> Tables(std::string_view key) const {
-    std::vector<const toml::table*> out;
-    const toml::node* n = root_.get(key);
-    if (!n) return out;
-    const toml::array* a = n->as_array();
-    if (!a)
-      Fail(Line(*n), "'" + std::string(key) + "' must be written as [[" + std::string(key) + "]]");
-    for (const auto& e : *a) {
-      if (!e.is_table()) Fail(Line(e), "'" + std::string(key) + "' must hold tables");
-      out.push_back(e.as_table());
-    }
-    return out;
-  }
-  const toml::table* Table(std::string_view key) const {
-    const toml::node* n = root_.get(key);
-    if (!n) return nullptr;
-    if (!n->is_table())
-      Fail(Line(*n), "'" + std::string(key) + "' must be a table [" + std::string(key) + "]");
-    return n->as_table();
-  }
 
   // ---- paths ----
   fs::path HostFile(const std::string& utf8, int64_t line) const {
@@ -293,8 +202,6 @@ class Parser {
 
   fs::path file_;
   fs::path base_;
-  std::string display_;
-  toml::table root_;
 
   std::string serial_, itemName_, itemNameUtf8_, version_, author_, url_;
   std::vector<TCompileData> settings_;
@@ -310,66 +217,19 @@ class Parser {
 
 std::string Parser::TargetNotation(const std::string& utf8, int64_t line,
                                    bool forFolderItem) const {
-  std::string s = utf8;
-  if (s.rfind(kComputer, 0) == 0 || s.rfind(kFolderPrefix, 0) == 0)
-    return G(s, line, "the target");  // already in package notation
-  std::replace(s.begin(), s.end(), '/', '\\');
-  auto rest = [&](size_t n) {
-    std::string r = s.substr(n);
-    while (!r.empty() && r.front() == '\\') r.erase(r.begin());
-    while (!r.empty() && r.back() == '\\') r.pop_back();
-    for (size_t i = 0; i <= r.size();) {  // no "." or ".." elements
-      size_t j = r.find('\\', i);
-      if (j == std::string::npos) j = r.size();
-      std::string el = r.substr(i, j - i);
-      if (el == "." || el == ".." || (el.empty() && j < r.size()))
-        Fail(line, "target '" + utf8 + "' has an empty, '.' or '..' folder name");
-      i = j + 1;
-    }
-    return r;
-  };
-  std::string prefix, r;
-  if (Lower(s).rfind("{app}", 0) == 0 && (s.size() == 5 || s[5] == '\\')) {
-    prefix = kProgramFilesPrefix;
-    r = rest(5);
-  } else if (Lower(s).rfind("{windows}", 0) == 0 && (s.size() == 9 || s[9] == '\\')) {
-    prefix = kWindowsPrefix;
-    r = rest(9);
-  } else if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':' &&
-             s[2] == '\\') {
-    prefix = kFolderPrefix;
-    r = s.substr(0, 2) + "\\" + rest(3);
-    if (r.back() == '\\') r.pop_back();
-  } else {
-    Fail(line, "target '" + utf8 + "' must begin with {app}, {windows} or a drive (D:/...)");
+  try {
+    return G(cli::TargetNotation(utf8, forFolderItem), line, "the target");
+  } catch (const std::invalid_argument& e) {
+    Fail(line, e.what());
   }
-  std::string full = prefix + r;
-  // A folder item is TargetDir + "\" + Name, so its TargetDir carries no trailing backslash.
-  if (forFolderItem && r.empty()) full.pop_back();
-  return G(full, line, "the target");
 }
 
 std::string Parser::KeyNotation(const std::string& utf8, int64_t line) const {
-  std::string s = utf8;
-  if (s.rfind(std::string(kComputer) + "\\", 0) == 0)
-    s = s.substr(std::string(kComputer).size() + 1);
-  size_t cut = s.find('\\');
-  std::string rootName = Lower(s.substr(0, cut));
-  static const std::map<std::string, std::string> kRoots = {
-      {"hkcr", "HKEY_CLASSES_ROOT"},   {"hkey_classes_root", "HKEY_CLASSES_ROOT"},
-      {"hkcu", "HKEY_CURRENT_USER"},   {"hkey_current_user", "HKEY_CURRENT_USER"},
-      {"hklm", "HKEY_LOCAL_MACHINE"},  {"hkey_local_machine", "HKEY_LOCAL_MACHINE"},
-      {"hku", "HKEY_USERS"},           {"hkey_users", "HKEY_USERS"},
-      {"hkcc", "HKEY_CURRENT_CONFIG"}, {"hkey_current_config", "HKEY_CURRENT_CONFIG"}};
-  auto it = kRoots.find(rootName);
-  if (it == kRoots.end())
-    Fail(line,
-         "registry key '" + utf8 +
-             "' must begin with a root key (HKEY_LOCAL_MACHINE, HKLM, HKEY_CURRENT_USER, ...)");
-  std::string path = cut == std::string::npos ? "" : s.substr(cut + 1);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  return G(std::string(kComputer) + "\\" + it->second + (path.empty() ? "" : "\\" + path), line,
-           "the registry key");
+  try {
+    return G(cli::KeyNotation(utf8), line, "the registry key");
+  } catch (const std::invalid_argument& e) {
+    Fail(line, e.what());
+  }
 }
 
 std::string Parser::PageFile(const std::string& utf8, int64_t line) {
@@ -409,11 +269,12 @@ void Parser::ReadProduct() {
   serial_ = id;
   itemNameUtf8_ = ReqStr(*t, "name", "[product]");
   itemName_ = G(itemNameUtf8_, LineOf(*t, "name"), "the product name");
-  AddSetting(0, G("项目名称"), itemName_);
-  const std::pair<const char*, const char*> more[] = {
-      {"version", "版本号"}, {"author", "作者名称"}, {"url", "作者网址"}};
+  AddSetting(setting::kGeneral, setting::kItemName.name, itemName_);
+  const std::pair<const char*, const SettingName*> more[] = {
+      {"version", &setting::kVersion}, {"author", &setting::kAuthor}, {"url", &setting::kUrl}};
   for (auto [key, name] : more)
-    if (auto v = Str(*t, key)) AddSetting(0, G(name), G(*v, LineOf(*t, key), key));
+    if (auto v = Str(*t, key))
+      AddSetting(setting::kGeneral, name->name, G(*v, LineOf(*t, key), key));
 }
 
 // Seven attribute switches of a file item, in record order.
@@ -556,7 +417,7 @@ void Parser::ReadUninstaller() {
             static_cast<int64_t>(fs::file_size(host))};
   p.rec.UncompressedSize = p.size;
   uninstallers_.push_back(std::move(p));
-  uninstallSwitch_ = G(Bool(*t, "enabled").value_or(true) ? kEnabled : kDisabled);
+  uninstallSwitch_ = Bool(*t, "enabled").value_or(true) ? text::kEnabled : text::kDisabled;
 }
 
 void Parser::ReadSettings() {
@@ -564,7 +425,7 @@ void Parser::ReadSettings() {
   for (const Section& sec : Sections()) {
     const toml::table* t = Table(sec.key);
     std::vector<std::string_view> allowed;
-    if (sec.pageName) allowed.push_back("show");
+    if (sec.page) allowed.push_back("show");
     for (const Field& f : sec.fields) allowed.push_back(f.key);
     if (sec.key == std::string("setup")) allowed.push_back("patch");
     if (t) {
@@ -572,10 +433,11 @@ void Parser::ReadSettings() {
         if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
           Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in [" + sec.key + "]");
     }
-    auto& sink = sec.group == 0 ? settings_ : pages;
-    if (sec.pageName) {
+    auto& sink = sec.group == setting::kGeneral ? settings_ : pages;
+    if (sec.page) {
       bool shown = t ? Bool(*t, "show").value_or(true) : sec.shownByDefault;
-      pageList.push_back({G(sec.pageName), G(shown ? kEnabled : kDisabled), 1});
+      pageList.push_back(
+          {sec.page->name, shown ? text::kEnabled : text::kDisabled, setting::kPageList});
     }
     for (const Field& f : sec.fields) {
       const toml::node* n = t ? t->get(f.key) : nullptr;
@@ -585,7 +447,7 @@ void Parser::ReadSettings() {
         switch (f.type) {
           case V::Switch:
             if (n->is_boolean())
-              value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+              value = n->as_boolean()->get() ? text::kEnabled : text::kDisabled;
             else if (n->is_string())
               value = G(n->as_string()->get(), line, f.key);
             else
@@ -604,7 +466,7 @@ void Parser::ReadSettings() {
       } else if (f.def) {
         std::string d = f.def;
         if (d == "1" || d == "0")
-          value = G(d == "1" ? kEnabled : kDisabled);
+          value = d == "1" ? text::kEnabled : text::kDisabled;
         else if (d == "$name")
           value = itemName_;
         else if (d == "$dir")
@@ -612,14 +474,15 @@ void Parser::ReadSettings() {
       } else {
         continue;
       }
-      sink.push_back({G(f.name), value, static_cast<uint8_t>(sec.group)});
+      sink.push_back({f.setting.name, value, static_cast<uint8_t>(sec.group)});
     }
     if (t && sec.key == std::string("setup")) {
       if (auto patch = Bool(*t, "patch"))
-        settings_.push_back({"Patch", *patch ? "True" : "False", 0});
+        settings_.push_back({setting::kPatch.name, *patch ? "True" : "False", setting::kGeneral});
     }
   }
-  if (!uninstallSwitch_.empty()) settings_.push_back({G("卸载程序"), uninstallSwitch_, 0});
+  if (!uninstallSwitch_.empty())
+    settings_.push_back({setting::kEnableUnIns.name, uninstallSwitch_, setting::kGeneral});
   settings_.insert(settings_.end(), pageList.begin(), pageList.end());
   settings_.insert(settings_.end(), pages.begin(), pages.end());
 
@@ -628,7 +491,7 @@ void Parser::ReadSettings() {
     int64_t line = LineOf(*t, "group");
     auto group = Int(*t, "group", INT64_MIN, INT64_MAX);
     if (!group) Fail(Line(*t), "[[setting]] needs 'group'");
-    if (*group < 0 || *group > 12 || *group == 4)
+    if (!setting::IsReadGroup(*group))
       Fail(line, "setting group " + std::to_string(*group) +
                      " does not exist (groups: 0 general, 1 page list, 2-3 and 5-12 pages)");
     std::string name = ReqStr(*t, "name", "[[setting]]");
@@ -639,7 +502,7 @@ void Parser::ReadSettings() {
     std::string value;
     if (const toml::node* n = t->get("value")) {
       if (n->is_boolean())
-        value = G(n->as_boolean()->get() ? kEnabled : kDisabled);
+        value = n->as_boolean()->get() ? text::kEnabled : text::kDisabled;
       else if (n->is_string())
         value = G(n->as_string()->get(), Line(*n), "the value");
       else
@@ -721,20 +584,13 @@ void Parser::ReadRegistry() {
 }
 
 std::string Parser::ShortcutFolder(const toml::table& t, const std::string& where) const {
-  std::string place = ReqStr(t, "place", where);
-  const char* root = place == "start_menu"     ? "开始菜单"
-                     : place == "desktop"      ? "桌面"
-                     : place == "quick_launch" ? "快速启动栏"
-                                               : nullptr;
-  if (!root)
-    Fail(LineOf(t, "place"), "place '" + place + "' must be start_menu, desktop or quick_launch");
-  std::string sub = Str(t, "folder").value_or("");
-  std::replace(sub.begin(), sub.end(), '/', '\\');
-  while (!sub.empty() && sub.front() == '\\') sub.erase(sub.begin());
-  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
-  if (sub.find("..") != std::string::npos)
-    Fail(LineOf(t, "folder"), "shortcut folder must not contain '..'");
-  return G(std::string(root) + "\\" + sub, LineOf(t, "folder"), "the shortcut folder");
+  const std::string place = ReqStr(t, "place", where);
+  try {
+    return G(ShortcutFolderNotation(place, Str(t, "folder").value_or("")), LineOf(t, "folder"),
+             "the shortcut folder");
+  } catch (const std::invalid_argument& e) {
+    Fail(IsShortcutPlace(place) ? LineOf(t, "folder") : LineOf(t, "place"), e.what());
+  }
 }
 
 void Parser::ReadShortcuts() {
@@ -796,16 +652,12 @@ BuildPlan Parser::Run() {
     text.resize(static_cast<size_t>(in.Size()));
     if (in.Read(text.data(), text.size()) != text.size()) Fail(1, "cannot read the manifest");
   }
-  try {
-    root_ = toml::parse(text, display_);
-  } catch (const toml::parse_error& e) {
-    Fail(e.source().begin.line, std::string(e.description()));
-  }
-  Keys(root_, {"product",       "setup",       "welcome",        "agreement", "notes",
-               "start_menu",    "components",  "install_folder", "tasks",     "ready",
-               "progress",      "finish",      "file",           "folder",    "file_folder",
-               "component",     "uninstaller", "setting",        "registry",  "registry_key",
-               "registry_file", "shortcut",    "shortcut_folder"},
+  Parse(text);
+  Keys(root(), {"product",       "setup",       "welcome",        "agreement", "notes",
+                "start_menu",    "components",  "install_folder", "tasks",     "ready",
+                "progress",      "finish",      "file",           "folder",    "file_folder",
+                "component",     "uninstaller", "setting",        "registry",  "registry_key",
+                "registry_file", "shortcut",    "shortcut_folder"},
        "the manifest");
   ReadProduct();
   ReadFiles();

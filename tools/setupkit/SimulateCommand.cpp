@@ -1,4 +1,6 @@
 // setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--cwd WINPATH]
+//                   [--drive LETTER[=FREE]]... [--program-files DIR] [--windows-dir DIR]
+//                   [--utc-offset MINUTES]
 //
 // Runs a setup file on a virtual Windows machine kept in DIR (SandboxPlatform): the file is
 // presented as C:\Setup\<its name> and the setup session of Setup.exe runs on it without
@@ -17,6 +19,7 @@
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/SimulatedMachine.h"
 #include "ui/Session.h"
 
 namespace sk::cli {
@@ -64,6 +67,7 @@ void PrintEvent(const std::string& file, const std::string& hint, int64_t pos, i
 struct Options {
   std::string file, root, osVersion, cwd;
   bool events = false;
+  MachineOptions machine;
 };
 
 int Simulate(const Options& opt) {
@@ -76,6 +80,7 @@ int Simulate(const Options& opt) {
   SandboxConfig config;
   config.root = HostPath(opt.root);
   config.executablePath = "C:\\Setup\\" + *gbkName;
+  ApplyMachineOptions(opt.machine, config);
   if (!opt.osVersion.empty()) {
     config.version = VersionFromCode(opt.osVersion);
     if (!config.version) return ReportError("invalid --os-version: " + opt.osVersion);
@@ -87,6 +92,7 @@ int Simulate(const Options& opt) {
   }
 
   SandboxPlatform machine(config);
+  PrepareFreshProfile(machine);
   const std::string setupPath = config.executablePath;
   if (!machine.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
   const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
@@ -130,6 +136,7 @@ int CmdSimulate(const std::vector<std::string>& args) {
   app.add_option("--os-version", opt.osVersion, "OS version code: 1, 2 or major.minor (6.1)");
   app.add_flag("--events", opt.events, "print every progress event as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
+  AddMachineOptions(app, opt.machine);
   if (auto code = ParseCommandLine(app, args)) return *code;
   return Guarded([&] { return Simulate(opt); });
 }
