@@ -321,18 +321,28 @@ TLabel::TLabel(TContainer& parent, int left, int top, const std::string& caption
                           parent.Scale(height), parent.Handle(), nullptr, Instance(), this);
   if (!hwnd_) throw Error("cannot create a window of the setup");
   SetPropW(hwnd_, kControlProp, static_cast<TControl*>(this));
-  if (autoSize_) FitToText();
+  FitToText();
 }
 
 void TLabel::FitToText() {
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, ownFont_.get() ? ownFont_.get() : parent_->Font());
   const std::wstring text = Wide(Text());
-  RECT rc{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CALCRECT | DT_NOPREFIX);
+  RECT current;
+  GetClientRect(hwnd_, &current);
+  const UINT prefix = ShowAccelChar ? 0 : DT_NOPREFIX;
+  RECT rc{0, 0, autoSize_ ? 0 : current.right, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
+            DT_CALCRECT | prefix | (autoSize_ ? 0 : DT_WORDBREAK));
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
-  SetWindowPos(hwnd_, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOMOVE | SWP_NOZORDER);
+  if (autoSize_) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOMOVE | SWP_NOZORDER);
+  } else if (rc.bottom > current.bottom) {
+    // A word-wrapped label keeps its width and grows downwards when the text needs more
+    // lines than designed (a substitute font may be taller than the designed one).
+    SetWindowPos(hwnd_, nullptr, 0, 0, current.right, rc.bottom, SWP_NOMOVE | SWP_NOZORDER);
+  }
 }
 
 void TLabel::SetCaption(const std::string& gbk) {
@@ -340,7 +350,7 @@ void TLabel::SetCaption(const std::string& gbk) {
   GetWindowRect(hwnd_, &old);
   MapWindowPoints(nullptr, parent_->Handle(), reinterpret_cast<POINT*>(&old), 2);
   SetText(gbk);
-  if (autoSize_) FitToText();
+  FitToText();
   RedrawWindow(parent_->Handle(), &old, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -352,7 +362,7 @@ void TLabel::SetFontColor(COLORREF color) {
 
 void TLabel::SetFont(const FontSpec& font) {
   ownFont_.Reset(MakeFont(font, parent_->Scale(96)));
-  if (autoSize_) FitToText();
+  FitToText();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -455,6 +465,8 @@ void TEdit::OnCommand(WORD code) {
 TMemo::TMemo(TContainer& parent, int left, int top, int width, int height) {
   Create(parent, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
          WS_EX_CLIENTEDGE, left, top, width, height);
+  // No 32K limit: an install of many files adds a line for each.
+  SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
 }
 
 void TMemo::AddLine(const std::string& gbk) {
@@ -462,6 +474,7 @@ void TMemo::AddLine(const std::string& gbk) {
   SendMessageW(hwnd_, EM_SETSEL, end, end);
   const std::wstring line = (end ? L"\r\n" : L"") + Wide(gbk);
   SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
 }
 
 TCheckListBox::TCheckListBox(TContainer& parent, int left, int top, int width, int height) {
@@ -648,9 +661,9 @@ void TImage::SetPixelBounds(const RECT& bounds) {
 void TImage::Draw(HDC dc) const {
   if (Picture.Empty()) return;
   RECT dest = bounds_;
-  if (!Stretch) {
-    dest.right = dest.left + Picture.Width();
-    dest.bottom = dest.top + Picture.Height();
+  if (!Stretch) {  // natural size, scaled like the rest of the window
+    dest.right = dest.left + parent_.Scale(Picture.Width());
+    dest.bottom = dest.top + parent_.Scale(Picture.Height());
   }
   SaveDC(dc);
   IntersectClipRect(dc, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);

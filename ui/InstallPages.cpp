@@ -1,5 +1,7 @@
 #include "ui/InstallPages.h"
 
+#include <cstdint>
+
 #include "engine/Install.h"
 #include "ui/Progress.h"
 
@@ -76,11 +78,28 @@ std::string BuildSummary(const TCompile& model) {
 std::string PercentText(int64_t position, int64_t max) {
   if (position == max) return "100%";
   if (max <= 0) return "0%";
-  // position * 100 / max, rounded half away from zero, without overflow.
-  const __int128 scaled = static_cast<__int128>(position) * 200;
-  const __int128 twice = static_cast<__int128>(max) * 2;
-  const __int128 q = scaled >= 0 ? (scaled + max) / twice : -((-scaled + max) / twice);
-  return std::to_string(static_cast<long long>(q)) + "%";
+  // |position| * 100 / max rounded half away from zero, without overflow (no 128-bit type on
+  // the 32-bit build): the whole multiples first, then the rest.
+  const bool negative = position < 0;
+  const uint64_t p =
+      negative ? 0 - static_cast<uint64_t>(position) : static_cast<uint64_t>(position);
+  const uint64_t m = static_cast<uint64_t>(max);
+  const uint64_t whole = p / m, rest = p % m;
+  uint64_t part;
+  if (rest <= (UINT64_MAX - m) / 200) {
+    part = (rest * 200 + m) / (2 * m);
+  } else {
+    part = static_cast<uint64_t>(static_cast<long double>(rest) * 100 / m + 0.5L);
+  }
+  std::string digits;
+  if (whole <= (UINT64_MAX - 100) / 100) {
+    digits = std::to_string(whole * 100 + part);
+  } else if (part == 100) {
+    digits = std::to_string(whole + 1) + "00";
+  } else {
+    digits = std::to_string(whole) + (part < 10 ? "0" : "") + std::to_string(part);
+  }
+  return (negative ? "-" : "") + digits + "%";
 }
 
 bool ProgressPage::Load(TCompile* model) {

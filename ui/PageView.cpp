@@ -3,7 +3,10 @@
 namespace sk::ui {
 
 TPageView::TPageView(TContainer& panel, const wchar_t* className)
-    : TPanel(panel, 0, 0, kPageWidth, kPageHeight, className) {}
+    : TPanel(panel, 0, 0, kPageWidth, kPageHeight, className) {
+  // Hidden until the host shows it, so that only the current page is ever visible.
+  SetVisible(false);
+}
 
 void TPageView::BringToFront() {
   for (HWND sibling = GetWindow(GetParent(hwnd_), GW_CHILD); sibling;

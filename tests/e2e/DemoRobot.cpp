@@ -46,7 +46,7 @@ int Walk(const std::string& exe, const std::string& shots) {
   const ULONGLONG end = GetTickCount64() + 10 * 60 * 1000;
   while (proc.Running() && GetTickCount64() < end) {
     if (robot::HWND box = robot::WaitMessageBox(proc.Id(), 0)) {
-      robot::WaitUntil([] { return false; }, 300);
+      robot::WaitUntil([] { return false; }, 1000);  // let it draw
       const auto content = robot::ReadMessageBox(box);
       std::printf("box: %s\n", Utf8(content.text).c_str());
       save(box, "message");
@@ -64,6 +64,8 @@ int Walk(const std::string& exe, const std::string& shots) {
       Sleep(100);
       continue;
     }
+    robot::WaitUntil([] { return false; }, 300);  // the page may still be coming up
+    if (!robot::VisibleDescendant(wizard, current)) continue;
     lastPage = current;
     if (current == "TfrmBeginIns") {  // installing: nothing to press
       save(wizard, current);

@@ -115,17 +115,20 @@ TEST(ReadyPage, SummaryFollowsTheChoicesOnEveryAssignment) {
 }
 
 TEST(ProgressPage, PercentTexts) {
-  const std::tuple<int64_t, int64_t, std::string> rows[] = {{1, 3, "33%"},
-                                                            {2, 3, "67%"},
-                                                            {5, 5, "100%"},
-                                                            {0, 5, "0%"},
-                                                            {1, 8, "13%"},
-                                                            {0, 0, "100%"},
-                                                            {1, 0, "0%"},
-                                                            {1, 200, "1%"},
-                                                            {1, 201, "0%"},
-                                                            {INT64_MAX - 1, INT64_MAX, "100%"},
-                                                            {INT64_MAX / 2, INT64_MAX, "50%"}};
+  const std::tuple<int64_t, int64_t, std::string> rows[] = {
+      {1, 3, "33%"},
+      {2, 3, "67%"},
+      {5, 5, "100%"},
+      {0, 5, "0%"},
+      {1, 8, "13%"},
+      {0, 0, "100%"},
+      {1, 0, "0%"},
+      {1, 200, "1%"},
+      {1, 201, "0%"},
+      {INT64_MAX - 1, INT64_MAX, "100%"},
+      {INT64_MAX / 2, INT64_MAX, "50%"},
+      {7, 2, "350%"},
+      {INT64_MAX, 1, "922337203685477580700%"}};
   for (const auto& [pos, max, text] : rows)
     EXPECT_EQ(PercentText(pos, max), text) << pos << "/" << max;
 }
