@@ -152,7 +152,8 @@ int64_t ChunkCounter::Count(const std::vector<unsigned char>& chunk, int64_t chu
 #endif
   int64_t n = 0;
   impl_->inflater.InflateChunk(
-      chunk.data(), chunk.size(), [&n](const char*, size_t got) { n += static_cast<int64_t>(got); }, chunkOffset);
+      chunk.data(), chunk.size(), [&n](const char*, size_t got) { n += static_cast<int64_t>(got); },
+      chunkOffset);
   return n;
 }
 
@@ -161,7 +162,8 @@ void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t
   auto inflater = std::make_unique<Inflater>();  // its output block is large: keep it off the stack
   std::vector<unsigned char> chunk;
   int64_t offset = 0;
-  while (walker.Next(chunk, offset)) inflater->InflateChunk(chunk.data(), chunk.size(), sink, offset);
+  while (walker.Next(chunk, offset))
+    inflater->InflateChunk(chunk.data(), chunk.size(), sink, offset);
 }
 
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end) {

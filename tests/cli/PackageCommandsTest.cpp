@@ -328,9 +328,9 @@ TEST(DemoInstaller, BuildsReproducibly) {
   // Windows build.
   fs::path uninstaller = dir.Write("uninst.exe", FakeStub());
   for (const char* name : {"a.exe", "b.exe"}) {
-    Result r = RunCommand(CmdBuild, {dir.Text(manifest), "-o", dir.Text(dir / name), "--stub",
-                                     dir.Text(stub), "--uninstaller", dir.Text(uninstaller),
-                                     "--arch", "x64", "-q"});
+    Result r = RunCommand(CmdBuild,
+                          {dir.Text(manifest), "-o", dir.Text(dir / name), "--stub", dir.Text(stub),
+                           "--uninstaller", dir.Text(uninstaller), "--arch", "x64", "-q"});
     ASSERT_EQ(r.code, 0) << r.err;
   }
   EXPECT_TRUE(ReadAll(dir / "a.exe") == ReadAll(dir / "b.exe"));

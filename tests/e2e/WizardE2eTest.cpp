@@ -273,10 +273,10 @@ TEST(WizardE2e, CloseIsRefusedWhileInstalling) {
 TEST(WizardE2e, InstallErrorOnTheProgressPageEndsWithOneMessage) {
   WizardRun w;
   w.b.File("D:\\src\\big.bin", G("指定目录\\") + w.app, std::string(100000, 'z'));
-  std::string bytes = w.b.Build(test::ReadHostFile(SK_SETUP_EXE));
-  const auto& item = *w.b.Model().FileList().back();
-  bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
-  test::WriteHostFile(w.exe, bytes);
+  // A folder where the file is to be written: the package is sound (the check before any change
+  // passes), and the install fails on the progress page when it creates the file.
+  ASSERT_TRUE(w.p.ForceDirectories(w.app + "\\big.bin"));
+  test::WriteHostFile(w.exe, w.b.Build(test::ReadHostFile(SK_SETUP_EXE)));
   w.proc = std::make_unique<robot::Process>(w.exe, w.machine->root());
   w.wizard = robot::WaitWindow(w.proc->Id(), "TfrmParent", "", kTimeout);
   ASSERT_NE(w.wizard, nullptr);
@@ -294,7 +294,12 @@ TEST(WizardE2e, InstallErrorOnTheProgressPageEndsWithOneMessage) {
   robot::PressDialogButton(box, robot::kIdOk);
   ASSERT_TRUE(w.proc->WaitExit(kTimeout));
   EXPECT_EQ(w.proc->ExitCode(), 2u);
-  EXPECT_FALSE(w.p.FileExists(GetTempFolder(w.p) + "Info\\license.txt"));
+  // The run's staging folder (sk + 16 hex digits in the temporary folder) is gone with its files.
+  for (const std::string& name : w.p.ListDirectory(GetTempFolder(w.p))) {
+    EXPECT_FALSE(name.size() == 18 && name.rfind("sk", 0) == 0 &&
+                 name.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos)
+        << name;
+  }
 }
 
 TEST(WizardE2e, BackgroundWindowCarriesTheWizard) {

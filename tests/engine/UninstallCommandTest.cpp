@@ -28,7 +28,7 @@ TEST(UninstallCommand, RemovesWhatSimulateInstalled) {
   PackageBuilder b;
   b.Setting(kEnableUnInsName, text::kEnabled);
   b.Setting("\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6", "C:\\Prog\\Demo",
-            8);  // 默认安装路径
+            8);                                // 默认安装路径
   b.Setting(setting::kShowWizard.name, "no");  // the no-options window installs
   b.Serial(kId);
   b.File("Z:\\app.exe", kPF, "APP");

@@ -86,8 +86,10 @@ TEST_F(FolderSearchTest, DrivesAreSearchedInLetterOrderAndEitherNameMatches) {
 TEST_F(FolderSearchTest, LinksToFoldersAreNotFollowed) {
   File("D:\\Real\\Inner\\app.exe");
   Dir("D:\\Loop");
-  fs::create_directory_symlink(Host("D:\\Loop"), Host("D:\\Loop") / "again");
-  fs::create_directory_symlink(Host("D:\\Real"), Host("D:\\Loop") / "toReal");
+  std::error_code ec;
+  fs::create_directory_symlink(Host("D:\\Loop"), Host("D:\\Loop") / "again", ec);
+  if (!ec) fs::create_directory_symlink(Host("D:\\Real"), Host("D:\\Loop") / "toReal", ec);
+  if (ec) GTEST_SKIP() << "folder links cannot be made here: " << ec.message();
 
   FolderSearch cycle(p(), {"nothing.exe"});
   EXPECT_EQ(cycle.FindInstallFolder("D:\\Loop"), "");
