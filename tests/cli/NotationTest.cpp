@@ -62,10 +62,10 @@ TEST(PackageNotation, KeysOpenUnderTheirRoot) {
       {"目标计算机\\hkcu\\x", RegRoot::CurrentUser, "x"},
   };
   for (const Case& c : cases) {
-    const std::optional<KeySpec> spec = ParseKeySpec(Gbk(KeyNotation(c.key)));
-    ASSERT_TRUE(spec) << c.key;
-    EXPECT_EQ(spec->root, c.root) << c.key;
-    EXPECT_EQ(spec->path, Gbk(c.path)) << c.key;
+    const std::optional<KeySpec> parsed = ParseKeySpec(Gbk(KeyNotation(c.key)));
+    ASSERT_TRUE(parsed) << c.key;
+    EXPECT_EQ(parsed->root, c.root) << c.key;
+    EXPECT_EQ(parsed->path, Gbk(c.path)) << c.key;
   }
 }
 
