@@ -47,8 +47,8 @@ std::string FormatWithName(const std::string& format, const std::string& name);
 
 // GBK names of the settings more than one page reads.
 namespace page_setting {
-inline const std::string kTitlePicture = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";       // 标题图片
-inline const std::string kBackgroundPicture = "\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC";  // 背景图片
+inline constexpr char kTitlePicture[] = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";       // 标题图片
+inline constexpr char kBackgroundPicture[] = "\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC";  // 背景图片
 }  // namespace page_setting
 
 }  // namespace sk
