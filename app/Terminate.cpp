@@ -1,10 +1,10 @@
-// The handler std::terminate calls in Setup.exe.
+// The handler std::terminate calls in Setup.exe and Uninst.exe.
 //
 // libstdc++'s default handler prints the type of an uncaught exception, demangled, to stderr.
-// Setup.exe is a GUI program: it has no console, so the text is never seen, yet the handler
+// Both are GUI programs: they have no console, so the text is never seen, yet the handler
 // brings the demangler and a formatted-output library into the file (about 60 KB). This
 // definition takes its place at link time and ends the process the same way, without the text.
-// Main catches every exception, so it is reached only when the runtime itself gives up (an
+// Their Main catches every exception, so it is reached only when the runtime itself gives up (an
 // exception escaping a destructor or a thread).
 #include <cstdlib>
 

@@ -27,6 +27,13 @@ if(WIN32)
   # Setup.exe is a download stub (at most 600 KiB on i686): optimise for size and let the linker
   # drop unused code.
   add_compile_options(-Os -ffunction-sections -fdata-sections)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # i686 unwinds exceptions with tables in .eh_frame. Tables are then emitted only for
+    # functions an exception can pass through, not for every function (x86_64 keeps its
+    # tables: the system's own unwinder needs them for every frame).
+    add_compile_options(-fno-asynchronous-unwind-tables)
+    add_link_options(-fno-asynchronous-unwind-tables)
+  endif()
   if(CMAKE_INTERPROCEDURAL_OPTIMIZATION)
     # Link-time optimisation (the win32 preset): GCC 12 for mingw stops with an internal error
     # when it splits the program into partitions; one partition also gives the smallest code.

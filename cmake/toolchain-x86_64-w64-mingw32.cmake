@@ -1,5 +1,5 @@
 # mingw-w64 cross toolchain (x86_64, posix threading variant). Libraries cross-built by
-# scripts/bootstrap (libpng, libjpeg) are found under $SETUPKIT_DEPS/<triplet>.
+# scripts/bootstrap (libpng, libjpeg, zlib) are found under $SETUPKIT_DEPS/<triplet>.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(SETUPKIT_TRIPLET x86_64-w64-mingw32)
@@ -12,7 +12,8 @@ else()
   set(SETUPKIT_DEPS "$ENV{HOME}/.cache/setupkit-deps")
 endif()
 set(SETUPKIT_DEPS_PREFIX "${SETUPKIT_DEPS}/${SETUPKIT_TRIPLET}")
-set(CMAKE_FIND_ROOT_PATH /usr/${SETUPKIT_TRIPLET} ${SETUPKIT_DEPS_PREFIX})
+# The cross-built libraries come first: zlib is there too, built for size.
+set(CMAKE_FIND_ROOT_PATH ${SETUPKIT_DEPS_PREFIX} /usr/${SETUPKIT_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -79,11 +79,11 @@ std::vector<TUnInsData> CreatedByRun(const InstallContext& ctx, size_t first) {
 std::string UndoInstall(InstallContext& ctx, size_t firstOwnRecord) {
   if (ctx.entryWritten) RemoveUninstallEntry(ctx.platform, ctx.model.Serial, ctx.uninstaller);
   const RemovalReport report = RemoveRecords(ctx.platform, CreatedByRun(ctx, firstOwnRecord));
-  std::string text = "\r\n\r\n" + uninstall_text::kUndone;
-  if (ctx.replacedFile) text += "\r\n" + uninstall_text::kReplacedStay;
+  std::string text = std::string("\r\n\r\n") + uninstall_text::kUndone;
+  if (ctx.replacedFile) text += std::string("\r\n") + uninstall_text::kReplacedStay;
   const std::vector<std::string> failed = report.Names(RemovalResult::Failed);
   if (!failed.empty()) {
-    text += "\r\n" + uninstall_text::kNotUndone;
+    text += std::string("\r\n") + uninstall_text::kNotUndone;
     constexpr size_t kShown = 10;
     for (size_t i = 0; i < failed.size() && i < kShown; ++i) text += "\r\n" + failed[i];
     if (failed.size() > kShown) text += "\r\n...";

@@ -107,7 +107,7 @@ void CreateShortcuts(InstallContext& ctx) {
     ctx.Status(engine_text::kCreatingShortcuts);
 
   if (o.CreateStartMenu && !o.StartMenuFolder.empty()) {
-    auto folder = ResolveShortcutFolder(p, o, engine_text::kRootStartMenu + "\\");
+    auto folder = ResolveShortcutFolder(p, o, std::string(engine_text::kRootStartMenu) + "\\");
     if (folder && !p.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
   }
   for (const std::string& text : model.ShotCutFolderList()) {

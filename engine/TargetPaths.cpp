@@ -40,11 +40,11 @@ std::optional<std::string> ResolveTargetDir(const std::string& text, const std::
                                             const std::string& windowsDir) {
   using namespace engine_text;
   if (StartsWithText(text, kPrefixProgramFiles))
-    return MapUnderInstallDir(text.substr(kPrefixProgramFiles.size()), installDir);
+    return MapUnderInstallDir(text.substr(sizeof kPrefixProgramFiles - 1), installDir);
   if (StartsWithText(text, kPrefixWindows))
-    return StripTrailingBackslash(windowsDir + "\\" + text.substr(kPrefixWindows.size()));
+    return StripTrailingBackslash(windowsDir + "\\" + text.substr(sizeof kPrefixWindows - 1));
   if (StartsWithText(text, kPrefixSpecified)) {
-    std::string rest = StripTrailingBackslash(text.substr(kPrefixSpecified.size()));
+    std::string rest = StripTrailingBackslash(text.substr(sizeof kPrefixSpecified - 1));
     if (rest.empty()) return std::nullopt;
     return rest;
   }

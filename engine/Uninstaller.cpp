@@ -121,7 +121,7 @@ std::string UninstallCaption(const std::string& productName) {
 std::string UninstallSummary(const UninstallOutcome& outcome, const std::string& productName) {
   const std::vector<std::string> failed = outcome.report.Names(RemovalResult::Failed);
   if (failed.empty()) return uninstall_text::kDoneOpen + productName + uninstall_text::kDoneClose;
-  std::string text = uninstall_text::kFinished + "\r\n" + uninstall_text::kNotRemoved;
+  std::string text = std::string(uninstall_text::kFinished) + "\r\n" + uninstall_text::kNotRemoved;
   constexpr size_t kShown = 15;  // a box taller than the screen helps nobody
   for (size_t i = 0; i < failed.size() && i < kShown; ++i) text += "\r\n" + failed[i];
   if (failed.size() > kShown) text += "\r\n...";

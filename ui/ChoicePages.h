@@ -144,9 +144,9 @@ class AddonsTaskPage : public WizardPage {
 
 // The fixed texts of the pages (GBK).
 namespace choice_text {
-inline const std::string kMainProgram = "\xD6\xF7\xB3\xCC\xD0\xF2";  // 主程序
+inline constexpr char kMainProgram[] = "\xD6\xF7\xB3\xCC\xD0\xF2";  // 主程序
 // 所需空间大小 (space needed), with its trailing blank
-inline const std::string kSpaceNeeded = "\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1 ";
+inline constexpr char kSpaceNeeded[] = "\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1 ";
 }  // namespace choice_text
 
 // The names of the settings the pages read (groups 6 to 9), from the package's table.

@@ -28,9 +28,9 @@ class TChoicePageView : public TPageView {
 // The captions the pages share (GBK).
 namespace choice_caption {
 // 浏览(&B)... (browse)
-inline const std::string kBrowse = "\xE4\xAF\xC0\xC0(&B)...";
+inline constexpr char kBrowse[] = "\xE4\xAF\xC0\xC0(&B)...";
 // 单击“下一步”按钮继续，如果您想选择其它的文件夹请点击“浏览”按钮。
-inline const std::string kClickNext =
+inline constexpr char kClickNext[] =
     "\xB5\xA5\xBB\xF7\xA1\xB0\xCF\xC2\xD2\xBB\xB2\xBD\xA1\xB1\xB0\xB4\xC5\xA5\xBC\xCC\xD0\xF8\xA3"
     "\xAC"
     "\xC8\xE7\xB9\xFB\xC4\xFA\xCF\xEB\xD1\xA1\xD4\xF1\xC6\xE4\xCB\xFC\xB5\xC4\xCE\xC4\xBC\xFE\xBC"

@@ -48,8 +48,8 @@ std::string FormatWithName(const std::string& format, const std::string& name);
 
 // GBK names of the settings more than one page reads.
 namespace page_setting {
-inline const std::string& kTitlePicture = setting::kHeaderPictureName;  // 标题图片
-inline const std::string& kBackgroundPicture = setting::kPictureName;   // 背景图片
+inline constexpr const char* kTitlePicture = setting::kHeaderPictureName;  // 标题图片
+inline constexpr const char* kBackgroundPicture = setting::kPictureName;   // 背景图片
 }  // namespace page_setting
 
 }  // namespace sk

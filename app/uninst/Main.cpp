@@ -53,7 +53,7 @@ int Uninstall() {
   try {
     log = sk::ReadUninstallLog(platform, self);
   } catch (const sk::Error& e) {
-    sk::ui::MessageError(sk::uninstall_text::kBadLog + "\r\n" + e.what(),
+    sk::ui::MessageError(std::string(sk::uninstall_text::kBadLog) + "\r\n" + e.what(),
                          sk::uninstall_text::kUninstall);
     return kExitFailed;
   }

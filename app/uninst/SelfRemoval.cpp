@@ -8,6 +8,18 @@ namespace sk::uninst {
 
 namespace {
 
+// Decimal digits of n. std::to_wstring formats through the C library's wide printf, which
+// brings the whole formatted-output library (with its floating-point conversions) into the file.
+std::wstring Decimal(unsigned long n) {
+  wchar_t digits[24];
+  wchar_t* p = digits + 24;
+  do {
+    *--p = static_cast<wchar_t>(L'0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  return std::wstring(p, digits + 24);
+}
+
 std::wstring Quoted(const std::wstring& s) {
   return L"\"" + s + L"\"";
 }
@@ -23,8 +35,8 @@ std::wstring PrivateTempFolder() {
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);
   if (n == 0 || n > MAX_PATH) return {};
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    std::wstring folder = std::wstring(temp) + L"sk-uninst-" +
-                          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
+    std::wstring folder = std::wstring(temp) + L"sk-uninst-" + Decimal(GetCurrentProcessId()) +
+                          L"-" + Decimal(attempt);
     if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }
@@ -39,8 +51,8 @@ bool StartCopy(const std::wstring& uninstaller, const std::vector<std::wstring>&
     RemoveDirectoryW(folder.c_str());
     return false;
   }
-  std::wstring command = Quoted(copy) + L" /cleanup " + std::to_wstring(GetCurrentProcessId()) +
-                         L" " + Quoted(uninstaller);
+  std::wstring command =
+      Quoted(copy) + L" /cleanup " + Decimal(GetCurrentProcessId()) + L" " + Quoted(uninstaller);
   for (const std::wstring& f : folders) command += L" " + Quoted(f);
   STARTUPINFOW si{};
   si.cb = sizeof si;

@@ -61,7 +61,7 @@ TEST(Pipeline, RegistrationsInOrderWithTheirTexts) {
       kWritingRegistry,
   };
   EXPECT_EQ(texts, expected);
-  EXPECT_EQ(kRegisteringComponent + "x" + kPleaseWaitClose,
+  EXPECT_EQ(std::string(kRegisteringComponent) + "x" + kPleaseWaitClose,
             "\xD5\xFD\xD4\xDA\xD7\xA2\xB2\xE1\xD7\xE9\xBC\xFE\xA1\xB0x\xA1\xB1\xA3\xAC\xC7\xEB\xC9"
             "\xD4\xBA\xF2");  // 正在注册组件“x”，请稍候
 

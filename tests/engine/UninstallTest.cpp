@@ -269,7 +269,7 @@ TEST(Uninstall, FileInUseIsReportedAndItsFolderStays) {
   EXPECT_NE(summary.find(uninstall_text::kNotRemoved), std::string::npos);
   EXPECT_NE(summary.find(busy), std::string::npos);
   EXPECT_EQ(UninstallSummary({}, "Demo"),
-            uninstall_text::kDoneOpen + "Demo" + uninstall_text::kDoneClose);
+            std::string(uninstall_text::kDoneOpen) + "Demo" + uninstall_text::kDoneClose);
 }
 
 TEST(Uninstall, PlantedInsLogOfAnotherProductIsNotMerged) {

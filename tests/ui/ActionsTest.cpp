@@ -117,7 +117,7 @@ TEST(ActionsTest, RebootQuestionOnlyForExactlyEnabled) {
        std::vector<std::pair<std::string, bool>>{{text::kEnabled, true},
                                                  {"\xCA\xC7", false},
                                                  {"", false},
-                                                 {text::kEnabled + " ", false}}) {
+                                                 {std::string(text::kEnabled) + " ", false}}) {
     model.Options.RebootOs = value;
     EXPECT_EQ(RebootWanted(model), wanted) << value;
   }
