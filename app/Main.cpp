@@ -28,7 +28,7 @@ namespace {
 constexpr int kExitFailed = 2;
 
 int Run() {
-  sk::win32::InitCommonControls(ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES);
+  sk::win32::LoadCommonControls(ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES);
 
   sk::Win32Platform platform;
   sk::ui::Win32SetupWindows windows;

@@ -44,7 +44,7 @@ std::vector<std::wstring> Arguments() {
 }
 
 int Uninstall() {
-  sk::win32::InitCommonControls(ICC_STANDARD_CLASSES);
+  sk::win32::LoadCommonControls(ICC_STANDARD_CLASSES);
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();

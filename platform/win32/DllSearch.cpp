@@ -60,7 +60,7 @@ bool RestrictDllSearchToSystemFolder() {
   return strict;
 }
 
-bool InitCommonControls(DWORD classes) {
+bool LoadCommonControls(DWORD classes) {
   // By name, so that the manifest's binding to version 6 applies; the restricted search only
   // decides where a name without such a binding would be looked for.
   HMODULE controls = LoadLibraryW(L"comctl32.dll");

@@ -15,7 +15,7 @@
 // LoadSystemLibrary loads a DLL of the system folder by its full path; nullptr when it cannot
 // (the module stays loaded for the life of the process).
 //
-// InitCommonControls loads the common controls by name once the search is restricted (the
+// LoadCommonControls loads the common controls by name once the search is restricted (the
 // program's manifest binds the name to version 6, which the loader then takes from the system's
 // side-by-side store) and registers the window classes `classes` (ICC_* flags). Programs call it
 // instead of importing comctl32: an import is loaded and initialised before the entry runs, and
@@ -29,6 +29,6 @@ namespace sk::win32 {
 
 bool RestrictDllSearchToSystemFolder();
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
-bool InitCommonControls(DWORD classes);
+bool LoadCommonControls(DWORD classes);
 
 }  // namespace sk::win32
