@@ -7,7 +7,8 @@
 //
 // Before anything else the DLL search is restricted to the system folder: the program itself
 // imports only DLLs that the system always takes from its own folder (scripts/check-pe keeps
-// it so), and DLLs loaded later by name must not come from the setup's folder either.
+// it so), and DLLs loaded later by name must not come from the setup's folder either. The common
+// controls are loaded after that, not imported, for the DLLs their initialisation loads.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -27,9 +28,7 @@ namespace {
 constexpr int kExitFailed = 2;
 
 int Run() {
-  INITCOMMONCONTROLSEX icc{sizeof icc,
-                           ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
+  sk::win32::LoadCommonControls(ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES);
 
   sk::Win32Platform platform;
   sk::ui::Win32SetupWindows windows;

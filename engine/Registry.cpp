@@ -40,6 +40,10 @@ void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
   if (!ctx.OsMatches(item.TargetOs)) return;
   const std::optional<KeySpec> parsed = ParseKeySpec(item.KeyPath);
   if (!parsed) return;
+  // Keys the value needs that do not exist yet are created level by level and recorded, parents
+  // before children, so that removal in reverse order takes the value, then the keys upwards.
+  const bool keyExisted = ctx.platform.KeyExists(parsed->root, parsed->path);
+  if (!keyExisted && !parsed->path.empty()) ctx.recorder.CreateKeyPath(parsed->root, parsed->path);
   auto key = ctx.platform.OpenKey(parsed->root, parsed->path, true);
   if (!key) return;
   if (key->ValueExists(item.ValueName))
@@ -59,6 +63,10 @@ void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
     default:
       break;
   }
+  // A record with an empty value name stands for the key itself, which removal deletes when it
+  // holds nothing else: the default value of a key that existed before is left unrecorded, so
+  // that key is never removed. (A key this run created is recorded already.)
+  if (item.ValueName.empty() && keyExisted) return;
   ctx.recorder.AddRegKey(RootText(parsed->root), parsed->path, item.ValueName);
 }
 

@@ -3,6 +3,9 @@
 //
 // Key notation: "目标计算机\<root name>\<key path>", root names HKEY_CLASSES_ROOT,
 // HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG (ASCII case-insensitive).
+// Recorded for the uninstall log: every key level that a key entry or a value creates (parents
+// first, only levels that did not exist) and every value written, except the default value of
+// a key that existed before (an empty-named record stands for the key itself).
 // No errors: keys that cannot be opened and values that cannot be written are passed over; an
 // entry whose key text names no known root is rejected.
 #pragma once

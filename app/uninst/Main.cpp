@@ -44,8 +44,7 @@ std::vector<std::wstring> Arguments() {
 }
 
 int Uninstall() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
+  sk::win32::LoadCommonControls(ICC_STANDARD_CLASSES);
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();

@@ -1,6 +1,8 @@
 // Restricting the DLL search to the system folder (see DllSearch.h).
 #include "platform/win32/DllSearch.h"
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -56,6 +58,18 @@ bool RestrictDllSearchToSystemFolder() {
       LoadSystemLibrary(name);
   }
   return strict;
+}
+
+bool LoadCommonControls(DWORD classes) {
+  // By name, so that the manifest's binding to version 6 applies; the restricted search only
+  // decides where a name without such a binding would be looked for.
+  HMODULE controls = LoadLibraryW(L"comctl32.dll");
+  if (!controls) return false;
+  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto init = reinterpret_cast<InitFn>(
+      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+  const INITCOMMONCONTROLSEX icc{sizeof icc, classes};
+  return init && init(&icc);
 }
 
 }  // namespace sk::win32

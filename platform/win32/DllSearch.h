@@ -14,6 +14,13 @@
 //
 // LoadSystemLibrary loads a DLL of the system folder by its full path; nullptr when it cannot
 // (the module stays loaded for the life of the process).
+//
+// LoadCommonControls loads the common controls by name once the search is restricted (the
+// program's manifest binds the name to version 6, which the loader then takes from the system's
+// side-by-side store) and registers the window classes `classes` (ICC_* flags). Programs call it
+// instead of importing comctl32: an import is loaded and initialised before the entry runs, and
+// the library's initialisation may load further DLLs by name (Wine's loads uxtheme.dll) while
+// the search still starts with the program's folder. False when the library or the call fails.
 #pragma once
 
 #include <windows.h>
@@ -22,5 +29,6 @@ namespace sk::win32 {
 
 bool RestrictDllSearchToSystemFolder();
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
+bool LoadCommonControls(DWORD classes);
 
 }  // namespace sk::win32

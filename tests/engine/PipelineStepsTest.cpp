@@ -114,6 +114,7 @@ TEST(Pipeline, RegistryValuesKeysAndRecords) {
     if (r.Kind == unins_kind::Registry) reg.push_back(r);
   const std::vector<TUnInsData> expected = {
       {hkcu, "Software\\A", "", 1, 2},  {hkcu, "Software\\A\\B", "", 1, 2},
+      {hkcu, "Software\\V", "", 1, 2},  // created for its first value
       {hkcu, "Software\\V", "S", 1, 2}, {hkcu, "Software\\V", "D", 1, 2},
       {hkcu, "Software\\V", "B", 1, 2},
   };

@@ -117,6 +117,19 @@ TEST(Uninstall, RoundTripsLeaveTheMachineAsBefore) {
          auto k = run.platform().OpenKey(RegRoot::LocalMachine, "SOFTWARE\\Existing", true);
          k->WriteString("theirs", "keep");
        }},
+      {"values alone under new nested keys and under an existing key",
+       [](PackageBuilder& b) {
+         const std::string fresh = kMachine + "HKEY_CURRENT_USER\\Software\\Fresh";
+         b.RegValue(fresh + "\\A", "w", "2");
+         b.RegValue(fresh + "\\A\\B\\C", "v", "1");  // below a key this run created
+         b.RegValue(fresh + "\\D\\E", "", "default");
+         b.RegValue(kMachine + "HKEY_LOCAL_MACHINE\\SOFTWARE\\Existing\\New", "n", "3");
+         b.RegValue(kMachine + "HKEY_LOCAL_MACHINE\\SOFTWARE\\Existing", "mine", "x");
+       },
+       [](InstallRun& run) {
+         auto k = run.platform().OpenKey(RegRoot::LocalMachine, "SOFTWARE\\Existing", true);
+         k->WriteString("theirs", "keep");
+       }},
       {"shortcuts on the desktop and in the start menu",
        [](PackageBuilder& b) {
          b.File("Z:\\a.exe", kPF, "A");
@@ -150,6 +163,40 @@ TEST(Uninstall, RoundTripsLeaveTheMachineAsBefore) {
     const Snapshot after = Take(run.machine());
     EXPECT_TRUE(before == after) << Diff(before, after);
   }
+}
+
+// Keys that values need are recorded when this run creates them, parents first, and never when
+// they existed; a default value written into an existing key is not mistaken for that key.
+TEST(Uninstall, KeysCreatedForValuesAreRecordedParentsFirst) {
+  PackageBuilder b;
+  Base(b);
+  const std::string hkcu = kMachine + "HKEY_CURRENT_USER\\";
+  b.RegValue(hkcu + "Software\\Pre\\X\\Y", "v", "1");
+  b.RegValue(hkcu + "Software\\Pre", "", "default of an existing key");
+  b.RegValue(hkcu + "Software\\Pre\\X\\Z", "", "default of a new key");
+  InstallRun run(b, Sandbox());
+  Platform& p = run.platform();
+  ASSERT_TRUE(p.CreateKey(RegRoot::CurrentUser, "Software\\Pre"));
+  run.Install();
+
+  const std::string cu = RootText(RegRoot::CurrentUser);
+  std::vector<TUnInsData> keys;
+  const auto log = run.Log(run.installDir() + "\\Uninst.log");
+  for (const TUnInsData& r : log->Records())
+    if (r.Kind == unins_kind::Registry && r.Root == cu) keys.push_back(r);
+  const std::vector<TUnInsData> expected = {
+      {cu, "Software\\Pre\\X", "", 1, unins_kind::Registry},
+      {cu, "Software\\Pre\\X\\Y", "", 1, unins_kind::Registry},
+      {cu, "Software\\Pre\\X\\Y", "v", 1, unins_kind::Registry},
+      {cu, "Software\\Pre\\X\\Z", "", 1, unins_kind::Registry},
+  };
+  EXPECT_EQ(keys, expected);
+
+  Uninstall(run);
+  EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\Pre\\X"));
+  ASSERT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software\\Pre"));
+  EXPECT_EQ(p.OpenKey(RegRoot::CurrentUser, "Software\\Pre", false)->ReadValue("")->data,
+            "default of an existing key");  // not attributable: kept with its key
 }
 
 TEST(Uninstall, KeepsWhatTheLogMarksAndWhatItCannotAttribute) {
@@ -311,6 +358,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
     b.RegFolders().push_back(kMachine + "HKEY_CURRENT_USER\\Software\\Undo\\K");
     b.RegValue(kMachine + "HKEY_CURRENT_USER\\Software\\Undo\\K", "v", "1");
     b.RegValue(kMachine + "HKEY_CURRENT_USER\\Software\\Pre", "shared", "new");
+    b.RegValue(kMachine + "HKEY_CURRENT_USER\\Software\\Pre\\Deep\\Er", "v", "1");
     b.Shortcut(kDesktop, "Demo", "Z:\\n.txt");
     InstallRun run(b, Sandbox());
     Platform& p = run.platform();
@@ -356,6 +404,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
       EXPECT_EQ(p.OpenKey(RegRoot::CurrentUser, "Software\\Pre", false)->ReadValue("shared")->data,
                 "new");
       EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\Undo"));
+      EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\Pre\\Deep"));
       EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(run.model().Serial)));
       EXPECT_FALSE(p.FileExists(dir + "\\Uninst.exe"));
       EXPECT_FALSE(p.FileExists("C:\\Users\\user\\Desktop\\Demo.lnk"));
