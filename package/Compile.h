@@ -192,6 +192,10 @@ class TCompile : public TCustomCompile {
   // Processes started on staged files (.reg imports); DeleteStagedFiles waits for them.
   std::vector<std::unique_ptr<ChildProcess>> StagedFileReaders;
   StringList ComponentList;
+  // Set once the package of the running executable has passed the integrity pass of this run
+  // (CheckSetupFile sets it), so the pass runs once. A caller that has itself just checked the
+  // very bytes the run reads may set it before the run.
+  bool PackageChecked = false;
 
   bool Patched() const { return Patched_; }
   void SetPatched(bool v) { Patched_ = v; }  // for writers and tests; the load sets it itself

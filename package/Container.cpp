@@ -99,7 +99,7 @@ ChunkWalker::ChunkWalker(InputStream& in, int64_t start, int64_t end)
   in.Seek(start);
 }
 
-bool ChunkWalker::Next(std::vector<unsigned char>& chunk, int64_t& chunkOffset) {
+bool ChunkWalker::Next(ChunkBytes& chunk, int64_t& chunkOffset) {
   const int64_t pos = pos_;
   if (pos >= end_) return false;
   if (end_ - pos < 4)
@@ -133,14 +133,14 @@ struct ChunkCounter::Impl {
   static constexpr size_t kFastOutput = kChunkPieceSize + kChunkPieceSize / 4;
   std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> fast{
       libdeflate_alloc_decompressor(), libdeflate_free_decompressor};
-  std::vector<unsigned char> out = std::vector<unsigned char>(kFastOutput);
+  ChunkBytes out = ChunkBytes(kFastOutput);  // written by the decompressor, never read before
 #endif
 };
 
 ChunkCounter::ChunkCounter() : impl_(std::make_unique<Impl>()) {}
 ChunkCounter::~ChunkCounter() = default;
 
-int64_t ChunkCounter::Count(const std::vector<unsigned char>& chunk, int64_t chunkOffset) {
+int64_t ChunkCounter::Count(const ChunkBytes& chunk, int64_t chunkOffset) {
 #ifdef SK_HAVE_LIBDEFLATE
   size_t used = 0, produced = 0;
   if (impl_->fast &&
@@ -160,7 +160,7 @@ int64_t ChunkCounter::Count(const std::vector<unsigned char>& chunk, int64_t chu
 void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
   ChunkWalker walker(in, start, end);
   auto inflater = std::make_unique<Inflater>();  // its output block is large: keep it off the stack
-  std::vector<unsigned char> chunk;
+  ChunkBytes chunk;
   int64_t offset = 0;
   while (walker.Next(chunk, offset))
     inflater->InflateChunk(chunk.data(), chunk.size(), sink, offset);

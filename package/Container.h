@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -38,6 +39,31 @@ class ChunkError : public Error {
   int64_t offset_;
 };
 
+// Allocates like std::allocator but leaves a new element of a trivial type as the memory holds
+// it when no value is given: a buffer that is read into right after it grows is not cleared
+// first (for chunks of up to 3 MiB per file that clearing showed in profiles).
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <class U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept(noexcept(U())) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// The compressed bytes of one chunk, as ChunkWalker reads them.
+using ChunkBytes = std::vector<unsigned char, UninitialisedAllocator<unsigned char>>;
+
 // Receives inflated bytes chunk by chunk.
 using ByteSink = std::function<void(const char* data, size_t n)>;
 
@@ -56,7 +82,7 @@ std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end);
 class ChunkWalker {
  public:
   ChunkWalker(InputStream& in, int64_t start, int64_t end);
-  bool Next(std::vector<unsigned char>& chunk, int64_t& chunkOffset);
+  bool Next(ChunkBytes& chunk, int64_t& chunkOffset);
 
  private:
   InputStream& in_;
@@ -73,7 +99,7 @@ class ChunkCounter {
   ~ChunkCounter();
   ChunkCounter(const ChunkCounter&) = delete;
   ChunkCounter& operator=(const ChunkCounter&) = delete;
-  int64_t Count(const std::vector<unsigned char>& chunk, int64_t chunkOffset);
+  int64_t Count(const ChunkBytes& chunk, int64_t chunkOffset);
 
  private:
   struct Impl;

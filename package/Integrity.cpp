@@ -62,16 +62,16 @@ class ChunkPool {
   ChunkPool& operator=(const ChunkPool&) = delete;
 
   // A buffer for the next chunk (recycled from finished jobs).
-  std::vector<unsigned char> Buffer() {
+  ChunkBytes Buffer() {
     std::lock_guard<std::mutex> lock(m_);
     if (free_.empty()) return {};
-    std::vector<unsigned char> b = std::move(free_.back());
+    ChunkBytes b = std::move(free_.back());
     free_.pop_back();
     return b;
   }
   // Queues chunk number `seq` (file order) of item `item`; waits while the queue is full.
   // Returns false once a fault was found (nothing more needs reading).
-  bool Submit(std::vector<unsigned char> bytes, int64_t offset, size_t item, uint64_t seq) {
+  bool Submit(ChunkBytes bytes, int64_t offset, size_t item, uint64_t seq) {
     std::unique_lock<std::mutex> lock(m_);
     space_.wait(lock, [&] { return queue_.size() < limit_ || stopped_; });
     if (stopped_) return false;
@@ -91,7 +91,7 @@ class ChunkPool {
 
  private:
   struct Job {
-    std::vector<unsigned char> bytes;
+    ChunkBytes bytes;
     int64_t offset = 0;
     size_t item = 0;
     uint64_t seq = 0;
@@ -153,7 +153,7 @@ class ChunkPool {
   std::mutex m_;
   std::condition_variable ready_, space_;
   std::deque<Job> queue_;
-  std::vector<std::vector<unsigned char>> free_;
+  std::vector<ChunkBytes> free_;
   bool stopped_ = false, closing_ = false;
   std::optional<ChunkFault> fault_;
   std::exception_ptr error_;
@@ -185,7 +185,7 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
     try {
       ChunkWalker walker(in, f.DataStart, f.DataEnd);
       for (;;) {
-        std::vector<unsigned char> chunk = pool.Buffer();
+        ChunkBytes chunk = pool.Buffer();
         int64_t offset = 0;
         if (!walker.Next(chunk, offset)) break;
         if (!pool.Submit(std::move(chunk), offset, i, seq++) ||
@@ -323,6 +323,7 @@ std::string DamagedSetupMessage(int64_t offset) {
 }
 
 void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {
+  if (model.PackageChecked) return;
   Platform& platform = model.GetPlatform();
   const std::string path = platform.ExecutablePath();
   if (!platform.FileExists(path)) return;
@@ -330,6 +331,7 @@ void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {
   TCompile scratch(platform);
   if (auto fault = CheckPackage(*in, scratch, progress))
     throw Error(DamagedSetupMessage(fault->offset));
+  model.PackageChecked = true;
 }
 
 void LoadSetupFile(TCompile& model) {

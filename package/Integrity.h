@@ -58,7 +58,8 @@ std::string DamagedSetupMessage(int64_t offset);
 
 // Checks the package of the running executable (model.GetPlatform().ExecutablePath()); when no
 // file exists there, there is nothing to check (the load reads nothing either). Throws
-// sk::Error(DamagedSetupMessage) on a fault; `model` itself is not changed.
+// sk::Error(DamagedSetupMessage) on a fault. Of `model` only PackageChecked is read and set: a
+// package that passed once in the run is not read again.
 void CheckSetupFile(TCompile& model, const IntegrityProgress& progress = nullptr);
 
 // LoadPackage of the running executable; when the load fails on a damaged file, the error is

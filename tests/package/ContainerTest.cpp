@@ -69,6 +69,26 @@ struct CommaCase {
   std::string text;
 };
 
+// Chunk buffers skip clearing only where no value is given: every form that names a value or a
+// source still fills with it, and a buffer reused for a shorter then longer chunk keeps what it
+// was given.
+TEST(ChunkBytes, ValuesGivenAreKept) {
+  ChunkBytes filled(5, 0x5A);
+  EXPECT_EQ(std::string(filled.begin(), filled.end()), std::string(5, '\x5A'));
+  filled.resize(8, 0x11);
+  EXPECT_EQ(std::string(filled.begin(), filled.end()), std::string(5, '\x5A') + "\x11\x11\x11");
+  const std::string text = "chunk";
+  ChunkBytes copied(text.begin(), text.end());
+  copied.push_back('!');
+  copied.insert(copied.begin(), '<');
+  EXPECT_EQ(std::string(copied.begin(), copied.end()), "<chunk!");
+  ChunkBytes again = copied;
+  again.resize(2);
+  again.resize(4);  // the two new bytes are unspecified; the first two are kept
+  EXPECT_EQ(again[0], '<');
+  EXPECT_EQ(again[1], 'c');
+}
+
 TEST(CommaText, WriteAndParseBack) {
   const CommaCase cases[] = {
       {{}, ""},

@@ -257,6 +257,43 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
   }
 }
 
+// The pass runs once per run: a model whose package passed (or that its caller marks as checked,
+// as `setupkit simulate` does after checking the same bytes) does not read the file again, while a
+// fresh model still finds the damage.
+TEST(DriverTest, IntegrityPassRunsOncePerModel) {
+  Machine run;
+  test::PackageBuilder b;
+  Base(b);
+  b.File("C:\\build\\data.bin", "C:\\App", std::string(4000, 'x'));
+  std::string bytes = b.Build();
+  auto write = [&run](const std::string& file) {
+    auto out = run.p.CreateFile(run.p.ExecutablePath());
+    out->Write(file.data(), file.size());
+    out->Close();
+  };
+  write(bytes);
+  TCompile checked(run.p);
+  EXPECT_FALSE(checked.PackageChecked);
+  CheckSetupFile(checked);
+  EXPECT_TRUE(checked.PackageChecked);
+
+  const int64_t start = b.Model().FileList()[1]->DataStart;
+  bytes[static_cast<size_t>(start) + 8] ^= 0x5A;  // inside its zlib stream
+  write(bytes);
+  EXPECT_NO_THROW(CheckSetupFile(checked));
+  TCompile fresh(run.p);
+  try {
+    CheckSetupFile(fresh);
+    ADD_FAILURE() << "damage not found";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.what(), DamagedSetupMessage(start));
+  }
+  EXPECT_FALSE(fresh.PackageChecked);
+  TCompile marked(run.p);
+  marked.PackageChecked = true;
+  EXPECT_NO_THROW(CheckSetupFile(marked));
+}
+
 TEST(DriverTest, BadPackageEndsExecuteWithError) {
   Machine run;
   // The trailer points the settings block at bytes that are no chunk.
