@@ -1,5 +1,7 @@
 #include "ui/ChoiceView.h"
 
+#include "platform/Error.h"
+
 namespace sk::ui {
 
 namespace {
@@ -11,6 +13,15 @@ TChoicePageView::TChoicePageView(TContainer& parent, const wchar_t* className)
 
 void TChoicePageView::LoadTitle(TCompile& model, const std::string& path) {
   LoadPicture(TitleImage, model.GetPlatform(), path);
+}
+
+void TChoicePageView::ShowBuiltIn(TImage& image, const std::string& png) {
+  try {
+    image.Picture.LoadPng(png, "built-in page picture");
+  } catch (const Error&) {
+    // The bytes are part of the program (and tested); a failure would only leave it empty.
+  }
+  image.Invalidate();
 }
 
 FontSpec TChoicePageView::BoldFont() const {

@@ -477,14 +477,39 @@ void TMemo::AddLine(const std::string& gbk) {
   SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
 }
 
-TCheckListBox::TCheckListBox(TContainer& parent, int left, int top, int width, int height) {
+TCheckListBox::TCheckListBox(TContainer& parent, int left, int top, int width, int height,
+                             int rowHeight) {
   Create(parent, WC_LISTVIEWW, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | WS_TABSTOP,
          WS_EX_CLIENTEDGE, left, top, width, height);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  SetRowHeight(parent.Scale(rowHeight));
   LVCOLUMNW col{};
   col.mask = LVCF_WIDTH;
   col.cx = parent.Scale(width) - GetSystemMetrics(SM_CXVSCROLL) - 4;
   ListView_InsertColumn(hwnd_, 0, &col);
+}
+
+void TCheckListBox::SetRowHeight(int pixels) {
+  // A report row is as high as its small images (and, on some systems, a padding pixel or
+  // two): an empty image list one pixel wide sets the height. A row measured once corrects
+  // for the padding. The list view owns its image list and frees it with itself.
+  auto useImagesOf = [this](int height) {
+    if (HIMAGELIST rows = ImageList_Create(1, std::max(height, 1), ILC_COLOR32, 0, 1)) {
+      if (HIMAGELIST old = ListView_SetImageList(hwnd_, rows, LVSIL_SMALL)) ImageList_Destroy(old);
+    }
+  };
+  useImagesOf(pixels);
+  LVITEMW probe{};
+  probe.mask = LVIF_TEXT;
+  probe.pszText = const_cast<wchar_t*>(L"");
+  filling_ = true;
+  const int index = ListView_InsertItem(hwnd_, &probe);
+  RECT row{};
+  if (index >= 0 && ListView_GetItemRect(hwnd_, index, &row, LVIR_BOUNDS) &&
+      row.bottom - row.top != pixels)
+    useImagesOf(pixels - (row.bottom - row.top - pixels));
+  if (index >= 0) ListView_DeleteItem(hwnd_, index);
+  filling_ = false;
 }
 
 int TCheckListBox::Add(const std::string& gbk, bool checked) {

@@ -23,7 +23,8 @@
 
 namespace sk {
 class Platform;
-}
+struct Bitmap32;
+}  // namespace sk
 
 namespace sk::ui {
 
@@ -71,6 +72,9 @@ class TPicture {
  public:
   // Loads the file; throws sk::Error naming the file when it cannot be read or decoded.
   void LoadFromFile(Platform& platform, const std::string& path);
+  // Decodes PNG file bytes (e.g. a picture built into the program); throws sk::Error naming
+  // `what` when they are damaged.
+  void LoadPng(const std::string& bytes, const std::string& what);
   bool Empty() const { return !bitmap_.get() && !icon_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -78,6 +82,8 @@ class TPicture {
   ~TPicture();
 
  private:
+  void Clear();
+  void SetPixels(const Bitmap32& bmp, const std::string& what);
   GdiObject<HBITMAP> bitmap_;
   HICON icon_ = nullptr;
   bool alpha_ = false;
@@ -228,9 +234,10 @@ class TMemo : public TControl {
   void AddLine(const std::string& gbk);
 };
 
+// A list of rows with check boxes, `rowHeight` designed pixels high each.
 class TCheckListBox : public TControl {
  public:
-  TCheckListBox(TContainer& parent, int left, int top, int width, int height);
+  TCheckListBox(TContainer& parent, int left, int top, int width, int height, int rowHeight = 18);
   int Add(const std::string& gbk, bool checked);
   int Count() const;
   bool Checked(int index) const;
@@ -239,6 +246,7 @@ class TCheckListBox : public TControl {
   std::function<void(int index)> OnClickCheck;
 
  private:
+  void SetRowHeight(int pixels);
   bool filling_ = false;
 };
 

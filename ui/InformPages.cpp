@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "package/SettingNames.h"
+
 namespace sk {
 
 const std::string WelcomePage::kLabel1 =
@@ -22,10 +24,10 @@ const std::string WelcomePage::kLabel3 =
 // (two carriage returns) 点击[下一步(&N)>]将继续。
 
 namespace {
-const std::string kCompany = "\xB9\xAB\xCB\xBE\xC3\xFB\xB3\xC6";        // 公司名称
-const std::string kWebAddress = "\xCD\xF8\xD6\xB7";                     // 网址
-const std::string kAgreementFile = "\xD0\xAD\xD2\xE9\xCE\xC4\xBC\xFE";  // 协议文件
-const std::string kNotesFile = "\xCB\xB5\xC3\xF7\xCE\xC4\xBC\xFE";      // 说明文件
+const std::string& kCompany = setting::kWelcomeCompany.name;
+const std::string& kWebAddress = setting::kWelcomeWebsite.name;
+const std::string& kAgreementFile = setting::kAgreementFile.name;
+const std::string& kNotesFile = setting::kNotesFile.name;
 }  // namespace
 
 bool WelcomePage::Load(TCompile* model) {
@@ -61,8 +63,7 @@ bool DocumentPage::Load(TCompile* model) {
 std::string BackgroundWindowPicture(TCompile& model) {
   std::string picture;
   Platform& p = model.GetPlatform();
-  // 安装背景图片 (install background picture)
-  WalkPageSettings(model, 0, NameMatch::Exact, {"\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC"},
+  WalkPageSettings(model, 0, NameMatch::Exact, {setting::kBackgroundPicture.name},
                    [&](size_t, const std::string& value) {
                      if (!value.empty() && p.FileExists(value)) picture = value;
                    });

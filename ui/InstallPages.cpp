@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/Install.h"
+#include "package/SettingNames.h"
 #include "ui/Progress.h"
 
 namespace sk {
@@ -23,12 +24,12 @@ const std::string FinishPage::kLabel1 =
 const std::string FinishPage::kRunApp = "\xD4\xCB\xD0\xD0\xA1\xB0%s\xA1\xB1";  // 运行“%s”
 
 namespace {
-const std::string kDetails = "\xB0\xB2\xD7\xB0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2";  // 安装详细信息
-const std::string kAppFile = "\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE";  // 应用程序文件
-const std::string kReadmeFile = "Readme\xCE\xC4\xBC\xFE";                         // Readme文件
-const std::string kHomePage = "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xC1\xB4\xBD\xD3";  // 默认主页链接
-const std::string kOpenQuote = "\xA1\xB0";                                         // “
-const std::string kCloseQuote = "\xA1\xB1";                                        // ”
+const std::string& kDetails = setting::kShowDetails.name;
+const std::string& kAppFile = setting::kAppFile.name;
+const std::string& kReadmeFile = setting::kReadmeFile.name;
+const std::string& kHomePage = setting::kHomePageUrl.name;
+const std::string kOpenQuote = "\xA1\xB0";   // “
+const std::string kCloseQuote = "\xA1\xB1";  // ”
 }  // namespace
 
 // ---- ready page ----

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "package/SettingNames.h"
 
 namespace sk {
 
@@ -47,8 +48,8 @@ std::string FormatWithName(const std::string& format, const std::string& name);
 
 // GBK names of the settings more than one page reads.
 namespace page_setting {
-inline const std::string kTitlePicture = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";       // 标题图片
-inline const std::string kBackgroundPicture = "\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC";  // 背景图片
+inline const std::string& kTitlePicture = setting::kHeaderPictureName;  // 标题图片
+inline const std::string& kBackgroundPicture = setting::kPictureName;   // 背景图片
 }  // namespace page_setting
 
 }  // namespace sk

@@ -16,12 +16,16 @@ TPicture::~TPicture() {
   if (icon_) DestroyIcon(icon_);
 }
 
-void TPicture::LoadFromFile(Platform& platform, const std::string& path) {
+void TPicture::Clear() {
   bitmap_.Reset();
   if (icon_) DestroyIcon(icon_);
   icon_ = nullptr;
   alpha_ = false;
   width_ = height_ = 0;
+}
+
+void TPicture::LoadFromFile(Platform& platform, const std::string& path) {
+  Clear();
   const PictureKind kind = PictureKindOf(path);
   if (kind == PictureKind::Other) {
     const std::string ext = LowerAscii(path.substr(std::min(path.size(), path.rfind('.') + 1)));
@@ -56,8 +60,15 @@ void TPicture::LoadFromFile(Platform& platform, const std::string& path) {
   if (size < 0 || size > kMaxPictureFile) throw Error(path + ": picture file too large");
   std::string bytes(static_cast<size_t>(size), '\0');
   bytes.resize(in->Read(bytes.data(), bytes.size()));
-  Bitmap32 bmp = kind == PictureKind::Png ? DecodePng(bytes, path) : DecodeJpeg(bytes, path);
+  SetPixels(kind == PictureKind::Png ? DecodePng(bytes, path) : DecodeJpeg(bytes, path), path);
+}
 
+void TPicture::LoadPng(const std::string& bytes, const std::string& what) {
+  Clear();
+  SetPixels(DecodePng(bytes, what), what);
+}
+
+void TPicture::SetPixels(const Bitmap32& bmp, const std::string& what) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = static_cast<LONG>(bmp.width);
@@ -67,7 +78,7 @@ void TPicture::LoadFromFile(Platform& platform, const std::string& path) {
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   bitmap_.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap_.get() || !bits) throw Error(path + ": picture too large for the display");
+  if (!bitmap_.get() || !bits) throw Error(what + ": picture too large for the display");
   uint8_t* out = static_cast<uint8_t*>(bits);
   for (size_t i = 0; i < bmp.pixels.size(); i += 4) {
     const uint8_t a = bmp.pixels[i + 3];

@@ -1,6 +1,7 @@
 #include "ui/SelectInstallDirForm.h"
 
 #include "ui/Dialogs.h"
+#include "ui/PagePictures.h"
 #include "ui/StartFolderInfoForm.h"
 
 namespace sk::ui {
@@ -47,6 +48,7 @@ TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& con
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 80, 76, ""),
       Label2(*this, 32, 112, choice_caption::kClickNext),
+      Image1(*this, 31, 67, 32, 32),
       Edit1(*this, 33, 136, 376, 20, ""),
       BitBtn1(*this, 415, 134, 81, 22, choice_caption::kBrowse),
       BitBtn2(*this, 414, 134, 81, 22, kSearch),
@@ -56,6 +58,7 @@ TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& con
       lDrvSize(*this, 148, 212, ""),
       context_(context) {
   Label10.SetFont(BoldFont());
+  ShowBuiltIn(Image1, page_picture::InstallFolder());
   BitBtn2.SetVisible(false);
   Edit1.OnChange = [this] { Edit1Change(); };
   BitBtn1.OnClick = [this] { BitBtn1Click(); };
@@ -87,37 +90,55 @@ void TfrmSelectInstallDir::Edit1Change() {
 }
 
 void TfrmSelectInstallDir::BitBtn1Click() {
-  TfrmStartFolderInfo picker;
-  picker.SetValue(Edit1.Text());
-  picker.Kind = TStartFolderKindEnum::tfkFolder;
-  if (picker.ShowModal() == TForm::mrOk) Edit1.SetText(picker.Value());
+  if (auto folder = PickFolder(TStartFolderKindEnum::tfkFolder, "", Edit1.Text()))
+    Edit1.SetText(*folder);
 }
 
 void TfrmSelectInstallDir::BitBtn2Click() {
   TCompile* model = Logic.Compile();
-  if (!model) return;
+  if (!model || searching_) return;
   bool stop = false;
   bool found = false;
   {
     HourglassCursor hourglass;
     CloseStopsSearch closeStops(*static_cast<TForm*>(Root()), stop);
-    EnableWindow(Handle(), FALSE);
+    SearchingState busy(*this);
     FolderSearchControl control;
     control.pump = [model] { model->GetPlatform().ProcessMessages(); };
-    control.cancelled = [&stop] { return stop || (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; };
-    try {
-      found = Logic.Search(control);
-    } catch (...) {
-      EnableWindow(Handle(), TRUE);
-      throw;
-    }
-    EnableWindow(Handle(), TRUE);
+    // Escape, a close of the wizard, or leaving the page with Back or Next ends the search.
+    control.cancelled = [this, &stop] {
+      return stop || (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0 || !IsWindowVisible(Handle());
+    };
+    found = Logic.Search(control);
   }
   if (found) {
     Edit1.SetText(Logic.Folder());  // raises Edit1Change, which shows the drive's free space
   } else if (!Logic.SearchStopped()) {
     ShowInfo(context_, Logic.NotFoundMessage());
   }
+}
+
+TfrmSelectInstallDir::SearchingState::SearchingState(TfrmSelectInstallDir& page) : page_(page) {
+  page_.searching_ = true;
+  page_.Edit1.SetEnabled(false);
+  page_.BitBtn1.SetEnabled(false);
+  page_.BitBtn2.SetEnabled(false);
+}
+
+TfrmSelectInstallDir::SearchingState::~SearchingState() {
+  page_.searching_ = false;
+  page_.Edit1.SetEnabled(true);
+  page_.BitBtn1.SetEnabled(page_.Logic.Editable());
+  page_.BitBtn2.SetEnabled(true);
+}
+
+LRESULT TfrmSelectInstallDir::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The hourglass over the page (and its disabled controls) while the search runs.
+  if (msg == WM_SETCURSOR && searching_) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  return TChoicePageView::WndProc(msg, wp, lp);
 }
 
 }  // namespace sk::ui

@@ -1,5 +1,6 @@
 #include "ui/StartFolderForm.h"
 
+#include "ui/PagePictures.h"
 #include "ui/StartFolderInfoForm.h"
 
 namespace sk::ui {
@@ -31,10 +32,12 @@ TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext&)
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 80, 76, kExplain),
       Label2(*this, 32, 112, choice_caption::kClickNext),
+      Image1(*this, 31, 67, 32, 32),
       Edit1(*this, 33, 136, 344, 20, ""),
       BitBtn1(*this, 384, 134, 81, 22, choice_caption::kBrowse),
       CheckBox1(*this, 32, 248, 177, 17, kCreate) {
   Label10.SetFont(BoldFont());
+  ShowBuiltIn(Image1, page_picture::StartMenuFolder());
   CheckBox1.SetVisible(false);
   Edit1.OnChange = [this] { Edit1Change(); };
   CheckBox1.OnClick = [this] { CheckBox1Click(); };
@@ -63,11 +66,8 @@ void TfrmStartFolder::CheckBox1Click() {
 
 void TfrmStartFolder::BitBtn1Click() {
   if (!Logic.Compile()) return;
-  TfrmStartFolderInfo picker;
-  picker.SetRoot(Logic.PickerRoot());
-  picker.Kind = TStartFolderKindEnum::tfkStart;
-  picker.SetValue(Edit1.Text());
-  if (picker.ShowModal() == TForm::mrOk) Edit1.SetText(picker.Value());
+  if (auto name = PickFolder(TStartFolderKindEnum::tfkStart, Logic.PickerRoot(), Edit1.Text()))
+    Edit1.SetText(*name);
 }
 
 }  // namespace sk::ui

@@ -19,6 +19,7 @@ class TfrmStartFolder : public TChoicePageView {
 
   StartFolderPage Logic;
   TLabel Label10, Label11, Label1, Label2;
+  TImage Image1;  // the built-in picture beside Label1
   TEdit Edit1;
   TButton BitBtn1;
   TCheckBox CheckBox1;

@@ -251,4 +251,14 @@ LRESULT TfrmStartFolderInfo::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   return TForm::WndProc(msg, wp, lp);
 }
 
+std::optional<std::string> PickFolder(TStartFolderKindEnum kind, const std::string& root,
+                                      const std::string& value) {
+  TfrmStartFolderInfo picker;
+  picker.SetRoot(root);
+  picker.Kind = kind;
+  picker.SetValue(value);
+  if (picker.ShowModal() != TForm::mrOk) return std::nullopt;
+  return picker.Value();
+}
+
 }  // namespace sk::ui

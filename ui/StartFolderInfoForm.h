@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,5 +69,11 @@ class TfrmStartFolderInfo : public TForm {
  private:
   std::string root_;
 };
+
+// What Browse on a page does: shows a picker of the kind over `root` (empty: the desktop) with
+// `value` in its edit, modally, and frees it. The edit's text when closed with OK, otherwise
+// nothing.
+std::optional<std::string> PickFolder(TStartFolderKindEnum kind, const std::string& root,
+                                      const std::string& value);
 
 }  // namespace sk::ui

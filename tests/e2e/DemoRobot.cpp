@@ -1,8 +1,9 @@
 // demo_robot SETUP.EXE SCREENSHOT_DIR: walks the wizard of a setup program the way a user
 // would — Next (or I agree) on every page, Finish on the last — answering every message box
 // (OK; No to the reboot question), and saves a screenshot of every page and box as
-// NN-<class>.png. Used by `make demo` when there is no display to show the wizard on.
-// Exits 0 when the setup ended with exit code 0, 1 otherwise.
+// NN-<class>.png. On the install-folder page it also opens the folder picker (Browse), saves
+// its picture and closes it with Esc. Used by `make demo` when there is no display to show the
+// wizard on. Exits 0 when the setup ended with exit code 0, 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +23,23 @@ std::string G(const char* utf8) {
 
 std::string Utf8(const std::string& gbk) {
   return GbkToUtf8(gbk);
+}
+
+// Opens the folder picker with Browse, saves its picture and closes it with Esc.
+template <typename Save>
+void ShowPicker(const robot::Process& proc, robot::HWND wizard, Save& save) {
+  robot::HWND page = robot::VisibleDescendant(wizard, "TfrmSelectInstallDir");
+  robot::HWND browse = page ? robot::ButtonWithText(page, G("浏览(&B)...")) : nullptr;
+  if (!browse || !robot::IsVisible(browse) || !robot::IsEnabled(browse)) return;
+  robot::Click(browse);
+  robot::HWND picker = robot::WaitWindow(proc.Id(), "TfrmStartFolderInfo", "", 10000);
+  if (!picker) return;
+  robot::WaitUntil([] { return false; }, 1000);  // let it list the desktop and paint
+  save(picker, "TfrmStartFolderInfo");
+  robot::HWND edit = robot::VisibleDescendant(picker, "Edit");
+  robot::PressKey(edit ? edit : picker, robot::kKeyEscape);
+  robot::WaitUntil([&] { return robot::TopWindows(proc.Id(), "TfrmStartFolderInfo").empty(); },
+                   10000);
 }
 
 int Walk(const std::string& exe, const std::string& shots) {
@@ -74,6 +92,7 @@ int Walk(const std::string& exe, const std::string& shots) {
     robot::WaitUntil([] { return false; }, 500);  // let it paint
     std::printf("page %s\n", current.c_str());
     save(wizard, current);
+    if (current == "TfrmSelectInstallDir") ShowPicker(proc, wizard, save);
     for (const char* caption : {"完成(&F)", "我同意(&T)", "下一步(&N)->"}) {
       robot::HWND button = robot::ButtonWithText(wizard, G(caption));
       if (button && robot::IsVisible(button) && robot::IsEnabled(button)) {

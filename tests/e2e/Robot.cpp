@@ -1,4 +1,6 @@
 #include <windows.h>
+// (after windows.h)
+#include <commctrl.h>
 
 #include "tests/e2e/Robot.h"
 
@@ -194,6 +196,49 @@ bool PressDialogButton(HWND dialog, int id) {
 
 void Click(HWND button) {
   PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void SetText(HWND edit, const std::string& text) {
+  // WM_SETTEXT carries its string across processes.
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text).c_str()));
+}
+
+void PressKey(HWND hwnd, int virtualKey) {
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
+  PostMessageW(hwnd, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1 | (scan << 16));
+  PostMessageW(hwnd, WM_KEYUP, static_cast<WPARAM>(virtualKey), 1 | (scan << 16) | 0xC0000000u);
+}
+
+bool IsChecked(HWND checkBox) {
+  return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// Only messages without pointers work across processes: the count and the item state come
+// back as the result.
+int ListRowCount(HWND list) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool ListRowChecked(HWND list, int row) {
+  const auto state =
+      static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+  return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+std::vector<TreeNode> TreeChildren(HWND tree, TreeNode node) {
+  std::vector<TreeNode> out;
+  auto next = [&](UINT how, void* from) {
+    return reinterpret_cast<TreeNode>(
+        SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+  };
+  for (TreeNode n = node ? next(TVGN_CHILD, node) : next(TVGN_ROOT, nullptr); n;
+       n = next(TVGN_NEXT, n))
+    out.push_back(n);
+  return out;
+}
+
+void TreeSelect(HWND tree, TreeNode node) {
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
 }
 
 void MoveTo(HWND hwnd, int x, int y) {

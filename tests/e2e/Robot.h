@@ -78,8 +78,32 @@ struct MessageBoxContent {
 MessageBoxContent ReadMessageBox(HWND box);
 // Presses the button with this id (IDOK, IDYES, IDNO, ...) of a dialog or message box.
 bool PressDialogButton(HWND dialog, int id);
-// Clicks a push button through BM_CLICK.
+// Clicks a push button or check box through BM_CLICK.
 void Click(HWND button);
+// Replaces the text of an edit (WM_SETTEXT), which notifies its owner as typing does.
+void SetText(HWND edit, const std::string& text);
+// Posts a key press (WM_KEYDOWN, WM_KEYUP) of the virtual key to the window, as the keyboard
+// would deliver it to the focused control.
+void PressKey(HWND hwnd, int virtualKey);
+constexpr int kKeyReturn = 0x0D;
+constexpr int kKeyEscape = 0x1B;
+constexpr int kKeySpace = 0x20;
+constexpr int kKeyHome = 0x24;
+constexpr int kKeyDown = 0x28;
+// Whether a check box is checked (BM_GETCHECK).
+bool IsChecked(HWND checkBox);
+
+// A list view with check boxes: the number of rows and whether a row is checked.
+int ListRowCount(HWND list);
+bool ListRowChecked(HWND list, int row);
+
+// A tree view: its nodes are opaque values of the tree's own process.
+using TreeNode = void*;
+// The children of `node` in display order (the top-level nodes for nullptr). Only nodes the
+// tree has listed are seen: a node's children after it has been expanded.
+std::vector<TreeNode> TreeChildren(HWND tree, TreeNode node);
+// Selects the node as a click would (the tree notifies its owner of the change).
+void TreeSelect(HWND tree, TreeNode node);
 
 // Moves a top-level window so that its top-left corner is at (x, y) on the screen.
 void MoveTo(HWND hwnd, int x, int y);

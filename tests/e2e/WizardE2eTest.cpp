@@ -4,130 +4,15 @@
 // page, box and window go to SK_SCREENSHOT_DIR.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/Encoding.h"
 #include "platform/SystemHelpers.h"
 #include "platform/win32/Win32Platform.h"
-#include "tests/e2e/E2eSupport.h"
-#include "tests/support/PackageBuilder.h"
-#include "tests/support/PngFile.h"
-#include "tests/support/TestMachine.h"
+#include "tests/e2e/WizardRun.h"
 
 namespace sk {
 namespace {
 
 using namespace e2e;
-using robot::HWND;
-const std::string kNext = G("下一步(&N)->");
-const std::string kBack = G("<-上一步(&P)");
-const std::string kCancel = G("取消(&C)");
-const std::string kFinish = G("完成(&F)");
-const std::string kAgree = G("我同意(&T)");
-
-// A PNG picture of the given size: a diagonal blue-to-orange gradient.
-std::string GradientPng(int width, int height) {
-  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* px = &rgba[(static_cast<size_t>(y) * width + x) * 4];
-      const int t = (x + y) * 255 / (width + height);
-      px[0] = static_cast<uint8_t>(40 + t * 3 / 4);
-      px[1] = static_cast<uint8_t>(90 + t / 4);
-      px[2] = static_cast<uint8_t>(220 - t * 3 / 4);
-      px[3] = 255;
-    }
-  return test::PngFile(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                       test::PngPixels::Rgba, rgba.data());
-}
-
-struct WizardRun {
-  std::unique_ptr<test::TestMachine> machine = test::MakeTestMachine();
-  Platform& p = machine->platform();
-  std::string exe = machine->root() + "Setup.exe";
-  std::string app = machine->root() + "App";
-  test::PackageBuilder b;
-  std::unique_ptr<robot::Process> proc;
-  HWND wizard = nullptr;
-
-  // A wizard package with every built page, documents and pictures staged.
-  explicit WizardRun(int files = 3, bool background = false) {
-    const std::string prefix = G("指定目录\\");
-    b.Setting(G("项目名称"), kItem);
-    b.Setting(G("作者名称"), G("演示作者"));
-    b.Setting(G("作者网址"), "http://example.test/");
-    b.Setting(G("显示加载进度"), G("否"));
-    b.Setting(G("显示安装背景窗口"), background ? kOn : G("否"));
-    if (background) {
-      b.Setting(G("安装背景图片"), "D:\\pics\\back.png");
-      b.File("D:\\pics\\back.png", "", GradientPng(640, 480), kind::PageFile);
-    }
-    b.Setting(G("默认安装路径"), app, 8);
-    b.Setting(G("安装完成后弹出信息提示"), G("感谢安装"));
-    for (const char* page :
-         {"欢迎", "安装协议", "软件使用说明", "确认安装", "安装进程", "安装完毕"})
-      b.Setting(G(page), kOn, 1);
-    b.Setting(G("公司名称"), G("演示公司"), 2);
-    b.Setting(G("网址"), "http://example.test/", 2);
-    b.Setting(G("标题图片"), "D:\\pics\\head.png", 3);
-    b.Setting(G("协议文件"), "D:\\docs\\license.txt", 3);
-    b.Setting(G("说明文件"), "D:\\docs\\notes.htm", 5);
-    b.Setting(G("安装详细信息"), kOn, 11);
-    b.Setting(G("应用程序文件"), "D:\\src\\demo.exe", 12);
-    b.Setting(G("背景图片"), "D:\\pics\\side.png", 2);
-    b.Setting(G("标题图片"), "D:\\pics\\head.png", 10);
-    b.Setting(G("背景图片"), "D:\\pics\\side.png", 12);
-    b.File("D:\\pics\\head.png", "", GradientPng(508, 57), kind::PageFile);
-    b.File("D:\\pics\\side.png", "", GradientPng(150, 294), kind::PageFile);
-    b.File("D:\\docs\\license.txt", "", G("第一条 许可\r\n本软件仅供演示。\r\n第二条 责任\r\n"),
-           kind::PageFile);
-    b.File("D:\\docs\\notes.htm", "",
-           G("<html><body><h1>使用说明</h1><p>运行 demo.exe &amp; 阅读。</p></body></html>"),
-           kind::PageFile);
-    b.FileFolders().push_back(prefix + app);
-    b.File("D:\\src\\demo.exe", prefix + app, "MZ demo program");
-    for (int i = 0; i < files; ++i)
-      b.File("D:\\src\\f" + std::to_string(i) + ".txt", prefix + app, "file " + std::to_string(i));
-  }
-  void Start() {
-    b.WriteWithStubFile(SK_SETUP_EXE, exe);
-    proc = std::make_unique<robot::Process>(exe, machine->root());
-    ASSERT_NE(proc->Id(), 0u);
-    wizard = robot::WaitWindow(proc->Id(), "TfrmParent", "", kTimeout);
-    ASSERT_NE(wizard, nullptr);
-  }
-  HWND Page(const std::string& cls) {
-    HWND page = nullptr;
-    robot::WaitUntil([&] { return (page = robot::VisibleDescendant(wizard, cls)) != nullptr; },
-                     kTimeout);
-    return page;
-  }
-  HWND Button(const std::string& text) { return robot::ButtonWithText(wizard, text); }
-  void Press(const std::string& text) {
-    HWND b = Button(text);
-    ASSERT_NE(b, nullptr) << text;
-    robot::Click(b);
-  }
-  std::vector<std::string> Labels(HWND page) {
-    std::vector<std::string> out;
-    for (HWND h : robot::Descendants(page, "TLabel"))
-      if (robot::IsVisible(h)) out.push_back(robot::TextOf(h));
-    return out;
-  }
-  bool HasLabel(HWND page, const std::string& text) {
-    for (const std::string& l : Labels(page))
-      if (l == text) return true;
-    return false;
-  }
-  std::string EditText(HWND page) {
-    for (HWND h : robot::Descendants(page, "Edit"))
-      if (robot::IsVisible(h)) return robot::TextOf(h);
-    return "<no edit>";
-  }
-  void Settle() {
-    robot::WaitUntil([] { return false; }, 300);
-  }
-};
 
 void WalkAndFinish(WizardRun& w, const std::string& suffix) {
   ASSERT_NO_FATAL_FAILURE(w.Start());
@@ -324,14 +209,7 @@ TEST(WizardE2e, BackgroundWindowCarriesTheWizard) {
 
 // The same walk with the display at 144 DPI: the window and its pages scale by 1.5.
 TEST(WizardE2e, WalkAt144Dpi) {
-  auto setDpi = [](unsigned long dpi) {
-    robot::SetCurrentUserDword("Control Panel\\Desktop", "LogPixels", dpi);
-  };
-  setDpi(144);
-  struct Restore {
-    std::function<void(unsigned long)> set;
-    ~Restore() { set(96); }
-  } restore{setDpi};
+  const DisplayDpi dpi(144);
   WizardRun w;
   ASSERT_NO_FATAL_FAILURE(w.Start());
   int width = 0, height = 0;

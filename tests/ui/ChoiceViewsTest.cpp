@@ -45,6 +45,17 @@ std::string ShotPath(const std::string& name) {
          "dpi.png";
 }
 
+// The page's built-in picture: 32 x 32 at 31, 67, drawn at the page's scale.
+void ExpectBuiltInPicture(const TImage& image) {
+  EXPECT_EQ(image.Picture.Width(), 32);
+  EXPECT_EQ(image.Picture.Height(), 32);
+  const int dpi = ScreenDpiForTest();
+  const RECT b = image.Bounds();
+  EXPECT_EQ(b.left, MulDiv(31, dpi, 96));
+  EXPECT_EQ(b.top, MulDiv(67, dpi, 96));
+  EXPECT_EQ(b.right - b.left, MulDiv(32, dpi, 96));
+}
+
 class ChoiceViewsTest : public ::testing::Test {
  protected:
   ChoiceViewsTest()
@@ -83,6 +94,7 @@ TEST_F(ChoiceViewsTest, StartFolderPage) {
   EXPECT_EQ(page.Edit1.Text(), "\xCA\xBE\xC0\xFD\xB3\xCC\xD0\xF2");
   EXPECT_TRUE(page.CheckBox1.Visible());
   EXPECT_TRUE(page.CheckBox1.Checked());
+  ExpectBuiltInPicture(page.Image1);
   Shot("page4-start-folder");
 
   page.Edit1.SetText("Other");  // as typing does: the change reaches the model
@@ -103,6 +115,9 @@ TEST_F(ChoiceViewsTest, ComponentsPageReactsToEveryCheckChange) {
   page.BringToFront();
   HWND list = page.List_Component.Handle();
   ASSERT_EQ(page.List_Component.Count(), 3);
+  RECT row{};
+  ASSERT_TRUE(ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS));
+  EXPECT_EQ(row.bottom - row.top, frame_.Scale(18)) << "rows 18 pixels high, scaled";
   Shot("page5-components");
 
   ListView_SetCheckState(list, 1, FALSE);  // a state set from outside
@@ -135,6 +150,7 @@ TEST_F(ChoiceViewsTest, InstallFolderPageWithSearch) {
   EXPECT_TRUE(page.BitBtn2.Visible());
   EXPECT_EQ(model_.Options.InstallDir, page.Edit1.Text());
   EXPECT_FALSE(page.lDrvSize.Text().empty());
+  ExpectBuiltInPicture(page.Image1);
   Shot("page6-install-folder");
   page.Edit1.SetText("D:\\Games\\");
   EXPECT_EQ(model_.Options.InstallDir, "D:\\Games");

@@ -7,6 +7,7 @@
 
 #include "platform/Error.h"
 #include "tests/support/PngFile.h"
+#include "ui/PagePictures.h"
 #include "ui/Picture.h"
 
 namespace sk {
@@ -100,6 +101,19 @@ TEST(PictureTest, DamagedPicturesThrowNamingTheFile) {
     } catch (const Error& e) {
       EXPECT_EQ(std::string(e.what()).rfind("C:\\pics\\x: ", 0), 0u) << e.what();
     }
+  }
+}
+
+// The pictures built into the pages are whole PNG files of 32 x 32 pixels with a transparent
+// corner and an opaque middle (a cut-off byte array would fail to decode).
+TEST(PictureTest, BuiltInPagePicturesDecode) {
+  for (const std::string* bytes :
+       {&page_picture::StartMenuFolder(), &page_picture::InstallFolder()}) {
+    const Bitmap32 bmp = DecodePng(*bytes, "page picture");
+    ASSERT_EQ(bmp.width, 32u);
+    ASSERT_EQ(bmp.height, 32u);
+    EXPECT_EQ(bmp.pixels[3], 0) << "top-left corner";
+    EXPECT_EQ(bmp.pixels[(16 * 32 + 16) * 4 + 3], 255) << "middle";
   }
 }
 
