@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "package/Container.h"
+#include "package/Staging.h"
 
 namespace sk {
 
@@ -278,6 +279,11 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
   const auto& files = parsed.FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
+    try {
+      RelativeStagingPath(f, i);  // a name that staging would refuse
+    } catch (const Error& e) {
+      return IntegrityFault{settings, e.what()};
+    }
     if (f.Kind == kind::Folder) continue;
     if (f.DataStart < bounds.imageEnd || f.DataEnd < f.DataStart || f.DataEnd > settings)
       return IntegrityFault{settings, ItemName(i, f) + "data region [" + N(f.DataStart) + ", " +

@@ -47,10 +47,15 @@ bool IsDeviceName(const std::string& element) {
 
 // An element that would not name an entry of its own inside the folder: "." and "..", other
 // names made only of dots and blanks (Windows drops trailing dots and blanks, so "..." is
-// ".."), a ":" (a drive or an alternate data stream), a device name.
+// ".."), a ":" (a drive or an alternate data stream), a character no Windows name may hold
+// (control characters and "<>\"?*", which also make the "\\?\" and "\\.\" device prefixes),
+// a device name. Every byte tested is below 0x40, so none of them can be a GBK trail byte.
 bool UnsafeElement(const std::string& element) {
-  return element.find_first_not_of(". ") == std::string::npos ||
-         element.find(':') != std::string::npos || IsDeviceName(element);
+  if (element.find_first_not_of(". ") == std::string::npos) return true;
+  for (const unsigned char c : element)
+    if (c < 0x20 || c == ':' || c == '<' || c == '>' || c == '"' || c == '?' || c == '*')
+      return true;
+  return IsDeviceName(element);
 }
 
 // The elements of `relative` joined with single backslashes. A component folder written
@@ -66,16 +71,28 @@ std::string SafeRelative(const std::string& relative, size_t index) {
   return out;
 }
 
-// The file name part of a source path: the text after its last "\", "/" or ":".
+// The file name of a registry or page file: the last element of its source path, the file's
+// path on the build machine. Every element of that path must be a plain name, so that the name
+// taken is the file the path names; only a leading drive ("D:") or UNC share ("\\server\share")
+// may come before them. A package whose path holds "..", a drive or stream ":" further on, a
+// device prefix or name, or that ends in a separator is refused: no writer of ours makes one.
 std::string SafeFileName(const TCompileFileData& f, size_t index) {
-  std::string name = ExtractFileName(f.SourcePath);
-  name.erase(0, name.rfind('/') + 1);  // npos + 1 == 0: nothing to drop
-  if (name.empty() || UnsafeElement(name))
-    throw Error(ItemLabel(index) + ": source path \"" + f.SourcePath + "\" names no file");
-  return name;
+  const std::string& path = f.SourcePath;
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  const std::vector<std::string> elements = PathElements(drive ? path.substr(2) : path);
+  // StripTrailingBackslash leaves a "\" that is the trail byte of a GBK character alone.
+  if (elements.empty() || path.back() == '/' || StripTrailingBackslash(path) != path)
+    throw Error(ItemLabel(index) + ": source path \"" + path + "\" names no file");
+  for (const auto& element : elements)
+    if (UnsafeElement(element))
+      throw Error(ItemLabel(index) + ": source path \"" + path + "\" holds \"" + element +
+                  "\", which is not a plain file or folder name");
+  return elements.back();
 }
 
-// Where item `index` goes below the staging folder; nullopt for kinds that are not staged.
+}  // namespace
+
 std::optional<std::string> RelativeStagingPath(const TCompileFileData& f, size_t index) {
   switch (f.Kind) {
     case kind::RegFile:
@@ -97,6 +114,8 @@ std::optional<std::string> RelativeStagingPath(const TCompileFileData& f, size_t
       return std::nullopt;
   }
 }
+
+namespace {
 
 // True when `path`, with "." and ".." resolved, names an entry below `folder` (ASCII letter
 // case ignored, like Windows).

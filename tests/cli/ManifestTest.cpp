@@ -161,6 +161,7 @@ TEST_F(ManifestTest, FaultsNameFileAndLine) {
        "not a packaged file"},
       {"run not packaged", "[finish]\nrun = \"license.txt\"\n", 5, "not a packaged file"},
       {"not GBK", "[welcome]\ncompany = \"\xF0\x9F\x98\x80\"\n", 5, "GBK"},
+      {"not UTF-8", "[welcome]\ncompany = \"caf\xE9\"\n", 5, "not UTF-8"},
       {"bad root key", "[[registry]]\nkey = 'HKXX\\Soft'\n", 5, "root key"},
       {"dotdot target", "[[file]]\nsource = \"license.txt\"\ntarget = \"{app}/../x\"\n", 6, "'..'"},
       {"bad shortcut place",

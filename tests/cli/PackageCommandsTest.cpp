@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "CliTest.h"
@@ -150,36 +151,48 @@ TEST_F(PackageCommandsTest, VerifyFindsCorruption) {
   }
 }
 
-// A cut download, a trailer without settings block and data longer than its record are refused
-// by every command that reads packages, and reported by verify.
+// A cut download, a trailer without settings block, data longer than its record and a support
+// file named to leave the staging folder are refused by every command that reads packages, and
+// reported by verify.
 TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
   fs::path out = dir / "setup.exe";
   ASSERT_EQ(Build(out).code, 0);
   const std::string good = ReadAll(out);
   std::string noSettings = good;
   std::fill(noSettings.end() - 8, noSettings.end(), '\0');
-  std::string longer;
-  {
+  // The package written again with its records changed by `edit` (data regions unchanged).
+  auto rewritten = [&](const std::function<void(TCompile&)>& edit) {
     DefaultMachine machine;
     TCompile model(machine);
     HostInputStream in(out);
     model.LoadPackageFrom(in);
     const int64_t settings = model.FileList().back()->DataEnd;
-    model.FileList()[1]->UncompressedSize -= 100;
-    longer = good.substr(0, static_cast<size_t>(settings));
+    edit(model);
+    std::string bytes = good.substr(0, static_cast<size_t>(settings));
     struct Sink : OutputStream {
       std::string& s;
       explicit Sink(std::string& t) : s(t) {}
       void Write(const void* d, size_t n) override { s.append(static_cast<const char*>(d), n); }
       void Close() override {}
-    } sink(longer);
+    } sink(bytes);
     PackageWriter w(sink, settings, 1);
     w.Finish(model);
-  }
+    return bytes;
+  };
+  // A support file whose name would be staged outside the staging folder.
+  auto named = [&](uint8_t kind, const std::string& source) {
+    return rewritten([&](TCompile& m) {
+      m.FileList()[1]->Kind = kind;
+      m.FileList()[1]->SourcePath = source;
+    });
+  };
   const std::pair<const char*, std::string> bad[] = {
       {"cut in half", good.substr(0, good.size() / 2)},
       {"settings offset 0", noSettings},
-      {"data longer than its record", longer},
+      {"data longer than its record",
+       rewritten([](TCompile& m) { m.FileList()[1]->UncompressedSize -= 100; })},
+      {"registry file named up and out", named(kind::RegFile, "x/../../../Windows/victim.txt")},
+      {"page file named on another drive", named(kind::PageFile, "D:\\pics\\C:\\victim.png")},
   };
   for (const auto& [what, bytes] : bad) {
     fs::path p = dir.Write("bad.exe", bytes);

@@ -139,6 +139,16 @@ TEST(Integrity, FindsEveryKindOfDamageWithItsOffset) {
          m.FileList()[3]->DataEnd = s.first.end;
        }),
        s.first.start, "more than the"},
+      {"page file named to leave the staging folder", s.Rewritten([](TCompile& m) {
+         m.FileList()[3]->SourcePath = "D:\\pics/../../Windows/p.png";
+       }),
+       s.settings, "not a plain file or folder name"},
+      {"component file below its folder's parent", s.Rewritten([](TCompile& m) {
+         m.FileList()[0]->Kind = kind::CompFile;
+         m.FileList()[0]->TargetDir = "D:\\src\\";
+         m.FileList()[0]->SourcePath = "D:\\src\\../one.bin";
+       }),
+       s.settings, "leaves the staging folder"},
   };
   for (const Case& c : cases) {
     auto fault = Check(c.file);

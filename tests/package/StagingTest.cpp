@@ -189,6 +189,23 @@ TEST_F(Staging, NamesThatWouldLeaveTheStagingFolderStageNothing) {
       {"", "D:\\pics\\x/", "", kind::PageFile},
       {"", "D:\\regs\\", "", kind::RegFile},
       {"", "D:\\regs\\NUL", "", kind::RegFile},
+      // Registry and page files keep only their file name, but a source path that is not made
+      // of plain names is refused all the same.
+      {"", "x/../../../Windows/victim.txt", "", kind::RegFile},
+      {"", "D:\\regs\\..\\..\\Windows\\victim.reg", "", kind::RegFile},
+      {"", "D:\\regs\\.\\a.reg", "", kind::RegFile},
+      {"", "..\\a.reg", "", kind::RegFile},
+      {"", "D:\\regs\\C:\\Windows\\a.reg", "", kind::RegFile},  // a drive further on
+      {"", "D:\\regs\\a.reg:stream", "", kind::RegFile},
+      {"", "C:a.reg/", "", kind::RegFile},
+      {"", "\\\\?\\C:\\Windows\\a.reg", "", kind::RegFile},  // device namespace
+      {"", "\\\\.\\pipe\\a.reg", "", kind::RegFile},
+      {"", "D:\\con\\a.reg", "", kind::RegFile},
+      {"", "D:\\pics\\a\x01.png", "", kind::PageFile},
+      {"", "D:\\pics\\*.png", "", kind::PageFile},
+      {"", "D:/pics/../../x.png", "", kind::PageFile},
+      {"", "D:\\pics\\x.png\\..", "", kind::PageFile},
+      {"Base", "D:\\pkg\\bin\\a?.dll", "D:\\pkg\\", kind::CompFile},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + " | " + c.source);
@@ -206,18 +223,38 @@ TEST_F(Staging, NamesThatWouldLeaveTheStagingFolderStageNothing) {
   EXPECT_FALSE(platform_->FileExists("C:\\Windows\\x.dll"));
 }
 
+// Source paths as build machines write them: a drive, a share, none, "/" and a GBK name whose
+// second byte is "\".
 TEST_F(Staging, EverySeparatorEndsTheFileNameOfRegistryAndPageFiles) {
-  PackageBuilder b;
-  b.File("x/../../../Windows/victim.txt", "", "reg", kind::RegFile);
-  b.File("D:\\pics/sub/logo.png", "", "pic", kind::PageFile);
-  b.File("D:\\pkg\\bin/a.dll", "D:\\pkg\\", "a", kind::CompFile).Name = "Base";
-  Load(b);
-  StageSupportFiles(*model_, *file_);
-  const std::string T = model_->StagingFolder;
-  EXPECT_EQ(model_->StagedFiles, (StringList{T + "Reg\\victim.txt", T + "Info\\logo.png",
-                                             T + "Comp\\Base\\bin\\a.dll"}));
-  EXPECT_EQ(Read(T + "Reg\\victim.txt"), "reg");
-  EXPECT_FALSE(platform_->FileExists("C:\\Windows\\victim.txt"));
+  const std::string kDo = "\xB6\x5C";  // 禱 (its trail byte is "\")
+  struct Case {
+    std::string source;
+    uint8_t kind;
+    std::string staged;
+  };
+  const Case cases[] = {
+      {"D:\\build\\setup.reg", kind::RegFile, "Reg\\setup.reg"},
+      {"\\\\server\\share\\build\\setup.reg", kind::RegFile, "Reg\\setup.reg"},
+      {"setup.reg", kind::RegFile, "Reg\\setup.reg"},
+      {"d:setup.reg", kind::RegFile, "Reg\\setup.reg"},
+      {"D:\\pics/sub/logo.png", kind::PageFile, "Info\\logo.png"},
+      {"D:\\pics\\\\logo.png", kind::PageFile, "Info\\logo.png"},
+      {"D:\\pics\\" + kDo + "\\" + kDo, kind::PageFile, "Info\\" + kDo},
+      {"D:\\" + kDo + ".v1\\a b.png", kind::PageFile, "Info\\a b.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    PackageBuilder b;
+    b.File(c.source, "", "data", c.kind);
+    b.File("D:\\pkg\\bin/a.dll", "D:\\pkg\\", "a", kind::CompFile).Name = "Base";
+    Load(b);
+    StageSupportFiles(*model_, *file_);
+    const std::string T = model_->StagingFolder;
+    EXPECT_EQ(model_->StagedFiles, (StringList{T + c.staged, T + "Comp\\Base\\bin\\a.dll"}));
+    EXPECT_EQ(Read(T + c.staged), "data");
+    DeleteStagedFiles(*model_);
+    model_ = std::make_unique<TCompile>(*platform_);
+  }
 }
 
 TEST_F(Staging, TwoRunsStageIntoFoldersOfTheirOwn) {

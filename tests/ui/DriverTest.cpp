@@ -188,28 +188,36 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
       {"loading window", kOn, {"title Demo", "loading"}},
   };
   for (const Row& r : rows) {
-    Machine run;
-    test::PackageBuilder b;
-    Base(b);
-    b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
-    if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
-    std::string bytes = b.Build();
-    const TCompileFileData& second = *b.Model().FileList()[1];
-    bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // inside its zlib stream
-    {
-      auto out = run.p.CreateFile(run.p.ExecutablePath());
-      out->Write(bytes.data(), bytes.size());
-      out->Close();
+    for (const bool hostileName : {false, true}) {
+      SCOPED_TRACE(hostileName ? "a registry file named to leave the staging folder"
+                               : "a damaged zlib stream");
+      Machine run;
+      test::PackageBuilder b;
+      Base(b);
+      b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
+      if (hostileName) b.File("x/../../../Windows/victim.txt", "", "REGEDIT4\r\n", kind::RegFile);
+      if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
+      std::string bytes = b.Build();
+      const TCompileFileData& second = *b.Model().FileList()[1];
+      const int64_t settings = b.Model().FileList().back()->DataEnd;
+      if (!hostileName) bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // zlib data
+      {
+        auto out = run.p.CreateFile(run.p.ExecutablePath());
+        out->Write(bytes.data(), bytes.size());
+        out->Close();
+      }
+      TInstall driver(run.p, run.windows);
+      try {
+        driver.Execute();
+        ADD_FAILURE() << r.what << ": no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.what(), DamagedSetupMessage(hostileName ? settings : second.DataStart))
+            << r.what;
+      }
+      EXPECT_EQ(run.windows.calls, r.calls) << r.what;
+      EXPECT_TRUE(run.p.ListDirectory(kTemp).empty()) << r.what;
+      EXPECT_FALSE(run.p.FileExists("C:\\Windows\\victim.txt")) << r.what;
     }
-    TInstall driver(run.p, run.windows);
-    try {
-      driver.Execute();
-      ADD_FAILURE() << r.what << ": no error";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.what(), DamagedSetupMessage(second.DataStart)) << r.what;
-    }
-    EXPECT_EQ(run.windows.calls, r.calls) << r.what;
-    EXPECT_TRUE(run.p.ListDirectory(kTemp).empty()) << r.what;
   }
 
   const std::string good = [] {

@@ -4,64 +4,28 @@
 
 #include "platform/Encoding.h"
 #include "tools/setupkit/Manifest.h"
+#include "tools/setupkit/TomlTextCheck.h"
 
 namespace sk::cli {
 
-namespace {
-
-// The line of the first byte outside ASCII that stands outside a string or a comment, or 0.
-// TOML allows none there, and the TOML library's whitespace test on some such characters
-// (U+00A1 to U+0499) reaches a path its authors marked unreachable, so they are refused here,
-// before that library sees the text.
-int64_t NonAsciiOutsideStrings(const std::string& text) {
-  int64_t line = 1;
-  size_t i = 0;
-  auto at = [&](const char* s) {
-    return text.compare(i, std::char_traits<char>::length(s), s) == 0;
-  };
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == '\n') {
-      ++line;
-      ++i;
-    } else if (c == '#') {
-      while (i < text.size() && text[i] != '\n') ++i;
-    } else if (c == '"' || c == '\'') {
-      const bool multi = at(c == '"' ? "\"\"\"" : "'''");
-      const std::string close = multi ? std::string(3, c) : std::string(1, c);
-      i += close.size();
-      while (i < text.size() && text.compare(i, close.size(), close) != 0) {
-        if (text[i] == '\n') {
-          ++line;
-          if (!multi) break;  // an unterminated string: the library reports it
-        }
-        i += (c == '"' && text[i] == '\\' && i + 1 < text.size()) ? 2 : 1;
-      }
-      if (i < text.size() && text[i] != '\n') i += close.size();
-    } else if (static_cast<unsigned char>(c) >= 0x80) {
-      return line;
-    } else {
-      ++i;
-    }
-  }
-  return 0;
-}
-
-}  // namespace
-
 void TomlReader::Parse(const std::string& text) {
-  if (const int64_t line = NonAsciiOutsideStrings(text)) {
-    Fail(line, "a character outside ASCII stands outside a string or comment");
-  }
+  // Characters the library cannot test safely never reach it (TomlTextCheck.h).
+  if (const auto fault = FindTomlTextFault(text)) Fail(fault->line, fault->reason);
   try {
     root_ = toml::parse(text, display_);
   } catch (const toml::parse_error& e) {
     Fail(e.source().begin.line, std::string(e.description()));
+  } catch (const TomlCheckFailed& e) {
+    // The library does not say where it stopped.
+    Throw(display_ + ": the TOML reader met text it does not expect (" + e.what() + ")");
   }
 }
 
 void TomlReader::Fail(int64_t line, const std::string& utf8) const {
-  std::string msg = display_ + ":" + std::to_string(line) + ": " + utf8;
+  Throw(display_ + ":" + std::to_string(line) + ": " + utf8);
+}
+
+void TomlReader::Throw(const std::string& msg) const {
   auto gbk = Utf8ToGbk(msg);
   if (!gbk) {
     std::string ascii;

@@ -5,12 +5,12 @@
 // The reader owns the parsed document; tables and nodes it hands out live as long as it does.
 #pragma once
 
-#include <toml++/toml.h>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "tools/setupkit/TomlLibrary.h"
 
 namespace sk::cli {
 
@@ -18,7 +18,8 @@ class TomlReader {
  public:
   explicit TomlReader(std::string display) : display_(std::move(display)) {}
 
-  // Parses `text`; a syntax error fails at its line.
+  // Parses `text`; a syntax error, text that is not UTF-8 or a character the TOML library
+  // cannot read safely (TomlTextCheck.h) fails at its line.
   void Parse(const std::string& text);
   const toml::table& root() const { return root_; }
 
@@ -46,6 +47,9 @@ class TomlReader {
   const toml::table* Table(std::string_view key) const;
 
  private:
+  // Throws ManifestError with `msg` (UTF-8) in GBK; characters GBK lacks become "?".
+  [[noreturn]] void Throw(const std::string& msg) const;
+
   std::string display_;
   toml::table root_;
 };
