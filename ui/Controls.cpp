@@ -9,6 +9,7 @@
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/Platform.h"
+#include "platform/win32/DllSearch.h"
 #include "ui/MemoryDc.h"
 
 namespace sk::ui {
@@ -493,9 +494,17 @@ void TCheckListBox::SetRowHeight(int pixels) {
   // A report row is as high as its small images (and, on some systems, a padding pixel or
   // two): an empty image list one pixel wide sets the height. A row measured once corrects
   // for the padding. The list view owns its image list and frees it with itself.
-  auto useImagesOf = [this](int height) {
-    if (HIMAGELIST rows = ImageList_Create(1, std::max(height, 1), ILC_COLOR32, 0, 1)) {
-      if (HIMAGELIST old = ListView_SetImageList(hwnd_, rows, LVSIL_SMALL)) ImageList_Destroy(old);
+  // The image-list calls are looked up at run time: the programs do not import comctl32.
+  using CreateFn = HIMAGELIST(WINAPI*)(int, int, UINT, int, int);
+  using DestroyFn = BOOL(WINAPI*)(HIMAGELIST);
+  const auto create = reinterpret_cast<CreateFn>(
+      reinterpret_cast<void*>(win32::CommonControlsProc("ImageList_Create")));
+  const auto destroy = reinterpret_cast<DestroyFn>(
+      reinterpret_cast<void*>(win32::CommonControlsProc("ImageList_Destroy")));
+  auto useImagesOf = [this, create, destroy](int height) {
+    if (!create || !destroy) return;
+    if (HIMAGELIST rows = create(1, std::max(height, 1), ILC_COLOR32, 0, 1)) {
+      if (HIMAGELIST old = ListView_SetImageList(hwnd_, rows, LVSIL_SMALL)) destroy(old);
     }
   };
   useImagesOf(pixels);

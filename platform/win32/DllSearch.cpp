@@ -60,14 +60,18 @@ bool RestrictDllSearchToSystemFolder() {
   return strict;
 }
 
-bool LoadCommonControls(DWORD classes) {
+FARPROC CommonControlsProc(const char* name) {
   // By name, so that the manifest's binding to version 6 applies; the restricted search only
   // decides where a name without such a binding would be looked for.
-  HMODULE controls = LoadLibraryW(L"comctl32.dll");
-  if (!controls) return false;
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  if (!controls) controls = LoadLibraryW(L"comctl32.dll");
+  return controls ? GetProcAddress(controls, name) : nullptr;
+}
+
+bool LoadCommonControls(DWORD classes) {
   using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  auto init = reinterpret_cast<InitFn>(
-      reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+  auto init =
+      reinterpret_cast<InitFn>(reinterpret_cast<void*>(CommonControlsProc("InitCommonControlsEx")));
   const INITCOMMONCONTROLSEX icc{sizeof icc, classes};
   return init && init(&icc);
 }

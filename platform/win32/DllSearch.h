@@ -21,6 +21,11 @@
 // instead of importing comctl32: an import is loaded and initialised before the entry runs, and
 // the library's initialisation may load further DLLs by name (Wine's loads uxtheme.dll) while
 // the search still starts with the program's folder. False when the library or the call fails.
+//
+// CommonControlsProc returns the export `name` of the common controls the process uses (the
+// module already loaded under that name, else loaded by name as above); nullptr when missing.
+// Code that needs a comctl32 function beyond the window classes calls it through this, so that
+// the programs keep no import of comctl32.
 #pragma once
 
 #include <windows.h>
@@ -30,5 +35,6 @@ namespace sk::win32 {
 bool RestrictDllSearchToSystemFolder();
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 bool LoadCommonControls(DWORD classes);
+FARPROC CommonControlsProc(const char* name);
 
 }  // namespace sk::win32
