@@ -2,6 +2,7 @@
 #include "engine/Register.h"
 
 #include "engine/Texts.h"
+#include "engine/UnInstall.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
@@ -46,7 +47,14 @@ void RegisterFiles(InstallContext& ctx) {
     }
     if (item.RunAtStartup) {
       status(kInstallingAutoRun);
+      // Recorded so that the uninstaller (and the undo of a failed install) removes the value:
+      // left behind, the system would try to start a removed program at every logon. The key
+      // itself is recorded only where this run creates it.
+      const std::string runKey = kRunKey + 1;  // without its leading "\\"
+      if (!p.KeyExists(RegRoot::LocalMachine, runKey))
+        ctx.recorder.CreateKeyPath(RegRoot::LocalMachine, runKey);
       SetAutoRun(p, ExtractFileName(path), path);
+      ctx.recorder.AddRegKey(RootText(RegRoot::LocalMachine), runKey, ExtractFileName(path));
     }
     if (item.RunAfterInstall) {
       status(kRunningProgram);

@@ -143,6 +143,8 @@ TEST(Uninstall, RoundTripsLeaveTheMachineAsBefore) {
          ASSERT_TRUE(run.platform().ForceDirectories(run.installDir()));
          run.Write(run.installDir() + "\\notes.txt", "mine");
        }},
+      {"a program started with the system (its Run value)",
+       [](PackageBuilder& b) { b.File("Z:\\svc.exe", kPF, "S").RunAtStartup = 1; }, nullptr},
       {"a file in the Windows folder",
        [](PackageBuilder& b) { b.File("Z:\\w.dll", kWinPrefix, "W"); }, nullptr},
       {"nothing but the uninstaller", [](PackageBuilder&) {}, nullptr},
