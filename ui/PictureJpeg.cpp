@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+// jpeglib.h first: jerror.h uses its types.
+#include <jerror.h>
 
 #include "platform/Error.h"
 #include "ui/Picture.h"
@@ -25,7 +27,12 @@ void OnJpegError(j_common_ptr info) {
   std::longjmp(err->jump, 1);
 }
 
-void IgnoreJpegMessage(j_common_ptr, int) {}
+// Warnings are ignored except the end of the data: libjpeg would go on decoding a cut-off file
+// as grey rows, so a few hundred bytes claiming 8000 x 8000 pixels cost a full decode of a
+// 256 MiB bitmap. A cut-off picture is damaged like any other.
+void OnJpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnJpegError(info);
+}
 
 }  // namespace
 
@@ -36,7 +43,7 @@ Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
   ErrorManager err{};
   info.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnJpegError;
-  err.pub.emit_message = IgnoreJpegMessage;
+  err.pub.emit_message = OnJpegMessage;
   // 0: not started, 1: header read and size refused, 2: libjpeg failed.
   volatile int failure = 0;
   if (setjmp(err.jump)) {
@@ -47,19 +54,36 @@ Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
+    // The size is checked before decompression starts: for a progressive file libjpeg reads
+    // every scan into a whole-picture coefficient buffer inside jpeg_start_decompress. Its own
+    // working memory is capped as well (beyond it libjpeg fails, having no backing store).
+    info.mem->max_memory_to_use = static_cast<long>(kMaxPicturePixels * 4);
+    const uint64_t iw = info.image_width, ih = info.image_height;
+    if (iw == 0 || ih == 0 || iw * ih > kMaxPicturePixels) {
+      failure = 1;
+    } else {
+      jpeg_start_decompress(&info);
+    }
     const uint64_t w = info.output_width, h = info.output_height;
-    if (w == 0 || h == 0 || w * h > kMaxPicturePixels || info.output_components != 3) {
+    if (failure == 1 || w == 0 || h == 0 || w * h > kMaxPicturePixels ||
+        info.output_components != 3) {
       failure = 1;
     } else {
       bmp.width = info.output_width;
       bmp.height = info.output_height;
-      bmp.pixels.resize(static_cast<size_t>(w * h * 4));
+      // Reserved, then grown a row at a time: a file that ends early is refused at its last
+      // row without the whole bitmap having been cleared first.
+      bmp.pixels.reserve(static_cast<size_t>(w * h * 4));
       row.resize(static_cast<size_t>(w * 3));
       while (info.output_scanline < info.output_height) {
-        uint8_t* out = bmp.pixels.data() + static_cast<size_t>(info.output_scanline) * w * 4;
         JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&info, rows, 1);
+        if (jpeg_read_scanlines(&info, rows, 1) != 1) {  // a source that cannot go on
+          std::snprintf(err.message, sizeof err.message, "no more rows");
+          failure = 2;
+          break;
+        }
+        bmp.pixels.resize(bmp.pixels.size() + static_cast<size_t>(w * 4));
+        uint8_t* out = bmp.pixels.data() + bmp.pixels.size() - static_cast<size_t>(w * 4);
         for (uint64_t x = 0; x < w; ++x) {
           out[x * 4 + 0] = row[x * 3 + 2];
           out[x * 4 + 1] = row[x * 3 + 1];
@@ -67,13 +91,13 @@ Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
           out[x * 4 + 3] = 255;
         }
       }
-      jpeg_finish_decompress(&info);
+      if (failure == 0) jpeg_finish_decompress(&info);
     }
   }
   jpeg_destroy_decompress(&info);
   if (failure == 1) {
     throw Error(what + ": JPEG picture of unsupported size or colour layout (" +
-                std::to_string(info.output_width) + "x" + std::to_string(info.output_height) + ")");
+                std::to_string(info.image_width) + "x" + std::to_string(info.image_height) + ")");
   }
   if (failure == 2) throw Error(what + ": damaged JPEG picture (" + err.message + ")");
   return bmp;

@@ -135,5 +135,36 @@ TEST(PictureTest, HugeDimensionsAreRefusedBeforeAllocating) {
   EXPECT_THROW(DecodePng(png, "big.png"), Error);
 }
 
+// A JPEG whose frame header claims more pixels than its data holds: cut off, it is refused
+// instead of being decoded into rows of grey (a 300-byte file would make a 256 MiB bitmap).
+TEST(PictureTest, CutOffJpegIsRefused) {
+  std::string jpeg = EncodeJpeg(16, 16);
+  const size_t sof = jpeg.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  const auto setSize = [&](std::string& bytes, uint16_t h, uint16_t w) {
+    bytes[sof + 5] = static_cast<char>(h >> 8);
+    bytes[sof + 6] = static_cast<char>(h);
+    bytes[sof + 7] = static_cast<char>(w >> 8);
+    bytes[sof + 8] = static_cast<char>(w);
+  };
+  struct Case {
+    uint16_t h, w;
+    size_t keep;
+  };
+  const size_t scan = jpeg.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  for (const Case& c :
+       {Case{8000, 8000, scan + 20}, Case{16, 16, jpeg.size() - 40}, Case{16, 16, scan + 14}}) {
+    std::string bytes = jpeg.substr(0, c.keep);
+    setSize(bytes, c.h, c.w);
+    EXPECT_THROW(DecodeJpeg(bytes, "cut.jpg"), Error) << c.w << "x" << c.h << " " << c.keep;
+  }
+  setSize(jpeg, 16, 16);
+  EXPECT_NO_THROW(DecodeJpeg(jpeg, "whole.jpg"));
+  // More pixels than any picture may have: refused from the header alone.
+  setSize(jpeg, 65535, 65535);
+  EXPECT_THROW(DecodeJpeg(jpeg, "big.jpg"), Error);
+}
+
 }  // namespace
 }  // namespace sk
