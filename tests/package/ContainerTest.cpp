@@ -45,10 +45,12 @@ TEST(ExtractRegion, LargeFileIsCutIntoPiecesOfTheFormatSize) {
 }
 
 TEST(ExtractRegion, ReaderAcceptsPiecesOfAnySize) {
-  // Hand-made chunks of 1, 0-content and odd sizes, as another writer might produce them.
+  // Hand-made chunks of 1, 0-content and odd sizes, as another writer might produce them,
+  // and one larger than any piece this writer makes (inflated past the fast reader's buffer).
   std::string file = "xx";
+  const std::string large = Noise(5 * 1024 * 1024 + 3, 2);
   for (const std::string& piece :
-       std::vector<std::string>{"a", "", "bc", std::string(100000, 'd')}) {
+       std::vector<std::string>{"a", "", "bc", std::string(100000, 'd'), large, "e"}) {
     std::string z = ZlibCompress(piece, 9);
     int32_t len = static_cast<int32_t>(z.size());
     file.append(reinterpret_cast<const char*>(&len), 4);
@@ -56,7 +58,7 @@ TEST(ExtractRegion, ReaderAcceptsPiecesOfAnySize) {
   }
   StringInputStream in(file);
   EXPECT_EQ(ExtractRegionToString(in, 2, static_cast<int64_t>(file.size())),
-            "abc" + std::string(100000, 'd'));
+            "abc" + std::string(100000, 'd') + large + "e");
 }
 
 TEST(ExtractRegion, EmptyRegionYieldsNothing) {
