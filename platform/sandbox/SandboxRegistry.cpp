@@ -224,6 +224,10 @@ std::shared_ptr<SandboxRegistry::Key> SandboxRegistry::Find(RegRoot root,
 
 bool SandboxRegistry::SetValue(Key& key, const std::string& name, uint32_t type, std::string data) {
   if (CharCount(name) > kMaxValueNameChars || !StorableName(name)) return false;
+  // The system keeps text values as UTF-16: bytes that form no GBK character (a lone lead
+  // byte, from a REGEDIT4 hex(1) line or a program) are kept as their conversion makes them,
+  // so the value reads the same before and after the machine is saved and started again.
+  if (type == static_cast<uint32_t>(RegType::String)) data = GbkFromUtf16(GbkToUtf16(data));
   Value& v = key.values[FoldCase(name)];
   if (v.name.empty()) v.name = name;  // an existing value keeps the case of its name
   v.type = type;

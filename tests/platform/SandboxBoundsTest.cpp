@@ -175,6 +175,10 @@ TEST(SandboxRegistryNames, NamesTheFileCannotHoldFailAndNeverAddKeys) {
   EXPECT_TRUE(key->WriteString(odd, "line1\r\n[HKEY_LOCAL_MACHINE\\Data]\r\n"));
   const std::string zeros("a\0b\0\0", 5);  // zero characters at the end are data too
   EXPECT_TRUE(key->WriteString("Zeros", zeros));
+  // Text bytes that form no character are kept as the conversion to UTF-16 makes them, so
+  // that they read the same after a restart.
+  EXPECT_TRUE(key->WriteString("Lone", "a\xAB"));
+  const std::string lone = key->ReadValue("Lone")->data;
   p.Save();
 
   SandboxPlatform again(p.config());  // loads: the file was not corrupted
@@ -185,6 +189,7 @@ TEST(SandboxRegistryNames, NamesTheFileCannotHoldFailAndNeverAddKeys) {
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->ReadValue(odd)->data, "line1\r\n[HKEY_LOCAL_MACHINE\\Data]\r\n");
   EXPECT_EQ(back->ReadValue("Zeros")->data, zeros);
+  EXPECT_EQ(back->ReadValue("Lone")->data, lone);
 }
 
 TEST(SandboxRegistryImport, BadNamesAndLongContinuationsInAnImport) {
@@ -206,6 +211,26 @@ TEST(SandboxRegistryImport, BadNamesAndLongContinuationsInAnImport) {
   sandbox::SandboxRegistry loaded;
   loaded.LoadText(r.ToText(), "registry.reg");
   EXPECT_EQ(loaded.ToText(), r.ToText());
+}
+
+// A REGEDIT4 hex(1) line holds text in the ANSI code page; bytes that form no character (a
+// lone lead byte) are kept as their conversion to UTF-16 makes them, as a program's write is,
+// so registry.reg reads back the same.
+TEST(SandboxRegistryImport, TextBytesThatFormNoCharacterReadBackTheSame) {
+  sandbox::SandboxRegistry r;
+  EXPECT_TRUE(
+      r.ApplyRegFile("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\T]\r\n"
+                     "\"Hex\"=hex(1):61,ab,00\r\n\"Ok\"=hex(1):61,d6,d0,00\r\n"));
+  auto key = r.Find(RegRoot::CurrentUser, "T", false);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->values.at("ok").data, "a\xD6\xD0");  // whole characters stay as they are
+  const std::string hex = key->values.at("hex").data;
+  EXPECT_EQ(hex.substr(0, 1), "a");
+  EXPECT_NE(hex, "a\xAB");
+  sandbox::SandboxRegistry loaded;
+  loaded.LoadText(r.ToText(), "registry.reg");
+  EXPECT_EQ(loaded.ToText(), r.ToText());
+  EXPECT_EQ(loaded.Find(RegRoot::CurrentUser, "T", false)->values.at("hex").data, hex);
 }
 
 TEST(SandboxIni, WholeSectionMatchesSingleReads) {
