@@ -138,21 +138,29 @@ class FastInflater {
   // The inflated bytes of `chunk`, or false when zlib has to take it.
   bool Inflate(const ChunkBytes& chunk, size_t& produced) {
     if (!decompressor_) return false;
-    if (out_.empty()) out_ = ChunkBytes(kOutput);  // written by the decompressor, never read before
+    // Deflate expands data at most 1032 times, so a small chunk gets a small buffer.
+    const size_t need =
+        chunk.size() >= kOutput / kMaxExpansion ? kOutput : chunk.size() * kMaxExpansion + 64;
+    if (need > capacity_) {
+      out_ = std::make_unique_for_overwrite<unsigned char[]>(need);  // written before it is read
+      capacity_ = need;
+    }
     size_t used = 0;
     return libdeflate_zlib_decompress_ex(decompressor_.get(), chunk.data(), chunk.size(),
-                                         out_.data(), out_.size(), &used,
+                                         out_.get(), capacity_, &used,
                                          &produced) == LIBDEFLATE_SUCCESS &&
            used == chunk.size();
   }
-  const char* Output() const { return reinterpret_cast<const char*>(out_.data()); }
+  const char* Output() const { return reinterpret_cast<const char*>(out_.get()); }
 
  private:
   static constexpr size_t kOutput = kChunkPieceSize + kChunkPieceSize / 4;
+  static constexpr size_t kMaxExpansion = 1032;
   static_assert(kOutput <= kMaxInflatedChunk);
   std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor_{
       libdeflate_alloc_decompressor(), libdeflate_free_decompressor};
-  ChunkBytes out_;
+  std::unique_ptr<unsigned char[]> out_;
+  size_t capacity_ = 0;
 };
 #else
 // Builds without libdeflate (Setup.exe) inflate every chunk with zlib.
