@@ -8,6 +8,8 @@
 # sk_check_imports(target)
 #   For a program that ships to users: after every link, scripts/check-pe --imports fails the
 #   build when the program imports a DLL that the system may load from the program's folder.
+#   With -DSETUPKIT_LINK_MAP=ON the linker also writes NAME.map beside the program, for
+#   scripts/map-sizes (what the bytes of a stub are).
 
 if(MSVC)
   message(FATAL_ERROR "setupkit builds with GCC/Clang or mingw-w64 only")
@@ -54,7 +56,11 @@ function(sk_add_test)
     ENVIRONMENT "SETUPKIT_SOURCE_DIR=${CMAKE_SOURCE_DIR};SETUPKIT_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 
+option(SETUPKIT_LINK_MAP "Write a linker map beside each program that ships" OFF)
 function(sk_check_imports target)
+  if(SETUPKIT_LINK_MAP)
+    target_link_options(${target} PRIVATE "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map")
+  endif()
   if(WIN32 AND CMAKE_HOST_UNIX)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-pe --imports $<TARGET_FILE:${target}>

@@ -2,7 +2,8 @@
 // it jumps back to the decode function with longjmp, so no object with a destructor may be
 // created between setjmp and the last libjpeg call (the result buffer is created before).
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h uses FILE
+#include <cstring>
 
 #include <jpeglib.h>
 // jpeglib.h first: jerror.h uses its types.
@@ -78,7 +79,9 @@ Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
       while (info.output_scanline < info.output_height) {
         JSAMPROW rows[1] = {row.data()};
         if (jpeg_read_scanlines(&info, rows, 1) != 1) {  // a source that cannot go on
-          std::snprintf(err.message, sizeof err.message, "no more rows");
+          // Copied, not formatted: snprintf would link mingw's C99 printf into the stub.
+          static constexpr char kNoMoreRows[] = "no more rows";
+          std::memcpy(err.message, kNoMoreRows, sizeof kNoMoreRows);
           failure = 2;
           break;
         }
