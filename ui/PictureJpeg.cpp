@@ -37,7 +37,8 @@ void OnJpegMessage(j_common_ptr info, int level) {
 
 }  // namespace
 
-Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
+Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what, uint64_t maxPixels) {
+  if (maxPixels > kMaxPicturePixels) maxPixels = kMaxPicturePixels;
   Bitmap32 bmp;
   std::vector<uint8_t> row;
   jpeg_decompress_struct info{};
@@ -58,16 +59,15 @@ Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what) {
     // The size is checked before decompression starts: for a progressive file libjpeg reads
     // every scan into a whole-picture coefficient buffer inside jpeg_start_decompress. Its own
     // working memory is capped as well (beyond it libjpeg fails, having no backing store).
-    info.mem->max_memory_to_use = static_cast<long>(kMaxPicturePixels * 4);
+    info.mem->max_memory_to_use = static_cast<long>(maxPixels * 4);
     const uint64_t iw = info.image_width, ih = info.image_height;
-    if (iw == 0 || ih == 0 || iw * ih > kMaxPicturePixels) {
+    if (iw == 0 || ih == 0 || iw * ih > maxPixels) {
       failure = 1;
     } else {
       jpeg_start_decompress(&info);
     }
     const uint64_t w = info.output_width, h = info.output_height;
-    if (failure == 1 || w == 0 || h == 0 || w * h > kMaxPicturePixels ||
-        info.output_components != 3) {
+    if (failure == 1 || w == 0 || h == 0 || w * h > maxPixels || info.output_components != 3) {
       failure = 1;
     } else {
       bmp.width = info.output_width;

@@ -166,5 +166,26 @@ TEST(PictureTest, CutOffJpegIsRefused) {
   EXPECT_THROW(DecodeJpeg(jpeg, "big.jpg"), Error);
 }
 
+TEST(PictureTest, JpegSizeLimitCanOnlyBeLowered) {
+  const std::string jpeg = EncodeJpeg(16, 16);
+  struct Case {
+    uint64_t limit;
+    bool decodes;
+  };
+  for (const Case& c : {Case{256, true}, Case{255, false}, Case{~uint64_t{0}, true}}) {
+    if (c.decodes) {
+      EXPECT_EQ(DecodeJpeg(jpeg, "p.jpg", c.limit).pixels.size(), 16u * 16 * 4) << c.limit;
+    } else {
+      EXPECT_THROW(DecodeJpeg(jpeg, "p.jpg", c.limit), Error) << c.limit;
+    }
+  }
+  // A limit above the largest picture does not raise it.
+  std::string big = jpeg;
+  const size_t sof = big.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  big[sof + 5] = big[sof + 6] = big[sof + 7] = big[sof + 8] = static_cast<char>(0xFF);
+  EXPECT_THROW(DecodeJpeg(big, "big.jpg", ~uint64_t{0}), Error);
+}
+
 }  // namespace
 }  // namespace sk
