@@ -65,4 +65,11 @@ class ScratchFolder {
   std::abort();
 }
 
+// The picture targets: the size limit they decode to, and the check of a decoded bitmap.
+inline constexpr uint64_t kMaxPixels = 256 * 256;
+inline void CheckBitmap(uint64_t width, uint64_t height, size_t bytes) {
+  if (bytes != width * height * 4) Broken("bitmap size does not match its dimensions");
+  if (width * height == 0 || width * height > kMaxPixels) Broken("picture outside the size limit");
+}
+
 }  // namespace sk::fuzz

@@ -17,14 +17,16 @@ PictureKind PictureKindOf(const std::string& path) {
   return PictureKind::Other;
 }
 
-void CheckPictureSize(uint64_t width, uint64_t height, const std::string& what) {
-  if (width == 0 || height == 0 || width * height > kMaxPicturePixels) {
+void CheckPictureSize(uint64_t width, uint64_t height, const std::string& what,
+                      uint64_t maxPixels) {
+  if (maxPixels > kMaxPicturePixels) maxPixels = kMaxPicturePixels;
+  if (width == 0 || height == 0 || width * height > maxPixels) {
     throw Error(what + ": picture size " + std::to_string(width) + "x" + std::to_string(height) +
                 " is not supported");
   }
 }
 
-Bitmap32 DecodePng(const std::string& bytes, const std::string& what) {
+Bitmap32 DecodePng(const std::string& bytes, const std::string& what, uint64_t maxPixels) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
@@ -33,7 +35,7 @@ Bitmap32 DecodePng(const std::string& bytes, const std::string& what) {
     throw Error(what + ": not a readable PNG picture (" + reason + ")");
   }
   try {
-    CheckPictureSize(image.width, image.height, what);
+    CheckPictureSize(image.width, image.height, what, maxPixels);
   } catch (...) {
     png_image_free(&image);
     throw;

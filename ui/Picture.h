@@ -25,11 +25,13 @@ struct Bitmap32 {
 };
 
 PictureKind PictureKindOf(const std::string& path);
-// Throws Error unless 0 < width * height <= kMaxPicturePixels.
-void CheckPictureSize(uint64_t width, uint64_t height, const std::string& what);
-Bitmap32 DecodePng(const std::string& bytes, const std::string& what);
-// `maxPixels` lowers the size limit (never above kMaxPicturePixels); libjpeg's own working memory
-// is capped at four bytes per allowed pixel.
+// Throws Error unless 0 < width * height <= min(maxPixels, kMaxPicturePixels).
+void CheckPictureSize(uint64_t width, uint64_t height, const std::string& what,
+                      uint64_t maxPixels = kMaxPicturePixels);
+// `maxPixels` lowers the size limit (never above kMaxPicturePixels). For JPEG, libjpeg's own
+// working memory is capped at four bytes per allowed pixel.
+Bitmap32 DecodePng(const std::string& bytes, const std::string& what,
+                   uint64_t maxPixels = kMaxPicturePixels);
 Bitmap32 DecodeJpeg(const std::string& bytes, const std::string& what,
                     uint64_t maxPixels = kMaxPicturePixels);
 

@@ -135,7 +135,7 @@ TEST(ProgressPage, PercentTexts) {
 
 TEST(ProgressPage, DetailsLinesAndBar) {
   const std::string details = "\xB0\xB2\xD7\xB0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2";  // 安装详细信息
-  for (const std::string value : {kOn, std::string("yes")}) {
+  for (const std::string& value : {kOn, std::string("yes")}) {
     Model m;
     m.Set(details, value, 11);
     ProgressPage page;

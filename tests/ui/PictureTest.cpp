@@ -166,20 +166,30 @@ TEST(PictureTest, CutOffJpegIsRefused) {
   EXPECT_THROW(DecodeJpeg(jpeg, "big.jpg"), Error);
 }
 
-TEST(PictureTest, JpegSizeLimitCanOnlyBeLowered) {
-  const std::string jpeg = EncodeJpeg(16, 16);
+TEST(PictureTest, SizeLimitCanOnlyBeLowered) {
+  // 3x2 PNG and 16x16 JPEG pictures against limits around their size and above the largest.
+  const std::string png = EncodePng(), jpeg = EncodeJpeg(16, 16);
   struct Case {
+    bool isPng;
     uint64_t limit;
     bool decodes;
   };
-  for (const Case& c : {Case{256, true}, Case{255, false}, Case{~uint64_t{0}, true}}) {
+  for (const Case& c :
+       {Case{true, 6, true}, Case{true, 5, false}, Case{true, ~uint64_t{0}, true},
+        Case{false, 256, true}, Case{false, 255, false}, Case{false, ~uint64_t{0}, true}}) {
+    const auto decode = [&] {
+      return c.isPng ? DecodePng(png, "p.png", c.limit) : DecodeJpeg(jpeg, "p.jpg", c.limit);
+    };
     if (c.decodes) {
-      EXPECT_EQ(DecodeJpeg(jpeg, "p.jpg", c.limit).pixels.size(), 16u * 16 * 4) << c.limit;
+      const Bitmap32 bmp = decode();
+      EXPECT_EQ(bmp.pixels.size(), uint64_t{bmp.width} * bmp.height * 4) << c.limit;
+      EXPECT_EQ(bmp.width, c.isPng ? 3u : 16u) << c.limit;
     } else {
-      EXPECT_THROW(DecodeJpeg(jpeg, "p.jpg", c.limit), Error) << c.limit;
+      EXPECT_THROW(decode(), Error) << c.isPng << " " << c.limit;
     }
   }
   // A limit above the largest picture does not raise it.
+  EXPECT_THROW(CheckPictureSize(65535, 65535, "big", ~uint64_t{0}), Error);
   std::string big = jpeg;
   const size_t sof = big.find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
