@@ -152,7 +152,9 @@ TEST_F(SandboxNames, PathsResolveWhateverTheirSpelling) {
       ASSERT_TRUE(p.HostPath(c.path));
       EXPECT_EQ(p.HostPath(c.path)->lexically_normal(), (drive / c.host).lexically_normal());
     }
-    if (c.needsLinks) EXPECT_FALSE(p.HostPath(c.path));
+    if (c.needsLinks) {
+      EXPECT_FALSE(p.HostPath(c.path));
+    }
     bool created = false;
     try {
       p.CreateFile(c.path)->Close();
