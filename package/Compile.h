@@ -79,6 +79,13 @@ struct TCompileCompData {
   int64_t Size = 0;
 };
 
+// <windows.h> defines CreateDesktop as a macro for the desktop-object function (A/W). A source
+// that includes it first would see the field below as CreateDesktopW, and the program would hold
+// two definitions of this struct. Nothing here calls that function, so the macro goes.
+#ifdef CreateDesktop
+#undef CreateDesktop
+#endif
+
 // The install options; bytes are switches (0 off, 1 on).
 struct TInstallData {
   uint8_t ShowWizard = 1;
