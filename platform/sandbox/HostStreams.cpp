@@ -108,9 +108,23 @@ std::unique_ptr<InputStream> OpenHostInput(const std::filesystem::path& host,
                                      std::move(onClose));
 }
 
+bool HasOtherLinks(const std::filesystem::path& host) {
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(host, ec);
+  return !ec && std::filesystem::is_regular_file(status) &&
+         std::filesystem::hard_link_count(host, ec) > 1 && !ec;
+}
+
 std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host,
                                                const std::string& winPath,
                                                std::function<void()> onClose) {
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(host, ec);
+  // Only a regular file is replaced: opening a FIFO would wait for a reader.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return nullptr;
+  // A file with other hard links shares its data with a name that may lie outside the machine:
+  // the name gets a new file instead of having the shared one truncated and written through.
+  if (HasOtherLinks(host) && !std::filesystem::remove(host, ec)) return nullptr;
   std::ofstream out(host, std::ios::binary | std::ios::trunc);
   if (!out) return nullptr;
   return std::make_unique<HostOutput>(std::move(out), host, winPath, std::move(onClose));

@@ -439,7 +439,8 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
   Resolved r = Resolve(path);
   if (!r.ok()) Fail("cannot create file", path, r);
   if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
-  if (r.isDir() || r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
+  if (r.exists() && !r.isFile()) Fail("cannot create file", path, kAccessDenied);
+  if (r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
   if (openFiles_->Busy(r.key)) Fail("cannot create file", path, kSharingViolation);
   if (r.isFile() && (StoredAttributes(r) & kProtectedAttributes)) {
     Fail("cannot create file", path, kAccessDenied);
@@ -616,6 +617,10 @@ bool SandboxPlatform::DeleteKey(RegRoot root, const std::string& subKey) {
 
 void SandboxPlatform::LogAction(const std::string& gbkLine) {
   RefuseLink(ActionsLogPath());
+  if (sandbox::HasOtherLinks(ActionsLogPath())) {
+    throw Error("sandbox: " + Utf8Of(ActionsLogPath()) +
+                " has other hard links; the sandbox does not append through them");
+  }
   std::ofstream log(ActionsLogPath(), std::ios::binary | std::ios::app);
   log << LogLine(gbkLine) << '\n';
 }

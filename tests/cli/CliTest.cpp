@@ -4,6 +4,9 @@
 #include <fstream>
 #include <random>
 
+#include "package/Writer.h"
+#include "platform/Encoding.h"
+#include "tools/setupkit/DefaultMachine.h"
 #include "tools/setupkit/HostFiles.h"
 
 namespace sk::cli::test {
@@ -57,6 +60,32 @@ std::string FakeStub() {
   s[60] = 64;
   s.replace(64, 6, std::string("PE\0\0\x64\x86", 6));
   return s;
+}
+
+void WriteCraftedPackage(const fs::path& setup, const std::vector<CraftedItem>& items) {
+  DefaultMachine machine;
+  TCompile model(machine);
+  HostOutputStream out(setup);
+  std::string stub = FakeStub();
+  out.Write(stub.data(), stub.size());
+  PackageWriter w(out, static_cast<int64_t>(stub.size()), 1);
+  w.WritePreamble();
+  for (const CraftedItem& item : items) {
+    auto f = std::make_unique<TCompileFileData>();
+    f->Kind = item.kind;
+    f->SourcePath = *Utf8ToGbk(item.source);
+    f->TargetDir = *Utf8ToGbk(item.target);
+    std::string data = "data of " + item.source;
+    Region r = w.AppendRegion(data);
+    f->DataStart = r.start;
+    f->DataEnd = r.end;
+    f->UncompressedSize = static_cast<int64_t>(data.size());
+    f->FileTime = 45000.5;
+    model.FileList().push_back(std::move(f));
+  }
+  model.Size = 0;
+  w.Finish(model);
+  out.Close();
 }
 
 std::string ReadAll(const fs::path& p) {

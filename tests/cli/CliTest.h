@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,6 +34,16 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// One item of a package made without the builder's checks; names are UTF-8.
+struct CraftedItem {
+  uint8_t kind;
+  std::string source;
+  std::string target;
+};
+// Writes a setup file (FakeStub and a package) whose items carry "data of <source>" as their
+// bytes, dated 2023-03-15 12:00.
+void WriteCraftedPackage(const std::filesystem::path& setup, const std::vector<CraftedItem>& items);
 
 // Smallest file that passes the stub check: MZ header, PE signature, x86-64 machine.
 std::string FakeStub();

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "CliTest.h"
 #include "package/Writer.h"
 #include "platform/Encoding.h"
@@ -59,36 +63,12 @@ TEST(ExtractPaths, ItemsLandBelowTheFolder) {
 TEST(ExtractCommand, HostileNamesStayInside) {
   TempDir dir;
   fs::path setup = dir / "evil.exe";
-  {
-    DefaultMachine machine;
-    TCompile model(machine);
-    HostOutputStream out(setup);
-    std::string stub = FakeStub();
-    out.Write(stub.data(), stub.size());
-    PackageWriter w(out, static_cast<int64_t>(stub.size()), 1);
-    w.WritePreamble();
-    const std::pair<uint8_t, std::pair<const char*, const char*>> items[] = {
-        {0, {"..\\..\\..\\escape.txt", "..\\..\\..\\tmp"}},
-        {0, {"C:\\Windows\\win.ini", "指定目录\\C:\\..\\Windows"}},
-        {4, {"\\\\server\\share/page.txt", ""}},  // a ".." here would refuse the package
-    };
-    for (auto [kind, names] : items) {
-      auto f = std::make_unique<TCompileFileData>();
-      f->Kind = kind;
-      f->SourcePath = G(names.first);
-      f->TargetDir = G(names.second);
-      std::string data = "data of " + std::string(names.first);
-      Region r = w.AppendRegion(data);
-      f->DataStart = r.start;
-      f->DataEnd = r.end;
-      f->UncompressedSize = static_cast<int64_t>(data.size());
-      f->FileTime = 45000.5;
-      model.FileList().push_back(std::move(f));
-    }
-    model.Size = 0;
-    w.Finish(model);
-    out.Close();
-  }
+  WriteCraftedPackage(setup, {
+                                 {0, "..\\..\\..\\escape.txt", "..\\..\\..\\tmp"},
+                                 {0, "C:\\Windows\\win.ini", "指定目录\\C:\\..\\Windows"},
+                                 // a ".." here would refuse the package
+                                 {4, "\\\\server\\share/page.txt", ""},
+                             });
   fs::path target = dir / "out";
   Result r = RunCommand(CmdExtract, {dir.Text(setup), "-C", dir.Text(target), "--support"});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -110,6 +90,42 @@ TEST(ExtractCommand, HostileNamesStayInside) {
   ASSERT_EQ(plain.code, 0);
   EXPECT_FALSE(fs::exists(dir / "plain" / "_support"));
   EXPECT_NE(plain.out.find("extracted 2 files"), std::string::npos) << plain.out;
+}
+
+// What stands at an output name is replaced, never written through: a hard link to a file
+// outside the folder leaves that file's bytes and date alone; a FIFO is refused (it would
+// block the write), leaving nothing half written.
+TEST(ExtractCommand, HardLinksAndFifosAtTheNamesAreNeverWrittenThrough) {
+#ifdef _WIN32
+  GTEST_SKIP() << "hard links and FIFOs are POSIX fixtures";
+#else
+  TempDir dir;
+  fs::path setup = dir / "app.exe";
+  WriteCraftedPackage(setup, {{0, "a.txt", "App"}, {0, "b.txt", "App"}});
+  fs::path victim = dir.Write("outside/victim.txt", "outside");
+  const auto victimTime = fs::last_write_time(victim);
+  fs::path out = dir / "out";
+  fs::create_directories(out / "App");
+  fs::create_hard_link(victim, out / "App" / "a.txt");
+
+  Result r = RunCommand(CmdExtract, {dir.Text(setup), "-C", dir.Text(out), "-q"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(victim), "outside");
+  EXPECT_EQ(fs::last_write_time(victim), victimTime);
+  EXPECT_EQ(fs::hard_link_count(victim), 1u);
+  EXPECT_EQ(ReadAll(out / "App" / "a.txt"), "data of a.txt");
+  EXPECT_NE(fs::last_write_time(out / "App" / "a.txt"), victimTime);  // the packaged date
+  EXPECT_EQ(std::distance(fs::directory_iterator(out / "App"), fs::directory_iterator()), 2)
+      << "no temporary file is left";
+
+  fs::remove(out / "App" / "b.txt");
+  ASSERT_EQ(::mkfifo((out / "App" / "b.txt").c_str(), 0600), 0);
+  Result fifo = RunCommand(CmdExtract, {dir.Text(setup), "-C", dir.Text(out), "-q"});
+  EXPECT_EQ(fifo.code, 2);
+  EXPECT_NE(fifo.err.find("b.txt: exists and is not a regular file"), std::string::npos)
+      << fifo.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(out / "App"), fs::directory_iterator()), 2);
+#endif
 }
 
 }  // namespace

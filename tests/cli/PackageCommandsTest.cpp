@@ -220,11 +220,9 @@ TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
   }
 }
 
-// Names from the package reach the terminal with their control characters escaped.
+// Names from the package reach the terminal with their control characters escaped. (The build
+// refuses such file names, so the file list comes from a package made without its checks.)
 TEST_F(PackageCommandsTest, ControlCharactersAreShownEscaped) {
-#ifndef _WIN32
-  dir.Write("app/\x1b[2Jbell\x07.txt", "x");  // Windows allows no control characters in names
-#endif
   std::string m = kManifest;
   m.replace(m.find("name = \"演示\""), 15, "name = \"演\\u001b]0;title\\u0007示\"");
   fs::path odd = dir.Write("odd.toml", m);
@@ -235,11 +233,11 @@ TEST_F(PackageCommandsTest, ControlCharactersAreShownEscaped) {
   Result info = RunCommand(CmdInfo, {dir.Text(out)});
   ASSERT_EQ(info.code, 0) << info.err;
   EXPECT_NE(info.out.find("Project:     演\\x1b]0;title\\x07示"), std::string::npos) << info.out;
-  Result list = RunCommand(CmdList, {dir.Text(out)});
+  fs::path crafted = dir / "crafted.exe";
+  WriteCraftedPackage(crafted, {{0, "Z:\\app\\\x1b[2Jbell\x07.txt", "App"}});
+  Result list = RunCommand(CmdList, {dir.Text(crafted)});
   ASSERT_EQ(list.code, 0) << list.err;
-#ifndef _WIN32
   EXPECT_NE(list.out.find("\\x1b[2Jbell\\x07.txt"), std::string::npos) << list.out;
-#endif
   for (const Result* r : {&info, &list}) {
     EXPECT_EQ(r->out.find('\x1b'), std::string::npos);
     EXPECT_EQ(r->out.find('\x07'), std::string::npos);

@@ -100,6 +100,49 @@ TEST(TomlTextCheck, PassesValidTextWithCharactersInStringsAndComments) {
   }
 }
 
+std::string Repeat(const std::string& piece, int n, const std::string& sep = "") {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += (i ? sep : "") + piece;
+  return s;
+}
+
+// Nesting is counted across headers, dotted keys, arrays and inline tables together; the limit
+// holds exactly, and the huge texts that overflowed the library's stack end at their line.
+TEST(TomlTextCheck, BoundsTheNestingDepth) {
+  const int max = kMaxTomlDepth;
+  struct Case {
+    const char* what;
+    std::string text;
+    int64_t faultLine;  // 0: passes (and the library reads it)
+  };
+  const Case cases[] = {
+      {"dotted key at the limit", Repeat("a", max, ".") + " = 1\n", 0},
+      {"dotted key past it", "x = 1\n" + Repeat("a", max + 1, ".") + " = 1\n", 2},
+      {"200,000 dotted keys", Repeat("a", 200000, ".") + " = 1\n", 1},
+      {"header at the limit", "[" + Repeat("t", max, ".") + "]\n", 0},
+      {"header and key together",
+       "[" + Repeat("t", max / 2, ".") + "]\n" + Repeat("k", max / 2 + 1, ".") + " = 1\n", 2},
+      {"nested arrays at the limit", "a = " + Repeat("[", max - 1) + Repeat("]", max - 1) + "\n",
+       0},
+      {"200,000 nested arrays", "a = " + Repeat("[", 200000) + Repeat("]", 200000) + "\n", 1},
+      {"inline tables with dotted keys",
+       "a = " + Repeat("{ b.c = ", max / 2 + 1) + "1" + Repeat(" }", max / 2 + 1) + "\n", 1},
+      {"arrays of inline tables",
+       "\na = [" + Repeat("{ b = [", max / 2) + Repeat("] }", max / 2) + "]\n", 2},
+      {"siblings do not add up", Repeat("a = { b = { c = 1 } }", 2 * max, "\n") + "\n", 0},
+  };
+  for (const Case& c : cases) {
+    const auto fault = FindTomlTextFault(c.text);
+    if (c.faultLine == 0) {
+      EXPECT_FALSE(fault) << c.what << ": " << fault->reason;
+      continue;
+    }
+    ASSERT_TRUE(fault) << c.what;
+    EXPECT_EQ(fault->line, c.faultLine) << c.what;
+    EXPECT_NE(fault->reason.find("nest deeper than"), std::string::npos) << fault->reason;
+  }
+}
+
 // Invalid TOML that the check passes is still handed to the library, which refuses it safely.
 TEST(TomlTextCheck, InvalidTextItPassesIsLeftToTheLibrary) {
   const std::string texts[] = {

@@ -5,6 +5,11 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "platform/sandbox/HostStreams.h"
 #include "platform/sandbox/IniProfile.h"
 #include "platform/sandbox/SandboxRegistry.h"
 #include "tests/support/PackageBuilder.h"
@@ -104,6 +109,37 @@ TEST_F(SandboxLinks, DriveFolderAndMachineFilesAreNeverLinks) {
   EXPECT_THROW(SandboxPlatform again(p.config()), Error);
   EXPECT_EQ(HostRead(outside / "file.txt"), "outside");
   fs::remove(p.RegistryPath());
+}
+
+// A hard link inside the root shares its data with a file outside: creating the file replaces
+// the link instead of truncating the shared data, and the new date goes to the new file only.
+// A FIFO is never opened (the open would wait for a reader).
+TEST_F(SandboxLinks, HardLinksAreReplacedAndFifosRefused) {
+  const fs::path victim = outside / "file.txt";
+  const auto victimTime = fs::last_write_time(victim);
+  fs::create_hard_link(victim, root / "C" / "Windows" / "shared.txt");
+  {
+    auto w = p.CreateFile("C:\\Windows\\SHARED.txt");
+    w->Write("inside", 6);
+    ASSERT_TRUE(w->SetWriteTimeOnClose(sandbox::kUnixEpochFileTime));
+    w->Close();
+  }
+  EXPECT_EQ(HostRead(victim), "outside");
+  EXPECT_EQ(fs::last_write_time(victim), victimTime);
+  EXPECT_EQ(HostRead(root / "C" / "Windows" / "shared.txt"), "inside");
+  EXPECT_EQ(p.GetFileWriteTime("C:\\Windows\\shared.txt"), sandbox::kUnixEpochFileTime);
+
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo((root / "C" / "fifo").c_str(), 0600), 0);
+  EXPECT_THROW(p.CreateFile("C:\\fifo"), Error);
+  EXPECT_THROW(p.OpenRead("C:\\fifo"), Error);
+  EXPECT_FALSE(p.FileExists("C:\\fifo"));
+#endif
+
+  // actions.log is appended to: a hard link there is refused like a symbolic one.
+  fs::create_hard_link(victim, p.ActionsLogPath());
+  EXPECT_THROW(p.StartProgram("setup.exe", 1), Error);
+  EXPECT_EQ(HostRead(victim), "outside");
 }
 
 // ---- registry limits and names ----

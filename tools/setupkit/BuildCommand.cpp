@@ -1,4 +1,4 @@
-// setupkit build MANIFEST [-o OUT] [--arch x86|x64] [--stub PATH] [-j N] [-q]
+// setupkit build MANIFEST [-o OUT] [--arch x86|x64] [--stub PATH] [-j N] [-q] [--follow-links]
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
@@ -66,6 +66,7 @@ int CmdBuild(const std::vector<std::string>& args) {
   std::string manifest, output, arch = "x86", stub, uninstaller;
   unsigned threads = 0;
   bool quiet = false;
+  SourceOptions sources;
   app.add_option("MANIFEST", manifest, "the manifest (UTF-8 TOML)")->required();
   app.add_option("-o,--output", output,
                  "setup program to write (default: <manifest name>-setup.exe)");
@@ -76,6 +77,8 @@ int CmdBuild(const std::vector<std::string>& args) {
                  "uninstaller to pack when the manifest names none, instead of searching for one");
   app.add_option("-j,--jobs", threads, "compression threads (default: all cores)");
   app.add_flag("-q,--quiet", quiet, "no progress, only the summary");
+  app.add_flag("--follow-links", sources.followLinks,
+               "also pack symbolic links to files outside the source folders (refused otherwise)");
   app.footer(
       "The stub is searched beside setupkit (Setup-x86.exe / Setup-x64.exe), in\n"
       "<prefix>/share/setupkit, in $SETUPKIT_STUB_DIR, then in the development tree\n"
@@ -87,7 +90,7 @@ int CmdBuild(const std::vector<std::string>& args) {
   return Guarded([&] {
     auto start = std::chrono::steady_clock::now();
     fs::path manifestPath = HostPath(manifest);
-    BuildPlan plan = ReadManifest(manifestPath, manifest);
+    BuildPlan plan = ReadManifest(manifestPath, manifest, sources);
     const Arch target = arch == "x64" ? Arch::X64 : Arch::X86;
     fs::path stubPath = LocateStub(target, stub);
     if (plan.builtinUninstaller)

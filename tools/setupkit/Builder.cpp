@@ -6,30 +6,13 @@
 #include "package/Container.h"
 #include "package/Writer.h"
 #include "tools/setupkit/HostFiles.h"
+#include "tools/setupkit/ReplacingFile.h"
 
 namespace sk::cli {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Removes the temporary output unless the build completed.
-class TempFile {
- public:
-  explicit TempFile(fs::path p) : path_(std::move(p)) {}
-  ~TempFile() {
-    if (!kept_) {
-      std::error_code ec;
-      fs::remove(path_, ec);
-    }
-  }
-  const fs::path& path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  fs::path path_;
-  bool kept_ = false;
-};
 
 std::string ChangedSize(const DataSource& src, int64_t now) {
   return MessagePath(src.host) + ": changed size during the build (" + std::to_string(src.size) +
@@ -72,10 +55,9 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
   int64_t total = 0;
   for (const auto& s : plan.sources) total += s.size;
 
-  fs::path out = fs::absolute(output);
-  TempFile temp(out.parent_path() / (out.filename().native() + fs::path(".partial").native()));
+  ReplacingFile file(fs::absolute(output));
   {
-    HostOutputStream sink(temp.path());
+    HostOutputStream& sink = file.stream();
     int64_t stubSize = 0;
     {
       HostInputStream in(stub);
@@ -115,11 +97,10 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
     result.bytesOut = result.outputSize - stubSize;
   }
   std::error_code ec;
-  fs::permissions(temp.path(),
+  fs::permissions(file.path(),
                   fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::add, ec);  // runnable under Wine's loader too
-  fs::rename(temp.path(), out);
-  temp.Keep();
+  file.Commit();
   return result;
 }
 

@@ -1,7 +1,8 @@
 // Writes a setup program: the runtime stub followed by the package of a BuildPlan.
 //
-// The output is written to a temporary file beside `output` and renamed over it only when
-// complete, so a failed build leaves no output behind (nor a stale temporary). Identical
+// The output is written to a new file beside `output` and renamed over it only when complete
+// (ReplacingFile), so a failed build leaves no output behind (nor a stale temporary), and a
+// link at the output name is replaced, never written through. Identical
 // inputs give identical bytes: nothing of the build itself (time, folder, threads) is stored.
 // Errors: I/O faults and files that changed size since the manifest was read throw sk::Error.
 #pragma once

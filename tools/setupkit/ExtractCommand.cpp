@@ -11,6 +11,7 @@
 #include "tools/setupkit/DayCount.h"
 #include "tools/setupkit/ExtractPaths.h"
 #include "tools/setupkit/PackageFile.h"
+#include "tools/setupkit/ReplacingFile.h"
 
 namespace sk::cli {
 
@@ -34,6 +35,9 @@ fs::path PrepareTarget(const fs::path& root, const std::string& rel, bool isFold
       if (!ec && fs::exists(st) && !fs::is_directory(st))
         throw Error(MessagePath(p) + ": exists and is not a folder");
       if (ec || !fs::exists(st)) fs::create_directory(p);
+    } else if (!ec && fs::exists(st) && !fs::is_regular_file(st)) {
+      // A FIFO or device would block or swallow the data; a folder cannot be replaced.
+      throw Error(MessagePath(p) + ": exists and is not a regular file");
     }
   }
   return p;
@@ -81,12 +85,14 @@ int CmdExtract(const std::vector<std::string>& args) {
         ++folders;
         continue;
       }
-      fs::path target = PrepareTarget(root, *rel, false);
-      HostOutputStream out(target);
-      ExtractRegion(pkg.stream, out, item->DataStart, item->DataEnd);
-      out.Close();
-      SetTime(target, item->FileTime);
-      bytes += out.Written();
+      // A new file renamed into place: a hard link already at the name is replaced, never
+      // written through, so the file it shares its data with keeps its bytes and date.
+      ReplacingFile out(PrepareTarget(root, *rel, false));
+      ExtractRegion(pkg.stream, out.stream(), item->DataStart, item->DataEnd);
+      out.stream().Close();
+      SetTime(out.path(), item->FileTime);
+      out.Commit();
+      bytes += out.stream().Written();
       ++files;
       if (!quiet) std::cout << "  extracted: " << *rel << "\n";
     }

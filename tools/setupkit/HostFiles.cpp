@@ -3,6 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "platform/Encoding.h"
 
 namespace sk::cli {
@@ -28,13 +34,58 @@ std::string MessagePath(const fs::path& p) {
 
 namespace {
 
-std::FILE* OpenFile(const fs::path& path, bool write) {
-#ifdef _WIN32
-  return _wfopen(path.c_str(), write ? L"wb" : L"rb");
-#else
-  return std::fopen(path.c_str(), write ? "wb" : "rb");
-#endif
+[[noreturn]] void Fail(const std::string& name, const std::string& what) {
+  throw Error(name + ": " + what + " (" + std::strerror(errno) + ")");
 }
+
+#ifdef _WIN32
+
+std::FILE* OpenForReading(const fs::path& path, const std::string& name) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw Error(name + ": is a folder, not a file");
+  return _wfopen(path.c_str(), L"rb");
+}
+
+std::FILE* OpenForWriting(const fs::path& path, HostOutputStream::Mode mode) {
+  std::error_code ec;
+  if (mode == HostOutputStream::Mode::New && fs::exists(fs::symlink_status(path, ec))) {
+    errno = EEXIST;
+    return nullptr;
+  }
+  return _wfopen(path.c_str(), L"wb");
+}
+
+#else
+
+// Opens without waiting (a FIFO without a writer would block the open itself), then reads
+// only a regular file: a FIFO, socket or device could block any read or never end.
+std::FILE* OpenForReading(const fs::path& path, const std::string& name) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool folder = S_ISDIR(st.st_mode);
+    ::close(fd);
+    throw Error(name + (folder ? ": is a folder, not a file"
+                               : ": is not a regular file (a FIFO, socket or device)"));
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  std::FILE* f =
+      flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : ::fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
+}
+
+std::FILE* OpenForWriting(const fs::path& path, HostOutputStream::Mode mode) {
+  if (mode == HostOutputStream::Mode::Replace) return std::fopen(path.c_str(), "wb");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) ::close(fd);
+  return f;
+}
+
+#endif
 
 int SeekTo(std::FILE* f, int64_t pos, int whence) {
 #ifdef _WIN32
@@ -52,17 +103,11 @@ int64_t Tell(std::FILE* f) {
 #endif
 }
 
-[[noreturn]] void Fail(const std::string& name, const std::string& what) {
-  throw Error(name + ": " + what + " (" + std::strerror(errno) + ")");
-}
-
 }  // namespace
 
 HostInputStream::HostInputStream(const fs::path& path) : name_(MessagePath(path)) {
   errno = 0;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) throw Error(name_ + ": is a folder, not a file");
-  file_.reset(OpenFile(path, false));
+  file_.reset(OpenForReading(path, name_));
   if (!file_) Fail(name_, "cannot open");
   if (SeekTo(file_.get(), 0, SEEK_END) != 0) Fail(name_, "cannot seek");
   size_ = Tell(file_.get());
@@ -86,9 +131,9 @@ size_t HostInputStream::Read(void* buffer, size_t n) {
   return got;
 }
 
-HostOutputStream::HostOutputStream(const fs::path& path) : name_(MessagePath(path)) {
+HostOutputStream::HostOutputStream(const fs::path& path, Mode mode) : name_(MessagePath(path)) {
   errno = 0;
-  file_.reset(OpenFile(path, true));
+  file_.reset(OpenForWriting(path, mode));
   if (!file_) Fail(name_, "cannot create");
 }
 

@@ -5,6 +5,8 @@
 // the conversion goes through UTF-16, so names outside the ANSI code page still open.
 // Errors: opening, reading, seeking and writing throw sk::Error whose message names the file
 // and the reason (GBK, as every sk::Error; ASCII file names pass through unchanged).
+// Only regular files are read: a FIFO, socket or device is refused when opened (the open
+// itself never waits for a writer), so no command can hang on such a name.
 #pragma once
 
 #include <cstdint>
@@ -44,7 +46,10 @@ class HostInputStream : public InputStream {
 
 class HostOutputStream : public OutputStream {
  public:
-  explicit HostOutputStream(const std::filesystem::path& path);
+  // Replace truncates (or creates) the file at path; New creates a file that must not exist
+  // yet, never through a link (see ReplacingFile).
+  enum class Mode { Replace, New };
+  explicit HostOutputStream(const std::filesystem::path& path, Mode mode = Mode::Replace);
   ~HostOutputStream() override = default;
   void Write(const void* data, size_t n) override;
   void Close() override;

@@ -20,6 +20,7 @@
 #include "package/Compile.h"
 #include "platform/Error.h"
 #include "tools/setupkit/DefaultMachine.h"
+#include "tools/setupkit/SourceWalk.h"
 
 namespace sk::cli {
 
@@ -47,8 +48,10 @@ struct BuildPlan {
 // installed as "Uninst.exe".
 void AddBuiltinUninstaller(BuildPlan& plan, const std::filesystem::path& host);
 
-// `displayName` is how the manifest is named in messages (UTF-8, usually as given).
-BuildPlan ReadManifest(const std::filesystem::path& manifest, const std::string& displayName);
+// `displayName` is how the manifest is named in messages (UTF-8, usually as given); `options`
+// say which host files may be packed (see SourceWalk.h).
+BuildPlan ReadManifest(const std::filesystem::path& manifest, const std::string& displayName,
+                       const SourceOptions& options = {});
 
 // The Windows form of a host path as SourcePath stores it (UTF-8): /a/b → Z:\a\b on POSIX hosts,
 // the path itself with backslashes on Windows.

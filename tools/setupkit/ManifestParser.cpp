@@ -147,10 +147,11 @@ struct Pending {
 
 class Parser : public TomlReader {
  public:
-  Parser(const fs::path& file, std::string display)
+  Parser(const fs::path& file, std::string display, const SourceOptions& options)
       : TomlReader(display),
         file_(fs::absolute(file).lexically_normal()),
-        base_(file_.parent_path()) {}
+        base_(file_.parent_path()),
+        options_(options) {}
 
   BuildPlan Run();
 
@@ -165,8 +166,8 @@ class Parser : public TomlReader {
     std::string norm = utf8;
     std::replace(norm.begin(), norm.end(), '\\', '/');
     fs::path p = fs::absolute(base_ / HostPath(norm)).lexically_normal();
-    std::error_code ec;
-    if (!fs::is_regular_file(p, ec)) Fail(line, "no such file: " + HostPathText(p));
+    if (std::string problem = FileProblem(p, p.parent_path(), options_); !problem.empty())
+      Fail(line, problem);
     return p;
   }
   std::string SourcePathOf(const fs::path& p, int64_t line) const {
@@ -202,6 +203,7 @@ class Parser : public TomlReader {
 
   fs::path file_;
   fs::path base_;
+  SourceOptions options_;
 
   std::string serial_, itemName_, itemNameUtf8_, version_, author_, url_;
   std::vector<TCompileData> settings_;
@@ -296,8 +298,8 @@ void Parser::ReadFiles() {
     std::string targetDir = TargetNotation(target, targetLine, false);
     std::vector<FoundFile> found;
     try {
-      found =
-          ExpandSource(base_, source, Bool(*t, "recursive").value_or(true), StrList(*t, "exclude"));
+      found = ExpandSource(base_, source, Bool(*t, "recursive").value_or(true),
+                           StrList(*t, "exclude"), options_);
     } catch (const fs::filesystem_error& e) {
       Fail(line, e.what());
     } catch (const std::runtime_error& e) {
@@ -387,7 +389,7 @@ void Parser::ReadComponents() {
       Fail(srcLine, "component source must be a folder: " + HostPathText(dir));
     std::vector<FoundFile> found;
     try {
-      found = ExpandSource(base_, source, true, StrList(*t, "exclude"));
+      found = ExpandSource(base_, source, true, StrList(*t, "exclude"), options_);
     } catch (const std::runtime_error& e) {
       Fail(srcLine, e.what());
     }
@@ -703,8 +705,9 @@ BuildPlan Parser::Run() {
 
 }  // namespace
 
-BuildPlan ReadManifest(const fs::path& manifest, const std::string& displayName) {
-  return Parser(manifest, displayName).Run();
+BuildPlan ReadManifest(const fs::path& manifest, const std::string& displayName,
+                       const SourceOptions& options) {
+  return Parser(manifest, displayName, options).Run();
 }
 
 void AddBuiltinUninstaller(BuildPlan& plan, const fs::path& host) {

@@ -106,7 +106,11 @@ class Walk {
     bare_ = false;
     if (c == '\n') {
       ++line_;
-      if (nest_.empty()) key_ = true;  // the next statement
+      if (nest_.empty()) {
+        if (header_) headerDepth_ = keyDots_ + 1;
+        header_ = false;
+        StartKey();  // the next statement
+      }
       ++i_;
     } else if (Blank(c)) {
       ++i_;
@@ -123,34 +127,67 @@ class Walk {
     }
   }
 
+  void StartKey() {
+    key_ = true;
+    keyDots_ = 0;
+  }
+
+  // The level of the table that the key being read belongs to.
+  int KeyBase() const { return header_ ? 0 : nest_.empty() ? headerDepth_ : levels_.back(); }
+
+  // Tables, dotted keys, arrays and inline tables may nest only so deep: the library reads
+  // and frees them recursively, and a few hundred thousand levels overflow the stack.
+  bool DepthFails(int depth) {
+    if (depth <= kMaxTomlDepth) return false;
+    Fail("tables, dotted keys, arrays and inline tables nest deeper than " +
+         std::to_string(kMaxTomlDepth) + " levels");
+    return true;
+  }
+
+  void Pop() {
+    nest_.pop_back();
+    levels_.pop_back();
+  }
+
   // ASCII outside strings: what it does to the key/value state and the nesting.
   void Structure(char c) {
     const bool inTable = !nest_.empty() && nest_.back() == '{';
     if (key_) {
       if (c == '=') {
+        valueDepth_ = KeyBase() + keyDots_ + 1;
         key_ = false;
+      } else if (c == '.') {
+        ++keyDots_;
+        DepthFails(KeyBase() + keyDots_ + 1);
+      } else if (c == '[' && nest_.empty()) {
+        header_ = true;
       } else if (c == '}' && inTable) {
-        nest_.pop_back();
+        Pop();
         key_ = false;
-      } else if (c != '.' && c != '[' && c != ']' && c != '{' && c != ',') {
+      } else if (c != '[' && c != ']' && c != '{' && c != ',') {
         bare_ = true;
       }
       return;
     }
     switch (c) {
       case '[':
-      case '{':
+      case '{': {
+        // A value right after "=" stands at the key's level; an element one below its array.
+        const int depth = nest_.empty() || nest_.back() == '{' ? valueDepth_ : levels_.back() + 1;
+        if (DepthFails(depth)) return;
         nest_.push_back(c);
-        key_ = c == '{';
+        levels_.push_back(depth);
+        if (c == '{') StartKey();
         break;
+      }
       case ']':
-        if (!nest_.empty() && nest_.back() == '[') nest_.pop_back();
+        if (!nest_.empty() && nest_.back() == '[') Pop();
         break;
       case '}':
-        if (inTable) nest_.pop_back();
+        if (inTable) Pop();
         break;
       case ',':
-        key_ = inTable;
+        if (inTable) StartKey();
         break;
       default:
         bare_ = true;  // a number, date, boolean or anything else the library scans
@@ -220,9 +257,14 @@ class Walk {
   std::string_view t_;
   size_t i_ = 0;
   int64_t line_ = 1;
-  bool key_ = true;         // a key may come here (not a value)
-  bool bare_ = false;       // the last byte belongs to a bare key or bare value
-  std::vector<char> nest_;  // open "[" arrays and "{" inline tables of the value being read
+  bool key_ = true;          // a key may come here (not a value)
+  bool bare_ = false;        // the last byte belongs to a bare key or bare value
+  bool header_ = false;      // the statement is a table header
+  int keyDots_ = 0;          // dots in the key read so far
+  int headerDepth_ = 0;      // level of the table the last header opened
+  int valueDepth_ = 0;       // level of the value after the last "="
+  std::vector<char> nest_;   // open "[" arrays and "{" inline tables of the value being read
+  std::vector<int> levels_;  // the level of each of them
   std::optional<TomlTextFault> fault_;
 };
 

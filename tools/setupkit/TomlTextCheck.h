@@ -12,7 +12,9 @@
 // quote runs, comments, keys, bare values, arrays and inline tables) and returns the first of:
 // - bytes that are not UTF-8 (a byte-order mark at the start is allowed; the library skips it);
 // - a character outside ASCII outside strings and comments, never valid TOML there;
-// - a character of the ranges above at a place in a string where the library tests it.
+// - a character of the ranges above at a place in a string where the library tests it;
+// - tables, dotted keys, arrays and inline tables nested deeper than kMaxTomlDepth levels
+//   (the library reads and frees them recursively: a deep enough text overflows the stack).
 // Text it passes may still be invalid TOML; the library then reports the fault.
 #pragma once
 
@@ -22,6 +24,8 @@
 #include <string_view>
 
 namespace sk::cli {
+
+inline constexpr int kMaxTomlDepth = 100;
 
 struct TomlTextFault {
   int64_t line = 0;    // 1-based
