@@ -2,7 +2,12 @@
 // source with exclude patterns picks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "CliTest.h"
 #include "tools/setupkit/DayCount.h"
@@ -10,6 +15,8 @@
 
 namespace sk::cli::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(DayCount, FormatsRoundToWholeSecondsAcrossMidnight) {
   const std::pair<double, const char*> cases[] = {
@@ -46,6 +53,101 @@ TEST(SourceWalk, ExcludesMatchTheNameOrThePathBelowTheSource) {
       kept.push_back(f.rel);
     EXPECT_EQ(kept, c.kept) << testing::PrintToString(c.excludes);
   }
+}
+
+struct SourceCase {
+  const char* what;
+  std::string pattern;
+  std::vector<std::string> excludes;
+  bool followLinks;
+  std::vector<std::string> kept;  // when no error is expected
+  const char* error;              // part of the message, or nullptr
+};
+
+void ExpectSources(const TempDir& dir, const std::vector<SourceCase>& cases) {
+  for (const SourceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      std::vector<std::string> kept;
+      for (const FoundFile& f :
+           ExpandSource(dir.path(), c.pattern, true, c.excludes, {c.followLinks}))
+        kept.push_back(f.rel);
+      EXPECT_EQ(c.error, nullptr) << "no error";
+      EXPECT_EQ(kept, c.kept);
+    } catch (const std::runtime_error& e) {
+      ASSERT_NE(c.error, nullptr) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
+    }
+  }
+}
+
+// Whatever a source matches is packed or refused by name, never dropped quietly: FIFOs, links
+// to files outside the source folder (unless followed on request), names no Windows file can
+// have. An exclude pattern may drop them first; links that stay inside are packed.
+TEST(SourceWalk, RefusesWhatCannotBePackedUnlessExcluded) {
+#ifdef _WIN32
+  GTEST_SKIP() << "FIFOs, links and control characters in names are POSIX fixtures";
+#else
+  TempDir dir;
+  dir.Write("src/a.txt", "a");
+  dir.Write("outside/secret.txt", "secret");
+  ASSERT_EQ(::mkfifo((dir / "src/fifo").c_str(), 0600), 0);
+  fs::create_symlink("a.txt", dir / "src/in-link");
+  fs::create_symlink("../outside/secret.txt", dir / "src/out-link");
+  dir.Write("ctl/x\x01.txt", "c");
+  dir.Write("ctl/sub\x1b/b.txt", "b");
+  const std::vector<std::string> odd = {"fifo", "out-link"};
+  ExpectSources(
+      dir,
+      {
+          {"all excluded", "src", odd, false, {"a.txt", "in-link"}, nullptr},
+          {"a FIFO", "src", {"out-link"}, false, {}, "src/fifo: is not a regular file"},
+          {"a FIFO named alone", "src/fifo", {}, false, {}, "is not a regular file"},
+          {"a link out", "src", {"fifo"}, false, {}, "src/out-link: is a symbolic link to"},
+          {"a link out names its target",
+           "src/*-link",
+           {},
+           false,
+           {},
+           "outside/secret.txt, outside"},
+          {"a link out named alone", "src/out-link", {}, false, {}, "--follow-links"},
+          {"a link out followed", "src/*-link", {}, true, {"in-link", "out-link"}, nullptr},
+          {"a control character", "ctl/*.txt", {}, false, {}, "ctl/x\\x01.txt: the name holds"},
+          {"in a folder name", "ctl", {"x*"}, false, {}, "sub\\x1b/b.txt: the name holds"},
+          {"pattern too long",
+           "src/" + std::string(kMaxPatternLength, '?'),
+           {},
+           false,
+           {},
+           "pattern longer than"},
+      });
+#endif
+}
+
+// "**" elements, in a row or spread through the pattern, take polynomial work: each folder is
+// matched against each element once (before, twelve of them did not end).
+TEST(SourceWalk, ManyDoubleStarsStayFast) {
+  TempDir dir;
+  std::string chain = "src";
+  for (int i = 0; i < 14; ++i) {
+    chain += "/a";
+    dir.Write(chain + "/f" + std::to_string(i) + ".txt", "x");
+  }
+  std::string row = "src", spread = "src";
+  for (int i = 0; i < 12; ++i) row += "/**";
+  for (int i = 0; i < 6; ++i) spread += "/**/a";
+  auto below = [](int folders, int file) {  // a/a/.../f<file>.txt
+    std::string rel;
+    for (int k = 0; k < folders; ++k) rel += "a/";
+    return rel + "f" + std::to_string(file) + ".txt";
+  };
+  std::vector<std::string> deep;  // the files at least six folders down
+  for (int i = 5; i < 14; ++i) deep.push_back(below(i + 1, i));
+  std::sort(deep.begin(), deep.end());
+  ExpectSources(dir, {
+                         {"in a row", row + "/f13.txt", {}, false, {below(14, 13)}, nullptr},
+                         {"spread", spread + "/**/*.txt", {}, false, deep, nullptr},
+                     });
 }
 
 }  // namespace

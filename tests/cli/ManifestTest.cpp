@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "CliTest.h"
 #include "platform/Encoding.h"
 #include "tools/setupkit/Commands.h"
@@ -221,6 +227,70 @@ TEST_F(ManifestTest, FailedBuildLeavesNoOutput) {
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(dir / "out.exe.partial"));
 }
+
+#ifndef _WIN32
+// A link out of the source folder is refused with its line and target; the command line opts
+// in. A picture is checked as a [[file]] source is, and a FIFO never blocks the build.
+TEST_F(ManifestTest, LinksOutOfTheFolderNeedFollowLinks) {
+  fs::path stub = dir.Write("stub.exe", FakeStub());
+  dir.Write("secret/key.txt", "secret");
+  fs::create_symlink("../../secret/key.txt", dir / "app/data/key.txt");
+  fs::path manifest = Manifest("[[file]]\nsource = \"app\"\n");
+  fs::path out = dir / "out.exe";
+  std::vector<std::string> args = {dir.Text(manifest), "-o",     dir.Text(out), "--stub",
+                                   dir.Text(stub),     "--arch", "x64",         "-q"};
+  Result refused = RunCommand(CmdBuild, args);
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_NE(refused.err.find("m.toml:5: "), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("app/data/key.txt: is a symbolic link to"), std::string::npos);
+  EXPECT_NE(refused.err.find("secret/key.txt, outside"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(out));
+  args.push_back("--follow-links");
+  Result followed = RunCommand(CmdBuild, args);
+  EXPECT_EQ(followed.code, 0) << followed.err;
+  EXPECT_NE(followed.out.find("4 files"), std::string::npos) << followed.out;
+
+  fs::create_symlink("../secret/key.txt", dir / "pic-link.png");
+  ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+  for (const char* picture : {"pic-link.png", "fifo.png"}) {
+    try {
+      Read(std::string("[welcome]\npicture = \"") + picture + "\"\n");
+      ADD_FAILURE() << picture;
+    } catch (const ManifestError& e) {
+      EXPECT_NE(std::string(e.what()).find("m.toml:5: "), std::string::npos) << e.what();
+    }
+  }
+}
+
+// A file deeper than the host's longest path cannot be read: the build says so instead of
+// leaving it out.
+TEST_F(ManifestTest, FilesBeyondTheLongestPathAreReported) {
+  const std::string name(200, 'd');
+  int fd = ::open((dir / "app").c_str(), O_RDONLY | O_DIRECTORY);
+  std::vector<int> fds;
+  for (int i = 0; i < 25 && fd >= 0; ++i) {  // about 5,000 bytes below app/
+    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0700), 0);
+    fds.push_back(fd);
+    fd = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+  }
+  ASSERT_GE(fd, 0);
+  ::close(::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0600));
+  try {
+    Read("[[file]]\nsource = \"app\"\n");
+    ADD_FAILURE() << "the deep file was left out quietly";
+  } catch (const ManifestError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot be examined"), std::string::npos) << e.what();
+  }
+  // Removed from the bottom up, through the open folders (their paths are too long to name).
+  ::unlinkat(fd, "deep.txt", 0);
+  ::close(fd);
+  while (!fds.empty()) {
+    ::unlinkat(fds.back(), name.c_str(), AT_REMOVEDIR);
+    ::close(fds.back());
+    fds.pop_back();
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace sk::cli::test
