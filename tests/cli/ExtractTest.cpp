@@ -128,5 +128,53 @@ TEST(ExtractCommand, HardLinksAndFifosAtTheNamesAreNeverWrittenThrough) {
 #endif
 }
 
+// Names that sanitising (or case) makes equal never overwrite each other: the later file gets
+// a number and a note says so. A file where another item needs a folder is renamed the same way.
+TEST(ExtractCommand, CollidingNamesAreNumberedNeverOverwritten) {
+  TempDir dir;
+  fs::path setup = dir / "app.exe";
+  WriteCraftedPackage(setup, {{0, "f.txt.", "App"},
+                              {0, "f.txt ", "App"},
+                              {0, "F.TXT", "App"},
+                              {0, "sub", "App"},
+                              {0, "x.txt", "App\\sub"}});
+  fs::path out = dir / "out";
+  Result r = RunCommand(CmdExtract, {dir.Text(setup), "-C", dir.Text(out), "-q"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::pair<const char*, const char*> want[] = {
+      {"App/f.txt", "data of f.txt."},    {"App/f (2).txt", "data of f.txt "},
+      {"App/F (3).TXT", "data of F.TXT"}, {"App/sub (2)", "data of sub"},
+      {"App/sub/x.txt", "data of x.txt"},
+  };
+  for (auto [rel, data] : want) EXPECT_EQ(ReadAll(dir / ("out/" + std::string(rel))), data) << rel;
+  EXPECT_NE(r.err.find("another item extracts to App/f.txt; this one is written as App/f (2).txt"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("written as App/sub (2)"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("extracted 5 files"), std::string::npos) << r.out;
+}
+
+// A name or path longer than the host allows is refused before anything is written, not half
+// way through.
+TEST(ExtractCommand, OverlongNamesAreRefusedBeforeAnythingIsWritten) {
+  std::string deep;
+  for (int i = 0; i < 20; ++i) deep += "\\" + std::string(250, 'd');
+  const std::pair<CraftedItem, const char*> cases[] = {
+      {{0, std::string(300, 'n') + ".txt", "App"}, "a name longer than the"},
+      {{0, "x.txt", "App" + deep}, "the path is longer than the"},
+  };
+  for (const auto& [item, error] : cases) {
+    TempDir dir;
+    fs::path setup = dir / "app.exe";
+    WriteCraftedPackage(setup, {{0, "first.txt", "App"}, item, {0, "last.txt", "App"}});
+    fs::path out = dir / "out";
+    Result r = RunCommand(CmdExtract, {dir.Text(setup), "-C", dir.Text(out), "-q"});
+    EXPECT_EQ(r.code, 2) << error;
+    EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was extracted"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out / "App")) << error;
+  }
+}
+
 }  // namespace
 }  // namespace sk::cli::test

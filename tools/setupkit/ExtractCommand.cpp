@@ -10,6 +10,7 @@
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/DayCount.h"
 #include "tools/setupkit/ExtractPaths.h"
+#include "tools/setupkit/ExtractPlan.h"
 #include "tools/setupkit/PackageFile.h"
 #include "tools/setupkit/ReplacingFile.h"
 
@@ -73,28 +74,30 @@ int CmdExtract(const std::vector<std::string>& args) {
     LoadedPackage pkg(file);
     fs::path root = HostPath(dir);
     fs::create_directories(root);
+    // Every path is decided and checked before the first file is written.
+    const std::vector<PlannedItem> plan = PlanExtraction(pkg.model.FileList(), withSupport);
+    CheckHostLimits(root, plan);
     size_t files = 0, folders = 0;
     int64_t bytes = 0;
-    for (const auto& item : pkg.model.FileList()) {
-      bool support = item->Kind != kind::File && item->Kind != kind::Folder;
-      if (support && !withSupport) continue;
-      auto rel = ExtractPathOf(*item);
-      if (!rel) continue;
-      if (item->Kind == kind::Folder) {
-        PrepareTarget(root, *rel, true);
+    for (const PlannedItem& p : plan) {
+      if (p.folder) {
+        PrepareTarget(root, p.rel, true);
         ++folders;
         continue;
       }
+      if (!p.collidedWith.empty())
+        std::cerr << "setupkit: note: another item extracts to " << EscapeControls(p.collidedWith)
+                  << "; this one is written as " << EscapeControls(p.rel) << "\n";
       // A new file renamed into place: a hard link already at the name is replaced, never
       // written through, so the file it shares its data with keeps its bytes and date.
-      ReplacingFile out(PrepareTarget(root, *rel, false));
-      ExtractRegion(pkg.stream, out.stream(), item->DataStart, item->DataEnd);
+      ReplacingFile out(PrepareTarget(root, p.rel, false));
+      ExtractRegion(pkg.stream, out.stream(), p.item->DataStart, p.item->DataEnd);
       out.stream().Close();
-      SetTime(out.path(), item->FileTime);
+      SetTime(out.path(), p.item->FileTime);
       out.Commit();
       bytes += out.stream().Written();
       ++files;
-      if (!quiet) std::cout << "  extracted: " << *rel << "\n";
+      if (!quiet) std::cout << "  extracted: " << EscapeControls(p.rel) << "\n";
     }
     std::cout << "setupkit: extracted " << files << " file" << (files == 1 ? "" : "s") << " ("
               << HumanSize(bytes) << ") and " << folders << " folder" << (folders == 1 ? "" : "s")
