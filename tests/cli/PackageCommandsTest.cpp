@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -305,6 +309,46 @@ TEST_F(PackageCommandsTest, SignedSetupIsReadByEveryCommand) {
   EXPECT_EQ(sim.code, 0) << sim.out << sim.err;
 #endif
 }
+
+#ifndef _WIN32
+// simulate writes the machine's files through the sandbox: a hard link that an earlier run's
+// file was swapped for is replaced, and the outside file keeps its bytes and date. A FIFO
+// named as the setup file is refused by every reader instead of blocking it.
+TEST_F(PackageCommandsTest, SimulateReplacesHardLinksAndNoReaderWaitsOnAFifo) {
+  fs::path out = dir / "setup.exe";
+  ASSERT_EQ(Build(out).code, 0);
+  fs::path root = dir / "m";
+  ASSERT_EQ(RunCommand(CmdSimulate, {dir.Text(out), "--root", dir.Text(root)}).code, 0);
+  fs::path installed;
+  for (const auto& e : fs::recursive_directory_iterator(root / "C"))
+    if (e.path().filename() == "big.txt") installed = e.path();
+  ASSERT_FALSE(installed.empty());
+  fs::path victim = dir.Write("outside/victim.txt", "outside");
+  const auto victimTime = fs::last_write_time(victim);
+  fs::remove(installed);
+  fs::create_hard_link(victim, installed);
+  Result again = RunCommand(CmdSimulate, {dir.Text(out), "--root", dir.Text(root)});
+  EXPECT_EQ(again.code, 0) << again.err;
+  EXPECT_EQ(ReadAll(victim), "outside");
+  EXPECT_EQ(fs::last_write_time(victim), victimTime);
+  EXPECT_EQ(ReadAll(installed), ReadAll(dir / "app/data/big.txt"));
+
+  fs::path fifo = dir / "fifo.exe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (auto cmd : {CmdInfo, CmdList, CmdVerify}) {
+    Result r = RunCommand(cmd, {dir.Text(fifo)});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+  }
+  using Command = int (*)(const std::vector<std::string>&);
+  const std::pair<Command, const char*> writers[] = {{CmdExtract, "-C"}, {CmdSimulate, "--root"}};
+  for (const auto& [cmd, option] : writers) {
+    Result r = RunCommand(cmd, {dir.Text(fifo), option, dir.Text(dir / "x")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+  }
+}
+#endif
 
 TEST_F(PackageCommandsTest, BadPackageIsAnErrorWithNothingOnStdout) {
   fs::path junk = dir.Write("junk.exe", FakeStub() + std::string(40, '\x7f'));

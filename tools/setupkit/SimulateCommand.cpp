@@ -77,8 +77,11 @@ struct Options {
 
 int Simulate(const Options& opt) {
   const std::filesystem::path hostFile = HostPath(opt.file);
-  if (!std::filesystem::is_regular_file(hostFile))
-    return ReportError("no such setup file: " + opt.file);
+  std::error_code ec;
+  const auto status = std::filesystem::status(hostFile, ec);
+  if (!std::filesystem::exists(status)) return ReportError("no such setup file: " + opt.file);
+  if (!std::filesystem::is_regular_file(status))
+    return ReportError(opt.file + ": is not a regular file (a FIFO, socket, device or folder)");
   const std::optional<std::string> gbkName = Utf8ToGbk(HostPathText(hostFile.filename()));
   if (!gbkName) return ReportError("the file name has no GBK form: " + opt.file);
 
