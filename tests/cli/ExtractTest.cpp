@@ -85,7 +85,9 @@ TEST(ExtractCommand, HostileNamesStayInside) {
       f->FileTime = 45000.5;
       model.FileList().push_back(std::move(f));
     }
-    model.Size = 0;
+    model.Size = 0;  // the trailer's Size: the total of the files to install
+    for (const auto& f : model.FileList())
+      if (f->Kind == kind::File) model.Size += f->UncompressedSize;
     w.Finish(model);
     out.Close();
   }
