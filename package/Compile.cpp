@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "package/ByteSize.h"
 #include "package/Container.h"
 #include "package/PackageBounds.h"
 #include "package/SettingNames.h"
@@ -154,12 +155,11 @@ void TCompile::GetGroupSettings(int group, std::vector<TCompileData*>& out) cons
 }
 
 int64_t TCompile::CalcTotalSize() {
-  // Unsigned arithmetic: sizes come from the package and must not overflow into undefined
-  // behaviour; the total wraps like the 64-bit integer it is stored in.
-  uint64_t total = 0;
-  for (const auto& c : CompList()) total += static_cast<uint64_t>(c->Size);
-  total += static_cast<uint64_t>(Size);
-  Options.TotalSize = static_cast<int64_t>(total);
+  // Sizes come from the package: the sum saturates instead of wrapping, so sizes that a crafted
+  // package makes add up past the Int64 range never show as a small or negative need.
+  int64_t total = 0;
+  for (const auto& c : CompList()) total = SaturatingAdd(total, c->Size);
+  Options.TotalSize = SaturatingAdd(total, Size);
   return Options.TotalSize;
 }
 

@@ -232,8 +232,8 @@ std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end) {
 
 // ---- MemoryReader ----
 
-void MemoryReader::Fail(const std::string& message) const {
-  throw Error(what_ + ": " + message + At(static_cast<int64_t>(pos_)));
+void MemoryReader::FailAt(size_t at, const std::string& message) const {
+  throw Error(what_ + ": " + message + At(static_cast<int64_t>(at)));
 }
 
 void MemoryReader::ReadBytes(void* out, size_t n) {
@@ -358,8 +358,18 @@ std::string WriteCommaText(const std::vector<std::string>& items) {
 }
 
 std::vector<std::string> ParseCommaText(const std::string& text) {
+  return *ParseCommaTextAtMost(text, SIZE_MAX);
+}
+
+std::optional<std::vector<std::string>> ParseCommaTextAtMost(const std::string& text,
+                                                             size_t maxItems) {
   // A zero byte outside quotes ends the text, as it would for a zero-terminated string.
   std::vector<std::string> items;
+  auto add = [&](std::string item) {
+    if (items.size() >= maxItems) return false;
+    items.push_back(std::move(item));
+    return true;
+  };
   const size_t n = text.size();
   size_t i = 0;
   auto atEnd = [&] { return i >= n || text[i] == '\0'; };
@@ -392,10 +402,10 @@ std::vector<std::string> ParseCommaText(const std::string& text) {
       }
       item.assign(text, start, i - start);
     }
-    items.push_back(std::move(item));
+    if (!add(std::move(item))) return std::nullopt;
     skipBlanks();
     if (i < n && text[i] == ',') {
-      if (i == n - 1) items.emplace_back();
+      if (i == n - 1 && !add({})) return std::nullopt;
       ++i;
       skipBlanks();
     }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,8 +118,9 @@ class MemoryReader {
   size_t Position() const { return pos_; }
   size_t Remaining() const { return data_.size() - pos_; }
   bool AtEnd() const { return pos_ == data_.size(); }
-  // Throws Error "<what>: <message> at offset <pos>".
-  [[noreturn]] void Fail(const std::string& message) const;
+  // Throws Error "<what>: <message> at offset <pos>" (FailAt: at offset `at`).
+  [[noreturn]] void Fail(const std::string& message) const { FailAt(pos_, message); }
+  [[noreturn]] void FailAt(size_t at, const std::string& message) const;
   void ReadBytes(void* out, size_t n);
   std::string ReadBytes(size_t n);
 
@@ -154,6 +156,11 @@ class TElement {
 // Comma text of a string list (items joined by ","; items with 0x01-0x20, "," or '"' quoted).
 std::string WriteCommaText(const std::vector<std::string>& items);
 std::vector<std::string> ParseCommaText(const std::string& text);
+// The same, but std::nullopt as soon as the text holds more than `maxItems` items: the items of
+// a short text of commas take far more memory than its bytes, so untrusted text is parsed
+// against a budget.
+std::optional<std::vector<std::string>> ParseCommaTextAtMost(const std::string& text,
+                                                             size_t maxItems);
 
 // Compresses `data` as one zlib stream at `level` (default: Z_DEFAULT_COMPRESSION).
 std::string ZlibCompress(const std::string& data, int level = -1);

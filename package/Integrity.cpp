@@ -12,6 +12,7 @@
 #include <thread>
 #include <utility>
 
+#include "package/ByteSize.h"
 #include "package/Container.h"
 #include "package/Staging.h"
 
@@ -226,6 +227,44 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
   return std::nullopt;
 }
 
+// Sizes no disk holds: a file item with data or a component package whose size is negative or
+// past kMaxByteSize, or a main program and component packages that need more than that in all.
+std::optional<IntegrityFault> ImpossibleSizeFault(const TCompile& parsed, int64_t declared,
+                                                  int64_t settings) {
+  const auto& files = parsed.FileList();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const TCompileFileData& f = *files[i];
+    if (f.Kind != kind::Folder && !PossibleByteSize(f.UncompressedSize))  // folders: never read
+      return IntegrityFault{settings, ItemName(i, f) + "impossible size " + N(f.UncompressedSize)};
+  }
+  const auto& comps = parsed.CompList();
+  int64_t total = declared;  // a wrong trailer Size itself is found after the data
+  for (size_t i = 0; i < comps.size(); ++i) {
+    if (!PossibleByteSize(comps[i]->Size))
+      return IntegrityFault{settings, "component package " + N(static_cast<int64_t>(i)) + " (" +
+                                          comps[i]->Name + "): impossible size " +
+                                          N(comps[i]->Size)};
+    total = SaturatingAdd(total, comps[i]->Size);
+  }
+  if (!comps.empty() && PossibleByteSize(declared) && !PossibleByteSize(total))
+    return IntegrityFault{settings, "the program and its component packages need " + N(total) +
+                                        " bytes in all, more than any disk holds"};
+  return std::nullopt;
+}
+
+// The rule on the trailer's Size for every reader: it equals the total of the Kind-0 items (what
+// the writer stores), which also keeps it a size a disk can hold.
+std::optional<IntegrityFault> DeclaredSizeFault(const TCompile& parsed, int64_t declared,
+                                                int64_t trailerAt) {
+  int64_t kind0 = 0;
+  for (const auto& f : parsed.FileList())
+    if (f->Kind == kind::File) kind0 = SaturatingAdd(kind0, f->UncompressedSize);
+  if (declared == kind0 && PossibleByteSize(declared)) return std::nullopt;
+  return IntegrityFault{trailerAt, "trailer Size " + N(declared) +
+                                       " differs from the total of the files to install " +
+                                       N(kind0)};
+}
+
 std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
                                     const IntegrityProgress& progress, IntegrityStats& stats) {
   const PackageBounds bounds = LocatePackage(in);
@@ -269,11 +308,10 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
     return IntegrityFault{settings, e.what()};
   }
 
+  if (auto fault = ImpossibleSizeFault(parsed, stats.declaredSize, settings)) return fault;
   int64_t total = 0;
   for (const auto& f : parsed.FileList())
-    if (f->Kind != kind::Folder && f->UncompressedSize > 0 &&
-        total <= INT64_MAX - f->UncompressedSize)
-      total += f->UncompressedSize;
+    if (f->Kind != kind::Folder) total = SaturatingAdd(total, f->UncompressedSize);
   if (progress) progress(0, total);
 
   const auto& files = parsed.FileList();
@@ -289,11 +327,10 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
       return IntegrityFault{settings, ItemName(i, f) + "data region [" + N(f.DataStart) + ", " +
                                           N(f.DataEnd) + ") lies outside the package data [" +
                                           N(bounds.imageEnd) + ", " + N(settings) + ")"};
-    if (f.UncompressedSize < 0)
-      return IntegrityFault{settings, ItemName(i, f) + "negative size " + N(f.UncompressedSize)};
   }
   if (auto fault = CheckRegions(in, files, total, progress, stats)) return fault;
-  return std::nullopt;
+  // After the data: a region that does not match its record is the more telling fault.
+  return DeclaredSizeFault(parsed, stats.declaredSize, trailerAt);
 }
 
 }  // namespace
@@ -308,7 +345,7 @@ std::optional<IntegrityFault> CheckPackage(InputStream& in, TCompile& parsed,
   } catch (const ChunkError& e) {  // the trailer could not be read
     fault = IntegrityFault{e.Offset(), e.what()};
   }
-  if (stats) *stats = local;
+  if (stats) *stats = std::move(local);
   return fault;
 }
 

@@ -4,13 +4,16 @@
 // image, a certificate table after the package); the trailer; the settings block (offset > 0
 // and inside the package area, every chunk inflated) and the settings stream (parsed into
 // `parsed`, which must be freshly constructed; no option is evaluated, nothing is read from the
-// machine); then, for every file item, the name staging would give it (RelativeStagingPath:
+// machine); the sizes (a file item with data or a component package whose size no disk holds:
+// negative or past kMaxByteSize, or more than that in all; a fault at the settings offset);
+// then, for every file item, the name staging would give it (RelativeStagingPath:
 // a registry, page or component file whose name would leave the staging folder is a fault at
 // the settings offset) and, except for folders (Kind 1, which carry no data), its region
 // (inside the package area, before the settings block); then every region's chunk framing, zlib
 // stream and Adler-32 checksum (inflated, nothing written), and the inflated length against the
-// item's UncompressedSize. It stops at the first fault and returns it with the file offset it
-// lies at.
+// item's UncompressedSize; last the trailer's Size, which must equal the total of the Kind-0
+// items (a fault at the trailer). It stops at the first fault and returns it with the file
+// offset it lies at.
 //
 // Progress is reported in inflated bytes against the sum of the items' UncompressedSize.
 // Errors: faults in the data are returned, never thrown; I/O errors of the stream and errors

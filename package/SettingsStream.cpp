@@ -18,16 +18,48 @@ constexpr size_t kMinRegRecord = 4 * 4 + 1;
 constexpr size_t kMinShortcutRecord = 4 * 6 + 1;
 constexpr size_t kMinCompRecord = 4 + 8;
 
+// What is left of kMaxSettingsRecords while a stream is parsed.
+class RecordBudget {
+ public:
+  // Takes `n` records of kind `what` from the budget, or fails at `at` when fewer are left.
+  void Take(MemoryReader& r, size_t at, size_t n, const std::string& what) {
+    if (n > left_) Refuse(r, at, std::to_string(n), what);
+    left_ -= n;
+  }
+  [[noreturn]] void Refuse(MemoryReader& r, size_t at, const std::string& count,
+                           const std::string& what) const {
+    r.FailAt(at, "too many records: " + count + " " + what + ", but only " + std::to_string(left_) +
+                     " of the " + std::to_string(kMaxSettingsRecords) +
+                     " records a package may hold are left");
+  }
+  size_t Left() const { return left_; }
+
+ private:
+  size_t left_ = kMaxSettingsRecords;
+};
+
 // Reads a record count; a count <= 0 means no records. A count that the remaining bytes could
-// not hold even with empty strings is refused before anything is allocated.
-size_t ReadCount(MemoryReader& r, size_t minRecord, const char* what) {
+// not hold even with empty strings, or that exceeds the record budget, is refused before
+// anything is allocated.
+size_t ReadCount(MemoryReader& r, size_t minRecord, const char* what, RecordBudget& budget) {
+  const size_t at = r.Position();
   int32_t count = r.ReadInt32();
   if (count <= 0) return 0;
   if (static_cast<size_t>(count) > r.Remaining() / minRecord)
     r.Fail(std::string("count of ") + std::to_string(count) + " " + what +
            " records needs at least " + std::to_string(static_cast<size_t>(count) * minRecord) +
            " bytes but only " + std::to_string(r.Remaining()) + " remain");
+  budget.Take(r, at, static_cast<size_t>(count), std::string(what) + " records");
   return static_cast<size_t>(count);
+}
+
+// Reads a String of comma text into `list`, its items taken from the budget.
+void ReadFolders(MemoryReader& r, StringList& list, const char* what, RecordBudget& budget) {
+  const size_t at = r.Position();
+  auto items = ParseCommaTextAtMost(TElement::ReadString(r), budget.Left());
+  if (!items) budget.Refuse(r, at, "more than " + std::to_string(budget.Left()), what);
+  budget.Take(r, at, items->size(), what);
+  for (auto& s : *items) list.push_back(std::move(s));
 }
 
 void ExpectSection(MemoryReader& r, int section, const char* what) {
@@ -39,9 +71,10 @@ void ExpectSection(MemoryReader& r, int section, const char* what) {
 
 void TCompile::ParseSettings(const std::string& stream) {
   MemoryReader r(stream, "settings stream");
+  RecordBudget budget;
 
   ExpectSection(r, 1, "settings");
-  for (size_t i = 0, n = ReadCount(r, kMinSettingRecord, "setting"); i < n; ++i) {
+  for (size_t i = 0, n = ReadCount(r, kMinSettingRecord, "setting", budget); i < n; ++i) {
     auto item = std::make_unique<TCompileData>();
     item->Name = TElement::ReadString(r);
     item->Value = TElement::ReadString(r);
@@ -51,10 +84,10 @@ void TCompile::ParseSettings(const std::string& stream) {
   }
 
   ExpectSection(r, 2, "file folders");
-  for (auto& s : ParseCommaText(TElement::ReadString(r))) FileFolderList().push_back(std::move(s));
+  ReadFolders(r, FileFolderList(), "file folders", budget);
 
   ExpectSection(r, 3, "file items");
-  for (size_t i = 0, n = ReadCount(r, kMinFileRecord, "file item"); i < n; ++i) {
+  for (size_t i = 0, n = ReadCount(r, kMinFileRecord, "file item", budget); i < n; ++i) {
     auto f = std::make_unique<TCompileFileData>();
     f->Name = TElement::ReadString(r);
     f->SourcePath = TElement::ReadString(r);
@@ -77,10 +110,10 @@ void TCompile::ParseSettings(const std::string& stream) {
   }
 
   ExpectSection(r, 4, "registry folders");
-  for (auto& s : ParseCommaText(TElement::ReadString(r))) RegFolderList().push_back(std::move(s));
+  ReadFolders(r, RegFolderList(), "registry folders", budget);
 
   ExpectSection(r, 5, "registry values");
-  for (size_t i = 0, n = ReadCount(r, kMinRegRecord, "registry value"); i < n; ++i) {
+  for (size_t i = 0, n = ReadCount(r, kMinRegRecord, "registry value", budget); i < n; ++i) {
     auto v = std::make_unique<TRegInfoData>();
     v->KeyPath = TElement::ReadString(r);
     v->ValueName = TElement::ReadString(r);
@@ -91,11 +124,10 @@ void TCompile::ParseSettings(const std::string& stream) {
   }
 
   ExpectSection(r, 6, "shortcut folders");
-  for (auto& s : ParseCommaText(TElement::ReadString(r)))
-    ShotCutFolderList().push_back(std::move(s));
+  ReadFolders(r, ShotCutFolderList(), "shortcut folders", budget);
 
   ExpectSection(r, 7, "shortcuts");
-  for (size_t i = 0, n = ReadCount(r, kMinShortcutRecord, "shortcut"); i < n; ++i) {
+  for (size_t i = 0, n = ReadCount(r, kMinShortcutRecord, "shortcut", budget); i < n; ++i) {
     auto s = std::make_unique<TShotCutData>();
     s->Folder = TElement::ReadString(r);
     s->Name = TElement::ReadString(r);
@@ -108,7 +140,7 @@ void TCompile::ParseSettings(const std::string& stream) {
   }
 
   ExpectSection(r, 8, "component packages");
-  for (size_t i = 0, n = ReadCount(r, kMinCompRecord, "component package"); i < n; ++i) {
+  for (size_t i = 0, n = ReadCount(r, kMinCompRecord, "component package", budget); i < n; ++i) {
     auto c = std::make_unique<TCompileCompData>();
     c->Name = TElement::ReadString(r);
     c->Size = r.ReadInt64();

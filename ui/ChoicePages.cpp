@@ -1,5 +1,6 @@
 #include "ui/ChoicePages.h"
 
+#include "package/ByteSize.h"
 #include "platform/SystemHelpers.h"
 #include "ui/ChoicePaths.h"
 
@@ -105,9 +106,10 @@ void SelComponentPage::CheckOnly(const std::vector<std::string>& names) {
 
 int64_t SelComponentPage::CalcNeededSize() {
   if (!model_) return 0;
-  int64_t total = model_->Size;
+  int64_t total = model_->Size;  // saturating: the sizes come from the package
   for (size_t i = 1; i < rows_.size(); ++i)
-    if (rows_[i].checked && rows_[i].component) total += rows_[i].component->Size;
+    if (rows_[i].checked && rows_[i].component)
+      total = SaturatingAdd(total, rows_[i].component->Size);
   model_->Options.TotalSize = total;
   return total;
 }

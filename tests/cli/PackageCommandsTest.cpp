@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #endif
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -55,6 +57,32 @@ class PackageCommandsTest : public testing::Test {
   Result Build(const fs::path& out) {
     return RunCommand(CmdBuild, {dir.Text(manifest), "-o", dir.Text(out), "--stub", dir.Text(stub),
                                  "--arch", "x64", "-q", "-j", "2"});
+  }
+  // `bytes` as a setup file: verify reports a fault, the other readers end with exit code 2
+  // before they write anything.
+  void ExpectRefusedByEveryReader(const std::string& what, const std::string& bytes) {
+    fs::path p = dir.Write("bad.exe", bytes);
+    Result v = RunCommand(CmdVerify, {dir.Text(p)});
+    EXPECT_EQ(v.code, 1) << what << ": " << v.out << v.err;
+    EXPECT_NE(v.out.find("fault at offset"), std::string::npos) << what << ": " << v.out;
+    const std::vector<std::pair<const char*, std::vector<std::string>>> readers = {
+        {"info", {dir.Text(p)}},
+        {"list", {dir.Text(p)}},
+        {"extract", {dir.Text(p), "-C", dir.Text(dir / "x")}},
+        {"simulate", {dir.Text(p), "--root", dir.Text(dir / "machine")}},
+    };
+    for (const auto& [name, args] : readers) {
+      auto cmd = std::string(name) == "info"      ? CmdInfo
+                 : std::string(name) == "list"    ? CmdList
+                 : std::string(name) == "extract" ? CmdExtract
+                                                  : CmdSimulate;
+      Result r = RunCommand(cmd, args);
+      EXPECT_EQ(r.code, 2) << what << ", " << name << ": " << r.out << r.err;
+      EXPECT_NE(r.err.find("damaged or incomplete"), std::string::npos)
+          << what << ", " << name << ": " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "x")) << what;
+    EXPECT_FALSE(fs::exists(dir / "machine")) << what;
   }
   TempDir dir;
   fs::path stub, manifest;
@@ -198,30 +226,35 @@ TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
       {"registry file named up and out", named(kind::RegFile, "x/../../../Windows/victim.txt")},
       {"page file named on another drive", named(kind::PageFile, "D:\\pics\\C:\\victim.png")},
   };
-  for (const auto& [what, bytes] : bad) {
-    fs::path p = dir.Write("bad.exe", bytes);
-    Result v = RunCommand(CmdVerify, {dir.Text(p)});
-    EXPECT_EQ(v.code, 1) << what << ": " << v.out << v.err;
-    EXPECT_NE(v.out.find("fault at offset"), std::string::npos) << what << ": " << v.out;
-    const std::vector<std::pair<const char*, std::vector<std::string>>> readers = {
-        {"info", {dir.Text(p)}},
-        {"list", {dir.Text(p)}},
-        {"extract", {dir.Text(p), "-C", dir.Text(dir / "x")}},
-        {"simulate", {dir.Text(p), "--root", dir.Text(dir / "machine")}},
-    };
-    for (const auto& [name, args] : readers) {
-      auto cmd = std::string(name) == "info"      ? CmdInfo
-                 : std::string(name) == "list"    ? CmdList
-                 : std::string(name) == "extract" ? CmdExtract
-                                                  : CmdSimulate;
-      Result r = RunCommand(cmd, args);
-      EXPECT_EQ(r.code, 2) << what << ", " << name << ": " << r.out << r.err;
-      EXPECT_NE(r.err.find("damaged or incomplete"), std::string::npos)
-          << what << ", " << name << ": " << r.err;
-    }
-    EXPECT_FALSE(fs::exists(dir / "x")) << what;
-    EXPECT_FALSE(fs::exists(dir / "machine")) << what;
-  }
+  for (const auto& [what, bytes] : bad) ExpectRefusedByEveryReader(what, bytes);
+}
+
+// Every fault of the trailer, its Size included, is one rule for all readers: what verify
+// reports, info, list, extract and simulate (and Setup.exe, through the same pass) refuse.
+TEST_F(PackageCommandsTest, TrailerFaultsAreRefusedByEveryReader) {
+  fs::path out = dir / "setup.exe";
+  ASSERT_EQ(Build(out).code, 0);
+  const std::string good = ReadAll(out);
+  const auto size = static_cast<int64_t>(good.size());
+  int64_t declared = 0, settings = 0;
+  std::memcpy(&declared, good.data() + size - 16, 8);
+  std::memcpy(&settings, good.data() + size - 8, 8);
+  auto trailer = [&](int64_t newSize, int64_t newSettings) {
+    std::string bytes = good.substr(0, good.size() - 16);
+    bytes.append(reinterpret_cast<const char*>(&newSize), 8);
+    bytes.append(reinterpret_cast<const char*>(&newSettings), 8);
+    return bytes;
+  };
+  const std::pair<const char*, std::string> bad[] = {
+      {"Size one more than the files", trailer(declared + 1, settings)},
+      {"Size negative", trailer(-1, settings)},
+      {"Size past any disk", trailer(INT64_MAX, settings)},
+      {"settings offset negative", trailer(declared, -1)},
+      {"settings offset past the file", trailer(declared, size)},
+      {"settings offset inside the file data", trailer(declared, settings - 3)},
+      {"trailer cut short", good.substr(0, good.size() - 1)},
+  };
+  for (const auto& [what, bytes] : bad) ExpectRefusedByEveryReader(what, bytes);
 }
 
 // Names from the package reach the terminal with their control characters escaped. (The build

@@ -68,7 +68,8 @@ struct ChoicesRun : WizardRun {
     Set(b, kCreateDesktop, text::kEnabled);
     Set(b, kEnableUnIns, text::kEnabled);
     b.Serial(serial);
-    b.Size(kMainSize);
+    // The files to install add up to kMainSize, the trailer's Size: a data file makes up the rest.
+    b.File("D:\\src\\data.bin", target, std::string(kMainSize - b.FilesToInstallSize(), 'd'));
     b.File("D:\\src\\uninst.exe", target, "MZ uninstaller", kind::Uninstaller);
     b.RegValue(G("目标计算机\\HKEY_CURRENT_USER\\") + regKey, "Text", G("[安装目录]\\bin"));
     b.ShotCutFolders().push_back(G("开始菜单"));

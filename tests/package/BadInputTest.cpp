@@ -5,6 +5,7 @@
 
 #include "package/Compile.h"
 #include "package/Container.h"
+#include "package/SettingsStream.h"
 #include "tests/support/PackageBuilder.h"
 
 namespace sk {
@@ -161,6 +162,47 @@ TEST(BadInput, InflationBombIsCapped) {
     EXPECT_NE(std::string(e.what()).find("inflates to more than"), std::string::npos);
   }
   EXPECT_LE(seen, kMaxInflatedChunk);
+}
+
+// Records cost far more memory than their bytes in the stream, and empty ones compress to almost
+// nothing: past kMaxSettingsRecords in all (records and folder items of every kind together)
+// the parse ends with an error before the records of that count are read or reserved.
+TEST(BadInput, RecordsBeyondTheBudgetAreRefusedBeforeTheyAreRead) {
+  const size_t max = kMaxSettingsRecords;
+  const std::string emptyRecords((max + 1) * 9, '\0');  // as many empty settings, all present
+  auto count = [](size_t n) { return Le32(static_cast<int32_t>(n)); };
+  auto text = [](const std::string& t) { return Le32(static_cast<int32_t>(t.size())) + t; };
+  struct Case {
+    const char* what;
+    std::string stream;
+    size_t settings, fileFolders, files;  // records parsed before the refusal
+    const char* message;
+  };
+  const Case cases[] = {
+      {"settings one past the limit", count(max + 1) + emptyRecords + kEmptyTail, 0, 0, 0,
+       "too many records: 1000001 setting records, but only 1000000"},
+      {"file folders one past the limit",
+       kNoSettings + text(std::string(max, ',')) + kEmptyTail.substr(4), 0, 0, 0,
+       "more than 1000000 file folders"},
+      {"file folders at the limit, then a file item",
+       kNoSettings + text(std::string(max - 1, ',')) + count(1) + std::string(57, '\0') +
+           kEmptyTail.substr(8),
+       0, max, 0, "1 file item records, but only 0"},
+  };
+  for (const Case& c : cases) {
+    NullPlatform p;
+    TCompile m(p);
+    try {
+      m.ParseSettings(c.stream);
+      ADD_FAILURE() << c.what << ": accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+          << c.what << ": " << e.what();
+    }
+    EXPECT_EQ(m.InfoList().size(), c.settings) << c.what;
+    EXPECT_EQ(m.FileFolderList().size(), c.fileFolders) << c.what;
+    EXPECT_EQ(m.FileList().size(), c.files) << c.what;
+  }
 }
 
 }  // namespace

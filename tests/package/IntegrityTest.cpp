@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "package/ByteSize.h"
 #include "package/Container.h"
 #include "package/Integrity.h"
+#include "package/SettingsStream.h"
 #include "package/Writer.h"
 #include "tests/support/PackageBuilder.h"
 
@@ -215,6 +217,80 @@ TEST(Integrity, ProgressCoversTheDataInOrder) {
   // The parsed settings are handed back.
   ASSERT_EQ(parsed.FileList().size(), 4u);
   EXPECT_EQ(parsed.InfoList()[0]->Name, "Name");
+}
+
+// Sizes no disk holds are damage, found before any data is inflated (at the settings block); the
+// trailer's Size must be the total of the files to install, found after the data (at the
+// trailer), so a region that does not match its record is still named first.
+TEST(Integrity, ImpossibleSizesAndAWrongTrailerSizeAreDamage) {
+  Sample s;
+  const int64_t trailerAt = static_cast<int64_t>(s.bytes.size()) - 16;
+  const int64_t files = int64_t(kChunkPieceSize * 3 + 1007);  // the two Kind-0 items
+  auto components = [](std::vector<int64_t> sizes) {
+    return [sizes](TCompile& m) {
+      for (int64_t size : sizes) {
+        m.CompList().push_back(std::make_unique<TCompileCompData>());
+        m.CompList().back()->Name = "c";
+        m.CompList().back()->Size = size;
+      }
+    };
+  };
+  struct Case {
+    const char* what;
+    std::function<void(TCompile&)> edit;
+    int64_t offset;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"negative file size", [](TCompile& m) { m.FileList()[3]->UncompressedSize = -7; },
+       s.settings, "impossible size -7"},
+      {"file size past any disk",
+       [](TCompile& m) { m.FileList()[0]->UncompressedSize = kMaxByteSize + 1; }, s.settings,
+       "impossible size 4611686018427387905"},
+      {"negative component size", components({5, -1}), s.settings,
+       "component package 1 (c): impossible size -1"},
+      {"component size past any disk", components({kMaxByteSize + 1}), s.settings,
+       "impossible size"},
+      {"three components of 2^62: a total that wraps",
+       components({kMaxByteSize, kMaxByteSize, kMaxByteSize}), s.settings,
+       "9223372036854775807 bytes in all"},
+      {"trailer Size one short", [=](TCompile& m) { m.Size = files - 1; }, trailerAt,
+       "trailer Size " + std::to_string(files - 1) + " differs"},
+      {"trailer Size negative", [](TCompile& m) { m.Size = -1; }, trailerAt, "trailer Size -1"},
+      {"trailer Size counting a page file", [=](TCompile& m) { m.Size = files + 7; }, trailerAt,
+       "differs from the total of the files to install"},
+  };
+  for (const Case& c : cases) {
+    auto fault = Check(s.Rewritten(c.edit));
+    ASSERT_TRUE(fault) << c.what;
+    EXPECT_EQ(fault->offset, c.offset) << c.what << ": " << fault->message;
+    EXPECT_NE(fault->message.find(c.message), std::string::npos)
+        << c.what << ": " << fault->message;
+  }
+  // A need of exactly 2^62 in all is possible.
+  auto fault = Check(s.Rewritten(components({kMaxByteSize - files})));
+  EXPECT_FALSE(fault) << fault->message;
+}
+
+// A settings block of a few kilobytes holding more records than a package may: the pass reports
+// damage at the settings block, and the load refuses it, before the records are read.
+TEST(Integrity, MoreRecordsThanAPackageMayHoldAreDamage) {
+  const std::string stub = "MZ stub";
+  std::string stream = Le32(static_cast<int32_t>(kMaxSettingsRecords + 1)) +
+                       std::string((kMaxSettingsRecords + 1) * 9 + 32, '\0');
+  const std::string block = ZlibCompress(stream);
+  ASSERT_LT(block.size(), 64u << 10);
+  const std::string file = stub + Le32(static_cast<int32_t>(block.size())) + block + Le64(0) +
+                           Le64(static_cast<int64_t>(stub.size()));
+  auto fault = Check(file);
+  ASSERT_TRUE(fault);
+  EXPECT_EQ(fault->offset, static_cast<int64_t>(stub.size()));
+  EXPECT_NE(fault->message.find("too many records"), std::string::npos) << fault->message;
+  NullPlatform p;
+  TCompile loaded(p);
+  StringInputStream in(file);
+  EXPECT_THROW(loaded.LoadPackageFrom(in), Error);
+  EXPECT_TRUE(loaded.InfoList().empty());
 }
 
 }  // namespace

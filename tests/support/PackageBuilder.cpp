@@ -86,6 +86,16 @@ PackageBuilder& PackageBuilder::Threads(unsigned threads) {
   return *this;
 }
 
+int64_t PackageBuilder::FilesToInstallSize() const {
+  int64_t total = 0;
+  for (const auto& f : model_.FileList()) {
+    auto it = data_.find(f.get());
+    if (it != data_.end() && f->Kind == kind::File)
+      total += static_cast<int64_t>(it->second.size());
+  }
+  return total;
+}
+
 std::string PackageBuilder::Build(const std::string& stub) {
   std::string out = stub;
   StringOutputStream sink(out);

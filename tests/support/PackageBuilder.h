@@ -80,6 +80,8 @@ class PackageBuilder {
   PackageBuilder& Serial(const std::string& serial);
   // Overrides the trailer's Size (default: the sum of the data sizes of Kind-0 items).
   PackageBuilder& Size(int64_t size);
+  // The sum of the data sizes of the Kind-0 items added so far (the trailer's default Size).
+  int64_t FilesToInstallSize() const;
   // Writes a trailer with settings offset 0 and no settings block.
   PackageBuilder& WithoutSettings();
   PackageBuilder& Threads(unsigned threads);

@@ -2,6 +2,9 @@
 // model when it fills and when the user acts, and that later visits keep the edits.
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "package/ByteSize.h"
 #include "platform/SystemHelpers.h"
 #include "tests/support/TestMachine.h"
 #include "ui/ChoicePages.h"
@@ -156,6 +159,25 @@ TEST_F(ChoicePagesTest, ComponentsPageKeepsTheMainProgramAndSumsIn64Bits) {
 
   EXPECT_FALSE(page.Load(&model_));
   EXPECT_FALSE(page.Rows()[1].checked) << "a revisit keeps the choices";
+}
+
+// Sizes from a crafted package that add up past the Int64 range: the need saturates, on the page
+// and in the model's own total, instead of wrapping to a negative or small number.
+TEST_F(ChoicePagesTest, NeededSpaceSaturatesInsteadOfWrapping) {
+  const int64_t max = std::numeric_limits<int64_t>::max();
+  model_.Size = 1;
+  for (const char* name : {"A", "B", "C"}) Component(name, kMaxByteSize);
+  EXPECT_EQ(model_.CalcTotalSize(), max);
+  SelComponentPage page;
+  ASSERT_TRUE(page.Load(&model_));
+  EXPECT_EQ(model_.Options.TotalSize, max);
+  EXPECT_EQ(page.SpaceText(), choice_text::kSpaceNeeded + FormatSize(max));
+  page.CheckOnly({"B"});
+  EXPECT_EQ(model_.Options.TotalSize, kMaxByteSize + 1);
+  model_.CompList().clear();
+  model_.Size = std::numeric_limits<int64_t>::min();
+  Component("D", -1);
+  EXPECT_EQ(model_.CalcTotalSize(), std::numeric_limits<int64_t>::min());
 }
 
 TEST_F(ChoicePagesTest, InstallDirPageDefaults) {

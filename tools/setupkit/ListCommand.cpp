@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "package/ByteSize.h"
 #include "platform/Encoding.h"
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
@@ -85,7 +86,7 @@ int CmdList(const std::vector<std::string>& args) {
     for (const auto& f : pkg.model.FileList()) {
       bool data = f->Kind != kind::Folder;
       if (data) {
-        total += f->UncompressedSize;
+        total = SaturatingAdd(total, f->UncompressedSize);
         ++count;
       }
       std::snprintf(line, sizeof line, "%12lld  %-9s  %s  %s  ",

@@ -31,19 +31,13 @@ std::optional<Fault> VerifyPackage(InputStream& in, VerifyStats* out) {
     return done(Fault{settings,
                       "settings stream: " + N(static_cast<int64_t>(stream.size() - again.size())) +
                           " bytes follow the product identifier"});
-  int64_t kind0 = 0;
   const auto& files = model.FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
     if (f.Kind > kind::Uninstaller)
       return done(Fault{settings, "file item " + N(static_cast<int64_t>(i)) + " (" + f.SourcePath +
                                       "): unknown kind " + N(f.Kind)});
-    if (f.Kind == kind::File) kind0 += f.UncompressedSize;
   }
-  const int64_t trailer = stats.bounds.end - 16;
-  if (stats.declaredSize != kind0)
-    return done(Fault{trailer, "trailer Size " + N(stats.declaredSize) +
-                                   " differs from the total of the files to install " + N(kind0)});
   return done(std::nullopt);
 }
 

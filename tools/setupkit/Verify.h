@@ -1,7 +1,7 @@
 // Checks a whole setup file: the integrity pass of the runtime (trailer, settings block and
-// stream, every data region inflated and its length against the record; see package/Integrity.h)
-// and, beyond it, what only a publisher cares about: bytes after the product identifier, file
-// items of an unknown kind, and the trailer's Size against the files to install.
+// stream, sizes and the trailer's Size, every data region inflated and its length against the
+// record; see package/Integrity.h) and, beyond it, what only a publisher cares about: bytes
+// after the product identifier and file items of an unknown kind.
 //
 // Returns the first fault found (what and at which absolute file offset), or std::nullopt for a
 // sound package; `stats` also tells where the package lies and whether the file is signed.
