@@ -7,6 +7,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/UnInstall.h"
 #include "package/Compile.h"
@@ -29,7 +30,20 @@ struct InstallContext {
   std::unordered_set<std::string> replaced;
   bool replacedFile = false;  // an existing file was overwritten by this run
   bool entryWritten = false;  // the Uninstall entry was written by this run
+  // Records before this index are the product's earlier ones (its previous log, then those of
+  // an "Ins.log" the product owns); this run's own records follow.
+  size_t firstOwnRecord = 0;
+  // The records of an "Ins.log" of this product, judged against the product's territory once
+  // the run knows what it made.
+  std::vector<TUnInsData> insLog;
 
+  // True when the product's earlier records (not this run's) name the file at `path`.
+  bool RecordedBefore(const std::string& path) const {
+    const std::vector<TUnInsData>& records = recorder.Records();
+    for (size_t i = 0; i < firstOwnRecord && i < records.size(); ++i)
+      if (records[i].Kind == unins_kind::File && SameTextAscii(records[i].Path, path)) return true;
+    return false;
+  }
   // Notes that the file at `path` existed before this run wrote it.
   void NoteReplacedFile(const std::string& path) {
     replaced.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));

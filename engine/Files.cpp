@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "engine/LogMerge.h"
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
 #include "package/CivilDate.h"
@@ -104,7 +105,12 @@ void InstallFiles(InstallContext& ctx) {
         ctx.NoteReplacedFile(target);
       }
       ExtractToFile(ctx, item, target, item.FileTime);
-      ctx.recorder.AddFile(target, item.KeepOnUninstall ? 0 : 1);
+      // A file that was there before, outside the product's folders and not the product's own
+      // from an earlier install, belongs to someone else: the uninstall keeps it.
+      const bool foreign =
+          exists &&
+          !ProductTerritory(model.Options.InstallDir, ctx.recorder.Records()).HoldsFile(target);
+      ctx.recorder.AddFile(target, item.KeepOnUninstall || foreign ? 0 : 1);
     }
     if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);
   }
