@@ -121,9 +121,8 @@ RemovalEntry RemoveUninstallEntry(Platform& platform, const std::string& uninsta
   if (!key) return {r, RemovalResult::Missing, {}};
   if (!expectedUninstaller.empty()) {
     // An entry that a later install of the product points elsewhere belongs to that install.
-    const std::optional<RegValue> command = key->ReadValue("UninstallString");
-    if (command && command->type == RegType::String &&
-        !SameTextAscii(command->data, expectedUninstaller))
+    const std::optional<std::string> command = StringValue(*key, "UninstallString");
+    if (command && !SameFilePath(ProgramOfCommand(*command), expectedUninstaller))
       return {r, RemovalResult::Kept, uninstall_text::kUnknownRecord};
   }
   for (const std::string& name : key->ValueNames()) key->DeleteValue(name);
