@@ -5,10 +5,12 @@
 // (empty FileName, Position = Max = -1) when the model has a handler.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "engine/LogMerge.h"
 #include "engine/UnInstall.h"
 #include "package/Compile.h"
 #include "platform/Platform.h"
@@ -36,6 +38,24 @@ struct InstallContext {
   // The records of an "Ins.log" of this product, judged against the product's territory once
   // the run knows what it made.
   std::vector<TUnInsData> insLog;
+  // Kept by Territory() only.
+  std::unique_ptr<ProductTerritory> territory_;
+  size_t territoryRecords_ = 0;
+
+  // What the product owns by its records so far (see ProductTerritory): built once, then
+  // brought up to date with the records appended since. Records are only appended until
+  // ResetTerritory, which a step that inserts records calls.
+  const ProductTerritory& Territory() {
+    const std::vector<TUnInsData>& records = recorder.Records();
+    if (!territory_) {
+      territory_ = std::make_unique<ProductTerritory>(model.Options.InstallDir, records);
+    } else {
+      for (size_t i = territoryRecords_; i < records.size(); ++i) territory_->Add(records[i]);
+    }
+    territoryRecords_ = records.size();
+    return *territory_;
+  }
+  void ResetTerritory() { territory_.reset(); }
 
   // True when the product's earlier records (not this run's) name the file at `path`.
   bool RecordedBefore(const std::string& path) const {

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "engine/LogMerge.h"
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
 #include "package/CivilDate.h"
@@ -107,9 +106,7 @@ void InstallFiles(InstallContext& ctx) {
       ExtractToFile(ctx, item, target, item.FileTime);
       // A file that was there before, outside the product's folders and not the product's own
       // from an earlier install, belongs to someone else: the uninstall keeps it.
-      const bool foreign =
-          exists &&
-          !ProductTerritory(model.Options.InstallDir, ctx.recorder.Records()).HoldsFile(target);
+      const bool foreign = exists && !ctx.Territory().HoldsFile(target);
       ctx.recorder.AddFile(target, item.KeepOnUninstall || foreign ? 0 : 1);
     }
     if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);

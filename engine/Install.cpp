@@ -96,9 +96,9 @@ void MakeUninstallShortcut(InstallContext& ctx) {
 // records and before this run's; the rest are dropped.
 void TakeInsLogRecords(InstallContext& ctx) {
   if (ctx.insLog.empty()) return;
-  const ProductTerritory territory(ctx.model.Options.InstallDir, ctx.recorder.Records());
   ctx.firstOwnRecord +=
-      ctx.recorder.InsertRecords(ctx.firstOwnRecord, OwnedRecords(territory, ctx.insLog));
+      ctx.recorder.InsertRecords(ctx.firstOwnRecord, OwnedRecords(ctx.Territory(), ctx.insLog));
+  ctx.ResetTerritory();
   ctx.insLog.clear();
 }
 
@@ -209,7 +209,9 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
                      false,
                      false,
                      recorder.Records().size(),
-                     std::move(insLog)};
+                     std::move(insLog),
+                     nullptr,
+                     0};
   try {
     RunSteps(ctx);
   } catch (const Error& e) {

@@ -106,28 +106,33 @@ std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial
 }
 
 ProductTerritory::ProductTerritory(const std::string& installDir,
-                                   const std::vector<TUnInsData>& records) {
-  const std::string install = CleanPath(installDir);
-  if (!install.empty()) trees_.push_back(install);
-  for (const TUnInsData& r : records) {
-    identities_.insert(RecordIdentity(r));
-    if (r.Kind == unins_kind::Registry) {
-      keys_.push_back(KeyOf(r));
-      if (r.ValueName.empty() && !AboveSharedKey(KeyOf(r))) keyTrees_.push_back(KeyOf(r));
-      continue;
-    }
-    const std::string path = CleanPath(r.Path);
-    if (path.empty()) continue;
-    if (r.Kind == unins_kind::Folder) {
-      places_.push_back(path);
-      // The folders above the install folder may hold other programs' folders too.
-      if (install.empty() || !Within(install, path)) trees_.push_back(path);
-    } else if (r.Kind == unins_kind::File) {
-      const std::string parent = CleanPath(ExtractFilePath(r.Path));
-      if (!parent.empty()) places_.push_back(parent);
-    }
+                                   const std::vector<TUnInsData>& records)
+    : install_(CleanPath(installDir)) {
+  if (!install_.empty()) {
+    trees_.push_back(install_);
+    places_.push_back(install_);
   }
-  places_.insert(places_.end(), trees_.begin(), trees_.end());
+  for (const TUnInsData& r : records) Add(r);
+}
+
+void ProductTerritory::Add(const TUnInsData& r) {
+  identities_.insert(RecordIdentity(r));
+  if (r.Kind == unins_kind::Registry) {
+    const std::string key = KeyOf(r);
+    keys_.push_back(key);
+    if (r.ValueName.empty() && !AboveSharedKey(key)) keyTrees_.push_back(key);
+    return;
+  }
+  const std::string path = CleanPath(r.Path);
+  if (path.empty()) return;
+  if (r.Kind == unins_kind::Folder) {
+    places_.push_back(path);
+    // The folders above the install folder may hold other programs' folders too.
+    if (install_.empty() || !Within(install_, path)) trees_.push_back(path);
+  } else if (r.Kind == unins_kind::File) {
+    const std::string parent = CleanPath(ExtractFilePath(r.Path));
+    if (!parent.empty()) places_.push_back(parent);
+  }
 }
 
 bool ProductTerritory::HoldsFile(const std::string& path) const {

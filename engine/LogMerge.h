@@ -43,6 +43,8 @@ std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial
 class ProductTerritory {
  public:
   ProductTerritory(const std::string& installDir, const std::vector<TUnInsData>& records);
+  // Takes one more of the product's records into account.
+  void Add(const TUnInsData& record);
 
   // True when the record names something the product owns (see above).
   bool Holds(const TUnInsData& record) const;
@@ -50,6 +52,7 @@ class ProductTerritory {
   bool HoldsFile(const std::string& path) const;
 
  private:
+  std::string install_;                // the install folder, folded and clean
   std::vector<std::string> trees_;     // folded folders whose whole content is the product's
   std::vector<std::string> places_;    // folded folders holding the product's files or folders
   std::vector<std::string> keyTrees_;  // folded "root\key" of the keys the product created
