@@ -5,9 +5,12 @@
 // (empty FileName, Position = Max = -1) when the model has a handler.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
+#include "engine/LogMerge.h"
 #include "engine/UnInstall.h"
 #include "package/Compile.h"
 #include "platform/Platform.h"
@@ -29,7 +32,38 @@ struct InstallContext {
   std::unordered_set<std::string> replaced;
   bool replacedFile = false;  // an existing file was overwritten by this run
   bool entryWritten = false;  // the Uninstall entry was written by this run
+  // Records before this index are the product's earlier ones (its previous log, then those of
+  // an "Ins.log" the product owns); this run's own records follow.
+  size_t firstOwnRecord = 0;
+  // The records of an "Ins.log" of this product, judged against the product's territory once
+  // the run knows what it made.
+  std::vector<TUnInsData> insLog;
+  // Kept by Territory() only.
+  std::unique_ptr<ProductTerritory> territory_;
+  size_t territoryRecords_ = 0;
 
+  // What the product owns by its records so far (see ProductTerritory): built once, then
+  // brought up to date with the records appended since. Records are only appended until
+  // ResetTerritory, which a step that inserts records calls.
+  const ProductTerritory& Territory() {
+    const std::vector<TUnInsData>& records = recorder.Records();
+    if (!territory_) {
+      territory_ = std::make_unique<ProductTerritory>(model.Options.InstallDir, records);
+    } else {
+      for (size_t i = territoryRecords_; i < records.size(); ++i) territory_->Add(records[i]);
+    }
+    territoryRecords_ = records.size();
+    return *territory_;
+  }
+  void ResetTerritory() { territory_.reset(); }
+
+  // True when the product's earlier records (not this run's) name the file at `path`.
+  bool RecordedBefore(const std::string& path) const {
+    const std::vector<TUnInsData>& records = recorder.Records();
+    for (size_t i = 0; i < firstOwnRecord && i < records.size(); ++i)
+      if (records[i].Kind == unins_kind::File && SameTextAscii(records[i].Path, path)) return true;
+    return false;
+  }
   // Notes that the file at `path` existed before this run wrote it.
   void NoteReplacedFile(const std::string& path) {
     replaced.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));

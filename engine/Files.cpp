@@ -104,7 +104,10 @@ void InstallFiles(InstallContext& ctx) {
         ctx.NoteReplacedFile(target);
       }
       ExtractToFile(ctx, item, target, item.FileTime);
-      ctx.recorder.AddFile(target, item.KeepOnUninstall ? 0 : 1);
+      // A file that was there before, outside the product's folders and not the product's own
+      // from an earlier install, belongs to someone else: the uninstall keeps it.
+      const bool foreign = exists && !ctx.Territory().HoldsFile(target);
+      ctx.recorder.AddFile(target, item.KeepOnUninstall || foreign ? 0 : 1);
     }
     if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);
   }

@@ -1,6 +1,7 @@
 // File installation: writes every file item of Kind 0 that applies to the running system into
 // its target folder, points the model's references at the installed path, records it for
-// uninstall and stamps its date.
+// uninstall and stamps its date. A file that existed before, outside the product's folders and
+// not the product's own from an earlier install (see ProductTerritory), is recorded to be kept.
 //
 // Errors: a target file that cannot be created or data that does not inflate throws sk::Error
 // naming the target and the reason; the partly written target is removed and the install ends.

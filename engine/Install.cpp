@@ -1,11 +1,16 @@
 // The install pipeline (see Install.h).
 #include "engine/Install.h"
 
+#include <cctype>
+#include <optional>
+
 #include "engine/ComponentSetup.h"
 #include "engine/Files.h"
+#include "engine/LogMerge.h"
 #include "engine/Register.h"
 #include "engine/Registry.h"
 #include "engine/Removal.h"
+#include "engine/Sha256.h"
 #include "engine/ShellLinks.h"
 #include "engine/Shortcuts.h"
 #include "engine/TargetPaths.h"
@@ -23,8 +28,49 @@ void CreateResolved(InstallContext& ctx, const std::string& text) {
   if (folder && !ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
 }
 
+// The product key of an uninstall log's header, or nullopt when the log is missing; a log that
+// cannot be read counts as another product's.
+std::optional<std::string> LogOwner(Platform& platform, const std::string& uninstaller) {
+  const std::string path = UninstallLogPath(uninstaller);
+  if (!platform.FileExists(path)) return std::nullopt;
+  TUnInstall log(platform);
+  try {
+    log.LoadFromFile(path);
+  } catch (const Error&) {
+    return std::string();
+  }
+  return log.UninstallKey();
+}
+
+// A file-name-safe form of the product identifier.
+std::string SafeName(const std::string& serial) {
+  std::string name;
+  for (unsigned char c : serial)
+    name += (std::isalnum(c) || c == '-' || c == '_' || c == '{' || c == '}') ? char(c) : '_';
+  return name;
+}
+
+// The path the uninstaller item is copied to. The log beside an uninstaller is that of one
+// product: when the plain name's log belongs to another product installed into the same folder,
+// this product's uninstaller takes a name of its own (the file name with "_" and the product
+// identifier before the extension), which a reinstall finds again by its log.
+std::string UninstallerTarget(InstallContext& ctx, const TCompileFileData& item) {
+  const std::string& serial = ctx.model.Serial;
+  const std::string name = ExtractFileName(item.SourcePath);
+  const std::string plain = ctx.model.Options.InstallDir + "\\" + name;
+  if (serial.empty()) return plain;
+  const size_t dot = name.rfind('.');
+  const std::string own = ctx.model.Options.InstallDir + "\\" + name.substr(0, dot) + "_" +
+                          SafeName(serial) + (dot == std::string::npos ? "" : name.substr(dot));
+  const std::optional<std::string> ownOwner = LogOwner(ctx.platform, own);
+  if (ownOwner && SameTextAscii(*ownOwner, serial)) return own;
+  const std::optional<std::string> plainOwner = LogOwner(ctx.platform, plain);
+  if (!plainOwner || SameTextAscii(*plainOwner, serial)) return plain;
+  return own;
+}
+
 void CopyUninstaller(InstallContext& ctx, const TCompileFileData& item) {
-  const std::string target = ctx.model.Options.InstallDir + "\\" + ExtractFileName(item.SourcePath);
+  const std::string target = UninstallerTarget(ctx, item);
   if (ctx.platform.FileExists(target)) ctx.NoteReplacedFile(target);
   ExtractToFile(ctx, item, target);
   ctx.uninstaller = target;
@@ -40,22 +86,20 @@ void MakeUninstallShortcut(InstallContext& ctx) {
   if (!ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
   std::string name =
       engine_text::kUninstallLinkOpen + ctx.model.ItemName + engine_text::kUninstallLinkClose;
-  MakeUniqueName(ctx.platform, *folder, name, ".lnk");
+  ChooseLinkName(ctx, *folder, name, ".lnk");
   CreateShellLink(ctx.platform, *folder, name + ".lnk", ctx.uninstaller, "", "", "");
   const std::string file = *folder + "\\" + name + ".lnk";
   if (ctx.platform.FileExists(file)) ctx.recorder.AddFile(file, 1);
 }
 
-// Takes over the records of an "Ins.log" in the current folder, but only when its header names
-// this product: the current folder of a setup is often a downloads folder, and records of
-// another origin would have the uninstaller remove what this install never made.
-void MergeInsLog(Platform& platform, TUnInstall& recorder, const std::string& serial) {
-  try {
-    recorder.LoadFromFile(InsLogPath(platform));
-  } catch (const Error&) {
-    // A damaged log from an earlier run contributes nothing; the install goes on.
-  }
-  if (serial.empty() || !SameTextAscii(recorder.UninstallKey(), serial)) recorder.Clear();
+// Puts the "Ins.log" records that lie in the product's territory after the product's earlier
+// records and before this run's; the rest are dropped.
+void TakeInsLogRecords(InstallContext& ctx) {
+  if (ctx.insLog.empty()) return;
+  ctx.firstOwnRecord +=
+      ctx.recorder.InsertRecords(ctx.firstOwnRecord, OwnedRecords(ctx.Territory(), ctx.insLog));
+  ctx.ResetTerritory();
+  ctx.insLog.clear();
 }
 
 // What this run created, newest last, for the undo: records from `first` on, without the items
@@ -76,9 +120,9 @@ std::vector<TUnInsData> CreatedByRun(const InstallContext& ctx, size_t first) {
 }
 
 // Removes what the failed run created and returns the text that tells the user so.
-std::string UndoInstall(InstallContext& ctx, size_t firstOwnRecord) {
+std::string UndoInstall(InstallContext& ctx) {
   if (ctx.entryWritten) RemoveUninstallEntry(ctx.platform, ctx.model.Serial, ctx.uninstaller);
-  const RemovalReport report = RemoveRecords(ctx.platform, CreatedByRun(ctx, firstOwnRecord));
+  const RemovalReport report = RemoveRecords(ctx.platform, CreatedByRun(ctx, ctx.firstOwnRecord));
   std::string text = std::string("\r\n\r\n") + uninstall_text::kUndone;
   if (ctx.replacedFile) text += std::string("\r\n") + uninstall_text::kReplacedStay;
   const std::vector<std::string> failed = report.Names(RemovalResult::Failed);
@@ -107,10 +151,15 @@ void RunSteps(InstallContext& ctx) {
   WriteUninstallInfo(ctx);
   // Without an uninstaller there is nothing for an entry or a log to point at.
   if (ctx.uninstaller.empty()) return;
+  TakeInsLogRecords(ctx);
+  // The entry carries the digest of the exact bytes saved next: the uninstaller acts only on
+  // the log this install wrote.
+  const std::string log = ctx.recorder.SaveToBytes();
   ctx.entryWritten = true;
   ctx.recorder.WriteUninstallEntry(ctx.uninstaller, model.ItemName, model.Version, model.Url,
-                                   model.Author, model.Serial, model.Options.InstallDir);
-  ctx.recorder.SaveToFile(UninstallLogPath(ctx.uninstaller));
+                                   model.Author, model.Serial, model.Options.InstallDir,
+                                   Sha256Hex(log));
+  WriteLogFile(ctx.platform, UninstallLogPath(ctx.uninstaller), log);
 }
 
 }  // namespace
@@ -142,8 +191,8 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
   TUnInstall recorder(platform);
-  MergeInsLog(platform, recorder, model.Serial);
-  const size_t firstOwnRecord = recorder.Records().size();
+  MergePreviousLog(platform, recorder, model.Serial);
+  std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);
   platform.ProcessMessages();
   recorder.SetProductName(model.ItemName);
   recorder.SetUninstallKey(model.Serial);
@@ -158,15 +207,19 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
                      {},
                      {},
                      false,
-                     false};
+                     false,
+                     recorder.Records().size(),
+                     std::move(insLog),
+                     nullptr,
+                     0};
   try {
     RunSteps(ctx);
   } catch (const Error& e) {
     // A failed install takes back what it made, so no half-installed product stays behind.
-    throw Error(e.what() + UndoInstall(ctx, firstOwnRecord));
+    throw Error(e.what() + UndoInstall(ctx));
   } catch (...) {
     try {
-      UndoInstall(ctx, firstOwnRecord);
+      UndoInstall(ctx);
     } catch (...) {
       // The original failure is the one to report.
     }

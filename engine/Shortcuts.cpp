@@ -28,13 +28,13 @@ void CreateOne(InstallContext& ctx, TShotCutData& link) {
   std::string file;
   switch (link.Kind) {
     case 1:
-      MakeUniqueName(p, *folder, link.Name, ".url");
+      ChooseLinkName(ctx, *folder, link.Name, ".url");
       CreateUrlShortcut(p, link.Name, link.Target, *folder, link.IconFile);
       file = *folder + "\\" + link.Name + ".url";
       break;
     case 0:
     case 2: {
-      MakeUniqueName(p, *folder, link.Name, ".lnk");
+      ChooseLinkName(ctx, *folder, link.Name, ".lnk");
       const bool toFolder = link.Kind == 2;
       CreateShellLink(p, *folder, link.Name + ".lnk",
                       toFolder ? ExtractFilePath(link.Target) : link.Target, link.Arguments,
@@ -93,6 +93,12 @@ std::optional<std::string> ResolveShortcutFolder(Platform& platform, const TInst
   if (base.empty()) return std::nullopt;  // unknown root, or the system has no such folder
   for (size_t i = 1; i < parts.size(); ++i) base += "\\" + parts[i];
   return base;
+}
+
+void ChooseLinkName(const InstallContext& ctx, const std::string& folder, std::string& name,
+                    const std::string& ext) {
+  if (ctx.RecordedBefore(folder + "\\" + name + ext)) return;
+  MakeUniqueName(ctx.platform, folder, name, ext);
 }
 
 void PinToTaskbar(Platform& platform, const std::string& linkPath) {

@@ -80,6 +80,23 @@ void TUnInstall::AddRegKey(const std::string& rootText, const std::string& keyPa
   Append({rootText, keyPath, valueName, 1, unins_kind::Registry});
 }
 
+void TUnInstall::AddRecord(const TUnInsData& record) {
+  Append(record);
+}
+
+size_t TUnInstall::InsertRecords(size_t at, const std::vector<TUnInsData>& records) {
+  std::vector<TUnInsData> fresh;
+  for (const TUnInsData& r : records)
+    if (Remember(RecordIdentity(r))) fresh.push_back(r);
+  Records_.insert(Records_.begin() + static_cast<std::ptrdiff_t>(std::min(at, Records_.size())),
+                  fresh.begin(), fresh.end());
+  return fresh.size();
+}
+
+bool TUnInstall::HasFile(const std::string& path) const {
+  return keys_.count(RecordIdentity({"", path, "", 1, unins_kind::File})) != 0;
+}
+
 void TUnInstall::CreateFolderPath(const std::string& path) {
   std::vector<std::string> parts = SplitText(path, "\\");
   if (parts.empty()) return;
@@ -107,7 +124,8 @@ void TUnInstall::CreateKeyPath(RegRoot root, const std::string& keyPath) {
 void TUnInstall::WriteUninstallEntry(const std::string& uninstallerPath,
                                      const std::string& itemName, const std::string& version,
                                      const std::string& url, const std::string& author,
-                                     const std::string& serial, const std::string& installDir) {
+                                     const std::string& serial, const std::string& installDir,
+                                     const std::string& logDigest) {
   // An empty name would put the values on the Uninstall key itself.
   if (serial.empty()) return;
   auto key =
@@ -120,6 +138,7 @@ void TUnInstall::WriteUninstallEntry(const std::string& uninstallerPath,
   key->WriteString("Publisher", author);
   key->WriteString("UninstallString", uninstallerPath);
   key->WriteString("Install Dir", installDir);
+  if (!logDigest.empty()) key->WriteString(kLogDigestValue, logDigest);
 }
 
 std::string TUnInstall::SerializeBody() const {
@@ -148,16 +167,19 @@ std::string TUnInstall::SaveToBytes() const {
   return std::move(out.Data());
 }
 
-void TUnInstall::SaveToFile(const std::string& path) const {
-  const std::string bytes = SaveToBytes();
+void WriteLogFile(Platform& platform, const std::string& path, const std::string& bytes) {
   try {
-    auto out = platform_.CreateFile(path);
+    auto out = platform.CreateFile(path);
     out->Write(bytes.data(), bytes.size());
     out->Close();
   } catch (const Error&) {
-    platform_.DeleteFile(path);  // never leave a half-written log behind
+    platform.DeleteFile(path);  // never leave a half-written log behind
     throw;
   }
+}
+
+void TUnInstall::SaveToFile(const std::string& path) const {
+  WriteLogFile(platform_, path, SaveToBytes());
 }
 
 void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& what) {
@@ -215,9 +237,8 @@ void TUnInstall::ParseLog(const std::string& fileBytes, const std::string& what)
   for (TUnInsData& d : records) Append(std::move(d));
 }
 
-void TUnInstall::LoadFromFile(const std::string& path) {
-  if (!platform_.FileExists(path)) return;
-  auto in = platform_.OpenRead(path);
+std::string ReadLogFile(Platform& platform, const std::string& path) {
+  auto in = platform.OpenRead(path);
   const int64_t size = in->Size();
   if (size < 0 || size > static_cast<int64_t>(kMaxLogFile))
     throw Error(path + ": the log is too large (" + std::to_string(size) + " bytes)");
@@ -229,7 +250,12 @@ void TUnInstall::LoadFromFile(const std::string& path) {
     got += n;
   }
   bytes.resize(got);
-  LoadFromBytes(bytes, path);
+  return bytes;
+}
+
+void TUnInstall::LoadFromFile(const std::string& path) {
+  if (!platform_.FileExists(path)) return;
+  LoadFromBytes(ReadLogFile(platform_, path), path);
 }
 
 }  // namespace sk

@@ -7,6 +7,9 @@
 // Int32 length and one zlib stream at level 9.
 //
 // Ownership: the recorder borrows the Platform (must outlive it) and owns its records.
+// The Uninstall entry carries, besides its seven values, the SHA-256 (hex) of the log file the
+// same install saved (kLogDigestValue): the uninstaller acts only on a log that matches it.
+//
 // Errors: Add*/Create* never fail (a level that cannot be created is not recorded).
 // LoadFromFile throws sk::Error naming the file and the damage when the log is malformed; the
 // recorder is then unchanged. SaveToFile builds the whole file in memory first and throws
@@ -48,8 +51,18 @@ constexpr size_t kMaxLogRecords = 500000;
 // recorder de-duplicates them, have equal identities.
 std::string RecordIdentity(const TUnInsData& record);
 
+// The Uninstall entry's value that holds the SHA-256 (lower-case hex) of the saved log file.
+inline constexpr char kLogDigestValue[] = "UninstallLogDigest";
+
 // The uninstall log's path: the uninstaller path with its last three bytes replaced by "log".
 std::string UninstallLogPath(const std::string& uninstallerPath);
+
+// The bytes of the log file at `path`, read once; throws Error when it cannot be read or is
+// larger than kMaxLogFile.
+std::string ReadLogFile(Platform& platform, const std::string& path);
+// Creates or truncates `path` with `bytes`; throws Error when it cannot be written, removing
+// the partial file.
+void WriteLogFile(Platform& platform, const std::string& path, const std::string& bytes);
 
 // The unsigned decimal text of a root handle, as the log stores it ("2147483650" for HKLM).
 std::string RootText(RegRoot root);
@@ -73,18 +86,26 @@ class TUnInstall {
   void AddFolder(const std::string& path);
   void AddRegKey(const std::string& rootText, const std::string& keyPath,
                  const std::string& valueName);
+  // Appends a record as it is (flag and kind included), unless an equal one exists.
+  void AddRecord(const TUnInsData& record);
+  // Inserts the records that have no equal yet before position `at` (the end when beyond it),
+  // keeping their order; returns how many were inserted.
+  size_t InsertRecords(size_t at, const std::vector<TUnInsData>& records);
+  // True when a file record names `path` (compared as AddFile compares).
+  bool HasFile(const std::string& path) const;
 
   // Creates every missing level of `path` (drive first) and records each level it created.
   void CreateFolderPath(const std::string& path);
   // Creates every missing key level of `keyPath` under `root` and records each one created.
   void CreateKeyPath(RegRoot root, const std::string& keyPath);
 
-  // Writes the product's Uninstall entry under HKEY_LOCAL_MACHINE (seven REG_SZ values).
-  // Nothing is written when the key cannot be opened or the uninstall key name is empty.
+  // Writes the product's Uninstall entry under HKEY_LOCAL_MACHINE (seven REG_SZ values, then
+  // the log digest when one is given). Nothing is written when the key cannot be opened or the
+  // uninstall key name is empty.
   void WriteUninstallEntry(const std::string& uninstallerPath, const std::string& itemName,
                            const std::string& version, const std::string& url,
                            const std::string& author, const std::string& serial,
-                           const std::string& installDir);
+                           const std::string& installDir, const std::string& logDigest = {});
 
   // Reads a log; a missing file changes nothing. Throws Error (and no other exception) on a
   // damaged log or one beyond the limits above; the recorder is unchanged then.

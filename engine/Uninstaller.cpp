@@ -1,6 +1,9 @@
 // The uninstall of one product (see Uninstaller.h).
 #include "engine/Uninstaller.h"
 
+#include <algorithm>
+
+#include "engine/Sha256.h"
 #include "engine/Texts.h"
 #include "engine/UninstallTexts.h"
 #include "package/Compile.h"
@@ -42,14 +45,62 @@ std::vector<std::string> HoldingFolders(Platform& platform, const TUnInstall& lo
   return folders;
 }
 
+// One spelling of a path for comparison (see SameFilePath).
+std::string PathKey(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');  // "/" is never a GBK trail byte
+  return LowerAscii(std::move(path));
+}
+
+// The string value `name` of an open key, when it is one.
+std::optional<std::string> StringValue(RegistryKey& key, const std::string& name) {
+  const std::optional<RegValue> v = key.ReadValue(name);
+  if (!v || v->type != RegType::String) return std::nullopt;
+  return v->data;
+}
+
+// Throws UntrustedLogError unless the product's Uninstall entry names this uninstaller and holds
+// `digest`, the SHA-256 of the log file's bytes.
+void RequireEntryVouches(Platform& platform, const TUnInstall& log, const std::string& digest,
+                         const std::string& uninstallerPath, const std::string& logPath) {
+  auto refuse = [&](const std::string& why) {
+    throw UntrustedLogError(std::string(uninstall_text::kUntrustedLog) + "\r\n" + logPath + ": " +
+                            why);
+  };
+  const std::string keyPath = UninstallEntryKey(log.UninstallKey());
+  if (keyPath.empty()) refuse("the log names no product");
+  auto key = platform.OpenKey(RegRoot::LocalMachine, keyPath, false);
+  if (!key) refuse("no Uninstall entry for the product " + log.UninstallKey());
+  const std::optional<std::string> command = StringValue(*key, "UninstallString");
+  if (!command || !SameFilePath(ProgramOfCommand(*command), uninstallerPath))
+    refuse("the product's Uninstall entry names another uninstaller");
+  const std::optional<std::string> stored = StringValue(*key, kLogDigestValue);
+  if (!stored) refuse("the product's Uninstall entry holds no log digest");
+  if (!SameTextAscii(*stored, digest)) refuse("the log differs from the one the install saved");
+}
+
 }  // namespace
+
+bool SameFilePath(const std::string& a, const std::string& b) {
+  return PathKey(a) == PathKey(b);
+}
+
+std::string ProgramOfCommand(const std::string& command) {
+  if (!command.empty() && command[0] == '"') {
+    const size_t end = command.find('"', 1);
+    return command.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+  }
+  return command;
+}
 
 std::unique_ptr<TUnInstall> ReadUninstallLog(Platform& platform,
                                              const std::string& uninstallerPath) {
   const std::string logPath = UninstallLogPath(uninstallerPath);
   if (!platform.FileExists(logPath)) throw Error(logPath + ": no uninstall log");
+  // The bytes that are hashed are the bytes that are parsed: the file is read once.
+  const std::string bytes = ReadLogFile(platform, logPath);
   auto log = std::make_unique<TUnInstall>(platform);
-  log->LoadFromFile(logPath);
+  log->LoadFromBytes(bytes, logPath);
+  RequireEntryVouches(platform, *log, Sha256Hex(bytes), uninstallerPath, logPath);
   return log;
 }
 
@@ -70,9 +121,8 @@ RemovalEntry RemoveUninstallEntry(Platform& platform, const std::string& uninsta
   if (!key) return {r, RemovalResult::Missing, {}};
   if (!expectedUninstaller.empty()) {
     // An entry that a later install of the product points elsewhere belongs to that install.
-    const std::optional<RegValue> command = key->ReadValue("UninstallString");
-    if (command && command->type == RegType::String &&
-        !SameTextAscii(command->data, expectedUninstaller))
+    const std::optional<std::string> command = StringValue(*key, "UninstallString");
+    if (command && !SameFilePath(ProgramOfCommand(*command), expectedUninstaller))
       return {r, RemovalResult::Kept, uninstall_text::kUnknownRecord};
   }
   for (const std::string& name : key->ValueNames()) key->DeleteValue(name);

@@ -8,9 +8,16 @@
 // the list to a copy of itself that removes them once it has ended (or the system does at the
 // next restart).
 //
-// Errors: ReadUninstallLog throws sk::Error when the log is missing or damaged (nothing has been
-// removed then). Removal itself never throws; each item has an outcome in the report.
-// Ownership: the functions borrow the Platform and the log for the duration of the call.
+// ReadUninstallLog acts only on a log the install can be shown to have written: it reads the
+// file's bytes once, parses them and requires the product's Uninstall entry (named by the log's
+// UninstallKey, below HKEY_LOCAL_MACHINE, which only administrators may change) to name this
+// uninstaller and to hold the SHA-256 of exactly those bytes. The log sits in the install
+// folder, which others may be able to write; the entry does not.
+//
+// Errors: ReadUninstallLog throws sk::Error when the log is missing or damaged, and
+// UntrustedLogError when the entry does not vouch for it (nothing has been removed then). Removal
+// itself never throws; each item has an outcome in the report. Ownership: the functions borrow the
+// Platform and the log for the duration of the call.
 #pragma once
 
 #include <memory>
@@ -22,6 +29,14 @@
 
 namespace sk {
 
+// A log that no Uninstall entry vouches for: there is none for its product, it names another
+// uninstaller, it holds no digest (an install of an older version) or another one. The message
+// starts with uninstall_text::kUntrustedLog.
+class UntrustedLogError : public Error {
+ public:
+  using Error::Error;
+};
+
 struct UninstallOutcome {
   RemovalReport report;  // records, then the entry and the log
   // The uninstaller itself and, innermost first, the recorded folders that hold it: removed by
@@ -31,9 +46,15 @@ struct UninstallOutcome {
 };
 
 // Reads and returns the log of the uninstaller at uninstallerPath; throws Error when the log is
-// missing or damaged.
+// missing or damaged, UntrustedLogError when its Uninstall entry does not vouch for it.
 std::unique_ptr<TUnInstall> ReadUninstallLog(Platform& platform,
                                              const std::string& uninstallerPath);
+
+// True when two file paths are the same path: "/" taken as a backslash, ASCII letters folded.
+bool SameFilePath(const std::string& a, const std::string& b);
+
+// The program path of an UninstallString: the whole text, or its quoted first part.
+std::string ProgramOfCommand(const std::string& command);
 
 // Removes what the log records, then the Uninstall entry and the log file.
 UninstallOutcome RunUninstall(Platform& platform, const TUnInstall& log,

@@ -1,12 +1,13 @@
 // Program entry of Uninst.exe: removes the product whose uninstall log lies beside it.
 //
-// Order: read the log (its own path with the extension "log"); a missing or damaged log gives
-// one message and exit 2, nothing removed. Ask the confirmation question under the product's
-// message caption; No ends with exit 1, nothing removed. Then the progress window runs the
-// removal (records in reverse order, the Uninstall entry, the log), a box shows the summary
-// (what could not be removed, or that the product is gone), and the program's own file and its
-// folder are handed to a temporary copy that removes them once this process has ended.
-// Exit 0 after an uninstall, whatever could not be removed.
+// Order: read the log (its own path with the extension "log"); a missing or damaged log, or
+// one that the product's Uninstall entry does not vouch for (no entry naming this program, no
+// digest, a digest of other bytes), gives one message and exit 2, nothing removed. Ask the
+// confirmation question under the product's message caption; No ends with exit 1, nothing removed.
+// Then the progress window runs the removal (records in reverse order, the Uninstall entry, the
+// log), a box shows the summary (what could not be removed, or that the product is gone), and the
+// program's own file and its folder are handed to a temporary copy that removes them once this
+// process has ended. Exit 0 after an uninstall, whatever could not be removed.
 //
 // Started as "Uninst.exe /cleanup <pid> <file> <folder>..." it is that temporary copy.
 // First: it removes the A/W macros of <windows.h> that collide with Platform members.
@@ -51,6 +52,10 @@ int Uninstall() {
   std::unique_ptr<sk::TUnInstall> log;
   try {
     log = sk::ReadUninstallLog(platform, self);
+  } catch (const sk::UntrustedLogError& e) {
+    // A log that the product's Uninstall entry does not vouch for: its records are not used.
+    sk::ui::MessageError(e.what(), sk::uninstall_text::kUninstall);
+    return kExitFailed;
   } catch (const sk::Error& e) {
     sk::ui::MessageError(std::string(sk::uninstall_text::kBadLog) + "\r\n" + e.what(),
                          sk::uninstall_text::kUninstall);

@@ -20,6 +20,18 @@ inline const std::string kOn = G("启用");
 inline const std::string kItem = G("演示程序");
 inline const std::string kCaption = G("“演示程序”安装向导");
 
+// The process's next message box once `previous` has gone (nullptr when none comes in time).
+inline robot::HWND WaitNextMessageBox(robot::DWORD pid, robot::HWND previous) {
+  robot::HWND next = nullptr;
+  robot::WaitUntil(
+      [&] {
+        next = robot::WaitMessageBox(pid, 100);
+        return next != nullptr && next != previous;
+      },
+      kTimeout);
+  return next;
+}
+
 inline void Shot(robot::HWND hwnd, const std::string& name) {
   const std::string path = std::string(SK_SCREENSHOT_DIR) + "\\" + name + ".png";
   EXPECT_TRUE(robot::Screenshot(hwnd, path)) << path;

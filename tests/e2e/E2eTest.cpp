@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/Sha256.h"
 #include "engine/UnInstall.h"
 #include "package/Integrity.h"
 #include "platform/Encoding.h"
@@ -339,13 +340,7 @@ TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
   Shot(ask, "uninstall-question");
   robot::PressDialogButton(ask, 6 /* IDYES */);
   // The summary is the next box, once the question has gone.
-  HWND done = nullptr;
-  robot::WaitUntil(
-      [&] {
-        done = robot::WaitMessageBox(proc.Id(), 100);
-        return done != nullptr && done != ask;
-      },
-      kTimeout);
+  HWND done = WaitNextMessageBox(proc.Id(), ask);
   ASSERT_NE(done, nullptr) << "no summary";
   const auto summary = robot::ReadMessageBox(done);
   EXPECT_EQ(summary.caption, kCaption);
@@ -376,6 +371,14 @@ TEST(E2eTest, UninstallerProgressWindow) {
   log.SetUninstallKey("sk-e2e-" + test::UniqueName());
   for (int i = 0; i < 4000; ++i) log.AddFile(app + "\\missing" + std::to_string(i), 1);
   log.SaveToFile(app + "\\Uninst.log");
+  {  // the entry that vouches for the log, as the install writes it
+    auto entry = s.p.OpenKey(
+        kHklm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + log.UninstallKey(),
+        true);
+    ASSERT_TRUE(entry);
+    entry->WriteString("UninstallString", app + "\\Uninst.exe");
+    entry->WriteString(kLogDigestValue, Sha256Hex(test::ReadHostFile(app + "\\Uninst.log")));
+  }
   robot::Process proc(app + "\\Uninst.exe", app);
   HWND ask = robot::WaitMessageBox(proc.Id(), kTimeout);
   ASSERT_NE(ask, nullptr);

@@ -248,7 +248,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
     TUnInstall earlier(p);
     earlier.SetProductName("Old");
     earlier.SetUninstallKey("{new}");  // the same product, spelled in another case
-    earlier.AddFile("C:\\Old\\o.txt", 1);
+    earlier.AddFile(run.installDir() + "\\old\\o.txt", 1);
     std::string bytes = earlier.SaveToBytes();
     if (damaged) bytes.resize(bytes.size() - 4);
     ASSERT_TRUE(p.ForceDirectories("C:\\Setup"));
@@ -259,7 +259,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
     EXPECT_EQ(log->ProductName(), "New");
     EXPECT_EQ(log->UninstallKey(), "{NEW}");
     ASSERT_FALSE(log->Records().empty());
-    EXPECT_EQ(log->Records()[0].Path == "C:\\Old\\o.txt", !damaged);
+    EXPECT_EQ(log->Records()[0].Path == run.installDir() + "\\old\\o.txt", !damaged);
     EXPECT_EQ(log->Records().back().Path, run.installDir() + "\\f.txt");
   }
 }

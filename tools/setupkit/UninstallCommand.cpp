@@ -10,7 +10,8 @@
 // per item: "removed", "missing" (already gone), "kept" (with the reason), "refused" or
 // "failed". Exit 0 when the uninstall ran (even with items that could not be removed, which
 // are listed), 2 with "setupkit: error: ..." when the product or its log cannot be found or the
-// log is damaged (nothing is removed then).
+// log is damaged, or when the product's Uninstall entry does not vouch for the log (its digest
+// differs, it names another uninstaller, the log is another product's): nothing is removed then.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
@@ -44,13 +45,22 @@ const char* Word(RemovalResult r) {
   return "";
 }
 
-// The program path of an UninstallString: the whole text, or its quoted first part.
-std::string ProgramOf(const std::string& command) {
-  if (!command.empty() && command[0] == '"') {
-    const size_t end = command.find('"', 1);
-    return command.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+// The log of the product's uninstaller, vouched for by its Uninstall entry (see
+// ReadUninstallLog) and naming this product; throws Error otherwise.
+std::unique_ptr<TUnInstall> ProductLog(Platform& machine, const std::string& uninstaller,
+                                       const std::string& id) {
+  std::unique_ptr<TUnInstall> log;
+  try {
+    log = ReadUninstallLog(machine, uninstaller);
+  } catch (const UntrustedLogError& e) {
+    std::string text = e.what();  // one line on the terminal
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    throw Error(text);
   }
-  return command;
+  if (!SameTextAscii(log->UninstallKey(), id))
+    throw Error(UninstallLogPath(uninstaller) + ": the log is of another product (" +
+                log->UninstallKey() + ")");
+  return log;
 }
 
 int Uninstall(const std::string& root, const std::string& productId,
@@ -71,9 +81,9 @@ int Uninstall(const std::string& root, const std::string& productId,
   entry.reset();
   if (!command || command->type != RegType::String || command->data.empty())
     return ReportError("no installed product " + productId + " on the machine " + root);
-  const std::string uninstaller = ProgramOf(command->data);
+  const std::string uninstaller = ProgramOfCommand(command->data);
 
-  std::unique_ptr<TUnInstall> log = ReadUninstallLog(machine, uninstaller);
+  std::unique_ptr<TUnInstall> log = ProductLog(machine, uninstaller, *id);
   UninstallOutcome outcome = RunUninstall(machine, *log, uninstaller);
   FinishUninstall(machine, outcome);
   machine.Save();
