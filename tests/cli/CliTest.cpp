@@ -83,7 +83,9 @@ void WriteCraftedPackage(const fs::path& setup, const std::vector<CraftedItem>& 
     f->FileTime = 45000.5;
     model.FileList().push_back(std::move(f));
   }
-  model.Size = 0;
+  model.Size = 0;  // the trailer's Size: the total of the files to install
+  for (const auto& f : model.FileList())
+    if (f->Kind == kind::File) model.Size += f->UncompressedSize;
   w.Finish(model);
   out.Close();
 }
