@@ -518,6 +518,9 @@ std::optional<int64_t> SandboxPlatform::GetFileWriteTime(const std::string& path
 bool SandboxPlatform::SetFileWriteTime(const std::string& path, int64_t utcFileTime) {
   Resolved r = Resolve(path);
   if (!r.exists()) return false;
+  // The date of a file with other hard links is the date of every name it has, perhaps outside
+  // the machine: it is not changed.
+  if (sandbox::HasOtherLinks(r.host)) return false;
   return sandbox::SetHostWriteTime(r.host, utcFileTime);
 }
 

@@ -96,6 +96,7 @@ TEST(SourceWalk, RefusesWhatCannotBePackedUnlessExcluded) {
   fs::create_symlink("../outside/secret.txt", dir / "src/out-link");
   dir.Write("ctl/x\x01.txt", "c");
   dir.Write("ctl/sub\x1b/b.txt", "b");
+  dir.Write("win/a:b.txt", "w");
   const std::vector<std::string> odd = {"fifo", "out-link"};
   ExpectSources(
       dir,
@@ -112,8 +113,14 @@ TEST(SourceWalk, RefusesWhatCannotBePackedUnlessExcluded) {
            "outside/secret.txt, outside"},
           {"a link out named alone", "src/out-link", {}, false, {}, "--follow-links"},
           {"a link out followed", "src/*-link", {}, true, {"in-link", "out-link"}, nullptr},
-          {"a control character", "ctl/*.txt", {}, false, {}, "ctl/x\\x01.txt: the name holds"},
-          {"in a folder name", "ctl", {"x*"}, false, {}, "sub\\x1b/b.txt: the name holds"},
+          {"a control character",
+           "ctl/*.txt",
+           {},
+           false,
+           {},
+           "ctl/x\\x01.txt: the name holds '\\x01'"},
+          {"a character Windows refuses", "win", {}, false, {}, "win/a:b.txt: the name holds ':'"},
+          {"in a folder name", "ctl", {"x*"}, false, {}, "sub\\x1b/b.txt: the name holds '\\x1b'"},
           {"pattern too long",
            "src/" + std::string(kMaxPatternLength, '?'),
            {},

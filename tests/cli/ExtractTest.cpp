@@ -157,11 +157,13 @@ TEST(ExtractCommand, CollidingNamesAreNumberedNeverOverwritten) {
 // A name or path longer than the host allows is refused before anything is written, not half
 // way through.
 TEST(ExtractCommand, OverlongNamesAreRefusedBeforeAnythingIsWritten) {
-  std::string deep;
+  [[maybe_unused]] std::string deep;
   for (int i = 0; i < 20; ++i) deep += "\\" + std::string(250, 'd');
-  const std::pair<CraftedItem, const char*> cases[] = {
+  const std::vector<std::pair<CraftedItem, const char*>> cases = {
       {{0, std::string(300, 'n') + ".txt", "App"}, "a name longer than the"},
+#ifndef _WIN32  // Windows paths may be 32,767 characters long
       {{0, "x.txt", "App" + deep}, "the path is longer than the"},
+#endif
   };
   for (const auto& [item, error] : cases) {
     TempDir dir;

@@ -8,7 +8,9 @@
 
 #include "CliTest.h"
 #include "platform/Encoding.h"
+#include "tools/setupkit/Builder.h"
 #include "tools/setupkit/Commands.h"
+#include "tools/setupkit/HostFiles.h"
 #include "tools/setupkit/Manifest.h"
 
 namespace sk::cli::test {
@@ -229,6 +231,30 @@ TEST_F(ManifestTest, FailedBuildLeavesNoOutput) {
 }
 
 #ifndef _WIN32
+// The output is written beside its name and renamed over it: a build that fails half-way
+// leaves no temporary file, and a hard link at the output name is replaced, not written.
+TEST_F(ManifestTest, BuildReplacesTheOutputNameAndLeavesNoTemporaryFile) {
+  fs::path stub = dir.Write("stub.exe", FakeStub());
+  fs::path out = dir / "out/setup.exe";
+  fs::create_directories(out.parent_path());
+  fs::path victim = dir.Write("victim.exe", "outside");
+  const auto victimTime = fs::last_write_time(victim);
+  fs::create_hard_link(victim, out);
+  BuildPlan plan = Read("[[file]]\nsource = \"app\"\n");
+  BuildSetup(plan, stub, out, {});
+  EXPECT_EQ(ReadAll(victim), "outside");
+  EXPECT_EQ(fs::last_write_time(victim), victimTime);
+  EXPECT_EQ(ReadAll(out).substr(0, FakeStub().size()), FakeStub());
+
+  BuildPlan shrinking = Read("[[file]]\nsource = \"app\"\n");
+  dir.Write("app/data/a.dat", "shorter now");
+  EXPECT_THROW(BuildSetup(shrinking, stub, dir / "out/second.exe", {}), Error);
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(out.parent_path()))
+    left.push_back(HostPathText(e.path().filename()));
+  EXPECT_EQ(left, std::vector<std::string>{"setup.exe"});
+}
+
 // A link out of the source folder is refused with its line and target; the command line opts
 // in. A picture is checked as a [[file]] source is, and a FIFO never blocks the build.
 TEST_F(ManifestTest, LinksOutOfTheFolderNeedFollowLinks) {

@@ -118,6 +118,8 @@ TEST_F(SandboxLinks, HardLinksAreReplacedAndFifosRefused) {
   const fs::path victim = outside / "file.txt";
   const auto victimTime = fs::last_write_time(victim);
   fs::create_hard_link(victim, root / "C" / "Windows" / "shared.txt");
+  EXPECT_FALSE(p.SetFileWriteTime("C:\\Windows\\shared.txt", sandbox::kUnixEpochFileTime));
+  EXPECT_EQ(fs::last_write_time(victim), victimTime);
   {
     auto w = p.CreateFile("C:\\Windows\\SHARED.txt");
     w->Write("inside", 6);

@@ -48,11 +48,16 @@ std::string Shown(const fs::path& p) {
   return EscapeControls(HostPathText(p));
 }
 
-bool HasControl(const std::string& utf8) {
-  return std::any_of(utf8.begin(), utf8.end(), [](char c) {
+// Why no Windows file can have this name (control characters and <>:"|?* are refused there,
+// so every install of the file would fail); empty when one can.
+std::string NameProblem(const fs::path& path, const std::string& utf8) {
+  for (char c : utf8) {
     const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 || u == 0x7F;
-  });
+    if (u < 0x20 || u == 0x7F || std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
+      return Shown(path) + ": the name holds '" + EscapeControls(std::string(1, c)) +
+             "', which no Windows file name can";
+  }
+  return {};
 }
 
 bool Inside(const fs::path& file, const fs::path& folder) {
@@ -122,8 +127,7 @@ class Walker {
 
   void Add(const Entry& e, const std::string& rel) {
     FoundFile f{e.path, rel, 0, e.kind.problem};
-    if (f.problem.empty() && HasControl(rel))
-      f.problem = Shown(e.path) + ": the name holds a control character, which no Windows name can";
+    if (f.problem.empty()) f.problem = NameProblem(e.path, rel);
     if (f.problem.empty()) f.size = static_cast<int64_t>(fs::file_size(e.path));
     out_.push_back(std::move(f));
   }
@@ -214,8 +218,7 @@ std::string FileProblem(const fs::path& path, const fs::path& folder,
   Kind k = Classify(path, own, ec, folder, options);
   if (k.dir) return Shown(path) + ": is a folder, not a file";
   if (!k.file) return Shown(path) + ": no such file";
-  if (k.problem.empty() && HasControl(Name(path)))
-    k.problem = Shown(path) + ": the name holds a control character, which no Windows name can";
+  if (k.problem.empty()) k.problem = NameProblem(path, Name(path));
   return k.problem;
 }
 

@@ -6,7 +6,8 @@
 // not followed (no cycles); links to files count as files when their target lies inside the
 // source's folder (or options.followLinks is set).
 // Nothing that matches is left out silently: a FIFO, socket or device, a link to a file outside
-// the folder, a name with a control character (no Windows name holds one) or an entry that
+// the folder, a name with a control character or one of <>:"|?* (no Windows name holds one, so
+// every install would fail) or an entry that
 // cannot be examined (a path longer than the host allows) ends the walk with an error naming
 // it, unless an exclude pattern drops it first.
 // Work is polynomial in the pattern and the tree: "**" elements in a row count as one, and each
