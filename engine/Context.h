@@ -38,6 +38,8 @@ struct InstallContext {
   // The records of an "Ins.log" of this product, judged against the product's territory once
   // the run knows what it made.
   std::vector<TUnInsData> insLog;
+  // The uninstaller of the product's previous install whose log was taken over, or "".
+  std::string previousUninstaller;
   // Kept by Territory() only.
   std::unique_ptr<ProductTerritory> territory_;
   size_t territoryRecords_ = 0;

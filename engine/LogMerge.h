@@ -5,6 +5,9 @@
 // install: the log beside the uninstaller that the product's Uninstall entry names, accepted
 // only when ReadUninstallLog accepts it (the entry vouches for its bytes) and it names this
 // product. They come first, so their flags win over the run's records of the same items.
+// Returns the previous uninstaller's path ("" when no log was taken): when the product now goes
+// to another folder, PreviousUninstallerRecords records that uninstaller and its log, so that
+// the old folder can go too.
 //
 // ReadInsLog returns the records of an "Ins.log" in the current folder when its header names
 // this product (none when it is missing, damaged or another product's). The current folder is
@@ -36,7 +39,11 @@
 
 namespace sk {
 
-void MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial);
+std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial);
+
+// Records of the previous uninstaller and its log when they are not the new ones (none else).
+std::vector<TUnInsData> PreviousUninstallerRecords(const std::string& previous,
+                                                   const std::string& current);
 
 std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial);
 

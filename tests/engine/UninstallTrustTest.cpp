@@ -220,10 +220,10 @@ TEST(UninstallTrust, PlantedInsLogContributesOnlyTheProductsOwnPlaces) {
 
 // Installs the package at `setup` (a file on the run's machine) into the run's install folder,
 // with the desktop shortcuts switched on, as a later setup run would.
-void InstallOnSameMachine(InstallRun& run, const std::string& setup) {
+void InstallOnSameMachine(InstallRun& run, const std::string& setup, std::string installDir = {}) {
   TCompile model(run.platform());
   model.LoadPackage(setup);
-  model.Options.InstallDir = run.installDir();
+  model.Options.InstallDir = installDir.empty() ? run.installDir() : installDir;
   model.Options.CreateDesktop = 1;
   InstallPackage(model, setup);
 }
@@ -276,6 +276,22 @@ TEST(UninstallTrust, TwoProductsInOneFolderKeepTheirOwnUninstallers) {
   EXPECT_FALSE(p.FileExists(dir + "\\b.exe"));
   EXPECT_FALSE(p.FileExists(ownB));
   EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(idB)));
+}
+
+TEST(UninstallTrust, ReinstallIntoAnotherFolderThenUninstallLeavesTheMachineAsBefore) {
+  PackageBuilder b;
+  Base(b);
+  b.File("Z:\\a.exe", kPF, "A");
+  InstallRun run(b, Sandbox());
+  const Snapshot before = Take(run.machine());
+  run.Install();
+  const std::string moved = run.root() + "Moved";
+  InstallOnSameMachine(run, run.root() + "Setup.exe", moved);
+  ASSERT_EQ(UninstallerOf(run.platform(), kSerial), moved + "\\Uninst.exe");
+  const UninstallOutcome out = Uninstall(run, moved + "\\Uninst.exe");
+  EXPECT_EQ(out.report.Count(RemovalResult::Failed), 0u);
+  const Snapshot after = Take(run.machine());
+  EXPECT_TRUE(before == after) << Diff(before, after);
 }
 
 TEST(UninstallTrust, ReinstallOverItselfThenUninstallLeavesTheMachineAsBefore) {
