@@ -50,7 +50,7 @@ struct InstallContext {
   const ProductTerritory& Territory() {
     const std::vector<TUnInsData>& records = recorder.Records();
     if (!territory_) {
-      territory_ = std::make_unique<ProductTerritory>(model.Options.InstallDir, records);
+      territory_ = std::make_unique<ProductTerritory>(platform, model.Options.InstallDir, records);
     } else {
       for (size_t i = territoryRecords_; i < records.size(); ++i) territory_->Add(records[i]);
     }

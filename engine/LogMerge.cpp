@@ -113,11 +113,11 @@ std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial
   return log.Records();
 }
 
-ProductTerritory::ProductTerritory(const std::string& installDir,
+ProductTerritory::ProductTerritory(Platform& platform, const std::string& installDir,
                                    const std::vector<TUnInsData>& records)
-    : install_(CleanPath(installDir)) {
+    : protected_(platform), install_(CleanPath(installDir)) {
   if (!install_.empty()) {
-    trees_.push_back(install_);
+    if (protected_.Check(installDir).empty()) trees_.push_back(install_);
     places_.push_back(install_);
   }
   for (const TUnInsData& r : records) Add(r);
@@ -136,7 +136,8 @@ void ProductTerritory::Add(const TUnInsData& r) {
   if (r.Kind == unins_kind::Folder) {
     places_.push_back(path);
     // The folders above the install folder may hold other programs' folders too.
-    if (install_.empty() || !Within(install_, path)) trees_.push_back(path);
+    if ((install_.empty() || !Within(install_, path)) && protected_.Check(r.Path).empty())
+      trees_.push_back(path);
   } else if (r.Kind == unins_kind::File) {
     const std::string parent = CleanPath(ExtractFilePath(r.Path));
     if (!parent.empty()) places_.push_back(parent);

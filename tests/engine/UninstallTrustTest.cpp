@@ -140,7 +140,8 @@ TEST(UninstallTrust, TerritoryOfTheProduct) {
       {kHklm, kRun, "", 1, unins_kind::Registry},  // created on a machine without it
       {kHklm, kRun, "co.exe", 1, unins_kind::Registry},
   };
-  const ProductTerritory territory(app, own);
+  const auto machine = Sandbox();
+  const ProductTerritory territory(machine->platform(), app, own);
   const std::pair<TUnInsData, bool> cases[] = {
       {{"", app + "\\plugins\\p.dll", "", 1, unins_kind::File}, true},
       {{"", "c:/program files/co/app/x.txt", "", 1, unins_kind::File}, true},
@@ -175,6 +176,14 @@ TEST(UninstallTrust, TerritoryOfTheProduct) {
   for (const auto& [record, held] : cases) {
     SCOPED_TRACE(testing::PrintToString(record));
     EXPECT_EQ(territory.Holds(record), held);
+  }
+  // An install folder that is a protected place does not make its whole content the product's.
+  for (const char* place : {"C:\\", "C:\\Windows", "C:\\Users\\user"}) {
+    SCOPED_TRACE(place);
+    const ProductTerritory odd(machine->platform(), place,
+                               {{"", "C:\\Windows", "", 1, unins_kind::Folder}});
+    EXPECT_FALSE(odd.HoldsFile("C:\\Windows\\System32\\kernel32.dll"));
+    EXPECT_FALSE(odd.HoldsFile(kThesis));
   }
 }
 
