@@ -38,6 +38,8 @@ struct InstallContext {
   // The records of an "Ins.log" of this product, judged against the product's territory once
   // the run knows what it made.
   std::vector<TUnInsData> insLog;
+  // The uninstaller of the product's previous install whose log was taken over, or "".
+  std::string previousUninstaller;
   // Kept by Territory() only.
   std::unique_ptr<ProductTerritory> territory_;
   size_t territoryRecords_ = 0;
@@ -48,7 +50,7 @@ struct InstallContext {
   const ProductTerritory& Territory() {
     const std::vector<TUnInsData>& records = recorder.Records();
     if (!territory_) {
-      territory_ = std::make_unique<ProductTerritory>(model.Options.InstallDir, records);
+      territory_ = std::make_unique<ProductTerritory>(platform, model.Options.InstallDir, records);
     } else {
       for (size_t i = territoryRecords_; i < records.size(); ++i) territory_->Add(records[i]);
     }

@@ -93,8 +93,12 @@ void MakeUninstallShortcut(InstallContext& ctx) {
 }
 
 // Puts the "Ins.log" records that lie in the product's territory after the product's earlier
-// records and before this run's; the rest are dropped.
+// records and before this run's; the rest are dropped. Before them, the previous uninstaller and
+// its log when the product moved.
 void TakeInsLogRecords(InstallContext& ctx) {
+  // A product moved to another folder leaves the old uninstaller and log to this uninstall.
+  ctx.firstOwnRecord += ctx.recorder.InsertRecords(
+      ctx.firstOwnRecord, PreviousUninstallerRecords(ctx.previousUninstaller, ctx.uninstaller));
   if (ctx.insLog.empty()) return;
   ctx.firstOwnRecord +=
       ctx.recorder.InsertRecords(ctx.firstOwnRecord, OwnedRecords(ctx.Territory(), ctx.insLog));
@@ -191,7 +195,7 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
   TUnInstall recorder(platform);
-  MergePreviousLog(platform, recorder, model.Serial);
+  std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);
   platform.ProcessMessages();
   recorder.SetProductName(model.ItemName);
@@ -210,6 +214,7 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
                      false,
                      recorder.Records().size(),
                      std::move(insLog),
+                     std::move(previousUninstaller),
                      nullptr,
                      0};
   try {

@@ -1,11 +1,13 @@
 // The install pipeline: turns the loaded package model into the installed product.
 //
 // InstallPackage(model, setupPath) opens the package stream on setupPath through
-// model.GetPlatform(), merges the records of an "Ins.log" in the current folder into a fresh
-// recorder when its header names the same product identifier, then runs
+// model.GetPlatform(), starts a fresh recorder with the records of the product's previous log
+// (when its Uninstall entry vouches for it) and reads an "Ins.log" in the current folder when
+// its header names the same product identifier (see LogMerge.h), then runs
 // in order: install folders, files, file registrations and, unless the package is a patch,
 // component setups, registry, shortcuts and (when "卸载程序" is "启用") the uninstaller, its
-// shortcut, the Uninstall entry and the uninstall log. Progress goes to model.OnCompile.
+// shortcut, the "Ins.log" records in the product's own places, the Uninstall entry with the
+// SHA-256 of the log's bytes, and the uninstall log. Progress goes to model.OnCompile.
 //
 // Errors: a package that cannot be opened, a target file that cannot be created or data that
 // does not inflate throws sk::Error naming the file and the reason. Before it leaves, the run

@@ -74,24 +74,32 @@ bool AboveSharedKey(const std::string& key) {
 
 }  // namespace
 
-void MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial) {
+std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial) {
   const std::string keyPath = UninstallEntryKey(serial);
-  if (keyPath.empty()) return;
+  if (keyPath.empty()) return {};
   std::string command;
   if (auto key = platform.OpenKey(RegRoot::LocalMachine, keyPath, false)) {
     const std::optional<RegValue> v = key->ReadValue("UninstallString");
-    if (!v || v->type != RegType::String) return;
+    if (!v || v->type != RegType::String) return {};
     command = v->data;
   }
-  if (command.empty()) return;
+  if (command.empty()) return {};
+  const std::string uninstaller = ProgramOfCommand(command);
   try {
-    const std::unique_ptr<TUnInstall> previous =
-        ReadUninstallLog(platform, ProgramOfCommand(command));
-    if (!SameTextAscii(previous->UninstallKey(), serial)) return;
+    const std::unique_ptr<TUnInstall> previous = ReadUninstallLog(platform, uninstaller);
+    if (!SameTextAscii(previous->UninstallKey(), serial)) return {};
     for (const TUnInsData& r : previous->Records()) recorder.AddRecord(r);
   } catch (const Error&) {
-    // No log the entry vouches for: the product's earlier records are unknown.
+    return {};  // no log the entry vouches for: the product's earlier records are unknown
   }
+  return uninstaller;
+}
+
+std::vector<TUnInsData> PreviousUninstallerRecords(const std::string& previous,
+                                                   const std::string& current) {
+  if (previous.empty() || SameFilePath(previous, current)) return {};
+  return {{"", previous, "", 1, unins_kind::File},
+          {"", UninstallLogPath(previous), "", 1, unins_kind::File}};
 }
 
 std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial) {
@@ -105,11 +113,11 @@ std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial
   return log.Records();
 }
 
-ProductTerritory::ProductTerritory(const std::string& installDir,
+ProductTerritory::ProductTerritory(Platform& platform, const std::string& installDir,
                                    const std::vector<TUnInsData>& records)
-    : install_(CleanPath(installDir)) {
+    : protected_(platform), install_(CleanPath(installDir)) {
   if (!install_.empty()) {
-    trees_.push_back(install_);
+    if (protected_.Check(installDir).empty()) trees_.push_back(install_);
     places_.push_back(install_);
   }
   for (const TUnInsData& r : records) Add(r);
@@ -128,7 +136,8 @@ void ProductTerritory::Add(const TUnInsData& r) {
   if (r.Kind == unins_kind::Folder) {
     places_.push_back(path);
     // The folders above the install folder may hold other programs' folders too.
-    if (install_.empty() || !Within(install_, path)) trees_.push_back(path);
+    if ((install_.empty() || !Within(install_, path)) && protected_.Check(r.Path).empty())
+      trees_.push_back(path);
   } else if (r.Kind == unins_kind::File) {
     const std::string parent = CleanPath(ExtractFilePath(r.Path));
     if (!parent.empty()) places_.push_back(parent);

@@ -5,6 +5,9 @@
 // install: the log beside the uninstaller that the product's Uninstall entry names, accepted
 // only when ReadUninstallLog accepts it (the entry vouches for its bytes) and it names this
 // product. They come first, so their flags win over the run's records of the same items.
+// Returns the previous uninstaller's path ("" when no log was taken): when the product now goes
+// to another folder, PreviousUninstallerRecords records that uninstaller and its log, so that
+// the old folder can go too.
 //
 // ReadInsLog returns the records of an "Ins.log" in the current folder when its header names
 // this product (none when it is missing, damaged or another product's). The current folder is
@@ -14,7 +17,8 @@
 // ProductTerritory: what a product owns, judged from its install folder and its trusted records
 // (its previous log and this run's). It holds
 // - files and folders inside the install folder or inside a folder the product created (other
-//   than the folders above the install folder, which may hold other programs);
+//   than the folders above the install folder, which may hold other programs, and protected
+//   places such as a drive root or the Windows folder);
 // - elsewhere, only the files the product itself wrote, and folders that hold the product's
 //   files or folders (those are removed only when empty);
 // - registry values the product wrote, and values inside keys it created (but not inside the
@@ -31,18 +35,26 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/Removal.h"
 #include "engine/UnInstall.h"
 #include "platform/Platform.h"
 
 namespace sk {
 
-void MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial);
+std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial);
+
+// Records of the previous uninstaller and its log when they are not the new ones (none else).
+std::vector<TUnInsData> PreviousUninstallerRecords(const std::string& previous,
+                                                   const std::string& current);
 
 std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial);
 
 class ProductTerritory {
  public:
-  ProductTerritory(const std::string& installDir, const std::vector<TUnInsData>& records);
+  // `platform` gives the protected places (Removal.h): a drive root, the Windows folder, a
+  // profile or system folder is never owned as a whole, even as the install folder.
+  ProductTerritory(Platform& platform, const std::string& installDir,
+                   const std::vector<TUnInsData>& records);
   // Takes one more of the product's records into account.
   void Add(const TUnInsData& record);
 
@@ -52,6 +64,7 @@ class ProductTerritory {
   bool HoldsFile(const std::string& path) const;
 
  private:
+  ProtectedPlaces protected_;
   std::string install_;                // the install folder, folded and clean
   std::vector<std::string> trees_;     // folded folders whose whole content is the product's
   std::vector<std::string> places_;    // folded folders holding the product's files or folders

@@ -97,7 +97,8 @@ std::optional<std::string> ResolveShortcutFolder(Platform& platform, const TInst
 
 void ChooseLinkName(const InstallContext& ctx, const std::string& folder, std::string& name,
                     const std::string& ext) {
-  if (ctx.RecordedBefore(folder + "\\" + name + ext)) return;
+  const std::string file = folder + "\\" + name + ext;
+  if (ctx.platform.FileExists(file) && ctx.RecordedBefore(file)) return;
   MakeUniqueName(ctx.platform, folder, name, ext);
 }
 

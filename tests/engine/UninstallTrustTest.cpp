@@ -140,7 +140,8 @@ TEST(UninstallTrust, TerritoryOfTheProduct) {
       {kHklm, kRun, "", 1, unins_kind::Registry},  // created on a machine without it
       {kHklm, kRun, "co.exe", 1, unins_kind::Registry},
   };
-  const ProductTerritory territory(app, own);
+  const auto machine = Sandbox();
+  const ProductTerritory territory(machine->platform(), app, own);
   const std::pair<TUnInsData, bool> cases[] = {
       {{"", app + "\\plugins\\p.dll", "", 1, unins_kind::File}, true},
       {{"", "c:/program files/co/app/x.txt", "", 1, unins_kind::File}, true},
@@ -175,6 +176,14 @@ TEST(UninstallTrust, TerritoryOfTheProduct) {
   for (const auto& [record, held] : cases) {
     SCOPED_TRACE(testing::PrintToString(record));
     EXPECT_EQ(territory.Holds(record), held);
+  }
+  // An install folder that is a protected place does not make its whole content the product's.
+  for (const char* place : {"C:\\", "C:\\Windows", "C:\\Users\\user"}) {
+    SCOPED_TRACE(place);
+    const ProductTerritory odd(machine->platform(), place,
+                               {{"", "C:\\Windows", "", 1, unins_kind::Folder}});
+    EXPECT_FALSE(odd.HoldsFile("C:\\Windows\\System32\\kernel32.dll"));
+    EXPECT_FALSE(odd.HoldsFile(kThesis));
   }
 }
 
@@ -220,10 +229,10 @@ TEST(UninstallTrust, PlantedInsLogContributesOnlyTheProductsOwnPlaces) {
 
 // Installs the package at `setup` (a file on the run's machine) into the run's install folder,
 // with the desktop shortcuts switched on, as a later setup run would.
-void InstallOnSameMachine(InstallRun& run, const std::string& setup) {
+void InstallOnSameMachine(InstallRun& run, const std::string& setup, std::string installDir = {}) {
   TCompile model(run.platform());
   model.LoadPackage(setup);
-  model.Options.InstallDir = run.installDir();
+  model.Options.InstallDir = installDir.empty() ? run.installDir() : installDir;
   model.Options.CreateDesktop = 1;
   InstallPackage(model, setup);
 }
@@ -276,6 +285,22 @@ TEST(UninstallTrust, TwoProductsInOneFolderKeepTheirOwnUninstallers) {
   EXPECT_FALSE(p.FileExists(dir + "\\b.exe"));
   EXPECT_FALSE(p.FileExists(ownB));
   EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(idB)));
+}
+
+TEST(UninstallTrust, ReinstallIntoAnotherFolderThenUninstallLeavesTheMachineAsBefore) {
+  PackageBuilder b;
+  Base(b);
+  b.File("Z:\\a.exe", kPF, "A");
+  InstallRun run(b, Sandbox());
+  const Snapshot before = Take(run.machine());
+  run.Install();
+  const std::string moved = run.root() + "Moved";
+  InstallOnSameMachine(run, run.root() + "Setup.exe", moved);
+  ASSERT_EQ(UninstallerOf(run.platform(), kSerial), moved + "\\Uninst.exe");
+  const UninstallOutcome out = Uninstall(run, moved + "\\Uninst.exe");
+  EXPECT_EQ(out.report.Count(RemovalResult::Failed), 0u);
+  const Snapshot after = Take(run.machine());
+  EXPECT_TRUE(before == after) << Diff(before, after);
 }
 
 TEST(UninstallTrust, ReinstallOverItselfThenUninstallLeavesTheMachineAsBefore) {
