@@ -25,7 +25,6 @@ void CreateResolved(InstallContext& ctx, const std::string& text) {
 
 void CopyUninstaller(InstallContext& ctx, const TCompileFileData& item) {
   const std::string target = ctx.model.Options.InstallDir + "\\" + ExtractFileName(item.SourcePath);
-  if (ctx.platform.FileExists(target)) ctx.NoteReplacedFile(target);
   ExtractToFile(ctx, item, target);
   ctx.uninstaller = target;
 }
@@ -158,7 +157,8 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
                      {},
                      {},
                      false,
-                     false};
+                     false,
+                     {}};
   try {
     RunSteps(ctx);
   } catch (const Error& e) {
