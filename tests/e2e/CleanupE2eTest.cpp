@@ -4,10 +4,10 @@
 // folder shows E2eTest.UninstallerRemovesTheProductAfterAskingFirst.)
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <string>
 
+#include "platform/win32/Win32Platform.h"
+// after the Windows headers
 #include "platform/SystemHelpers.h"
 #include "tests/e2e/Robot.h"
 #include "tests/support/PackageBuilder.h"
