@@ -30,8 +30,11 @@ struct InstallContext {
   // Identities (RecordIdentity) of recorded items that existed before this run wrote them:
   // the undo of a failed install leaves these as they are now.
   std::unordered_set<std::string> replaced;
-  bool replacedFile = false;  // an existing file was overwritten by this run
+  bool replacedFile = false;  // a file that existed before this run was overwritten by it
   bool entryWritten = false;  // the Uninstall entry was written by this run
+  // Identities of the files this run has opened for writing so far.
+  std::unordered_set<std::string> written;
+
   // Records before this index are the product's earlier ones (its previous log, then those of
   // an "Ins.log" the product owns); this run's own records follow.
   size_t firstOwnRecord = 0;
@@ -66,10 +69,17 @@ struct InstallContext {
       if (records[i].Kind == unins_kind::File && SameTextAscii(records[i].Path, path)) return true;
     return false;
   }
-  // Notes that the file at `path` existed before this run wrote it.
+  // Notes that the file at `path`, which existed when it was opened for writing, is being
+  // overwritten. A file this run wrote before (a package that names it twice) was not there
+  // before the run: it stays the run's own.
   void NoteReplacedFile(const std::string& path) {
-    replaced.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));
+    std::string id = RecordIdentity({"", path, "", 1, unins_kind::File});
+    if (written.count(id)) return;
+    replaced.insert(std::move(id));
     replacedFile = true;
+  }
+  void NoteWrittenFile(const std::string& path) {
+    written.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));
   }
 
   void Status(const std::string& text) const {

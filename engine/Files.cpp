@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "engine/FileErrors.h"
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
 #include "package/CivilDate.h"
@@ -17,11 +18,12 @@ constexpr int64_t kMsPerDay = 86400000;
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kDaysFrom1601To1899_12_30 = 109205;
 
-// Adds the target's name to an error that does not name it yet.
-[[noreturn]] void RethrowNaming(const std::string& target, const Error& e) {
+// An error of the target file itself becomes a sentence that says what is wrong with it; any
+// other (the package cannot be read, its data does not inflate) gets the target's name.
+[[noreturn]] void RethrowNaming(Platform& platform, const std::string& target, const Error& e) {
   std::string msg = e.what();
-  if (msg.find(target) == std::string::npos) msg = target + ": " + msg;
-  throw Error(msg);
+  if (msg.find(target) == std::string::npos) throw Error(target + ": " + msg);
+  throw Error(FileErrorText(platform, target, e));
 }
 
 }  // namespace
@@ -33,7 +35,16 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
     const std::optional<int64_t> local = DateTimeToLocalFileTime(*dateTime);
     if (local) utc = ctx.platform.LocalFileTimeToUtc(*local);
   }
-  auto out = ctx.platform.CreateFile(target);  // names the file when it fails
+  const bool existed = ctx.platform.FileExists(target);
+  std::unique_ptr<OutputStream> out;
+  try {
+    out = ctx.platform.CreateFile(target);
+  } catch (const Error& e) {
+    RethrowNaming(ctx.platform, target, e);
+  }
+  // From here on the earlier content is gone.
+  if (existed) ctx.NoteReplacedFile(target);
+  ctx.NoteWrittenFile(target);
   const bool timeOnClose = utc && out->SetWriteTimeOnClose(*utc);
   try {
     ExtractRegion(ctx.package, *out, item.DataStart, item.DataEnd);
@@ -41,7 +52,7 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
   } catch (const Error& e) {
     out.reset();
     ctx.platform.DeleteFile(target);  // a partial file is worse than none
-    RethrowNaming(target, e);
+    RethrowNaming(ctx.platform, target, e);
   }
   if (utc && !timeOnClose) ctx.platform.SetFileWriteTime(target, *utc);
 }
@@ -99,10 +110,7 @@ void InstallFiles(InstallContext& ctx) {
 
     const bool exists = ctx.platform.FileExists(target);
     if (!exists || item.NoOverwrite == 0) {
-      if (exists) {
-        ClearAttributes(ctx.platform, target);
-        ctx.NoteReplacedFile(target);
-      }
+      if (exists) ClearAttributes(ctx.platform, target);
       ExtractToFile(ctx, item, target, item.FileTime);
       // A file that was there before, outside the product's folders and not the product's own
       // from an earlier install, belongs to someone else: the uninstall keeps it.

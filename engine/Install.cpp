@@ -71,7 +71,6 @@ std::string UninstallerTarget(InstallContext& ctx, const TCompileFileData& item)
 
 void CopyUninstaller(InstallContext& ctx, const TCompileFileData& item) {
   const std::string target = UninstallerTarget(ctx, item);
-  if (ctx.platform.FileExists(target)) ctx.NoteReplacedFile(target);
   ExtractToFile(ctx, item, target);
   ctx.uninstaller = target;
 }
@@ -212,6 +211,7 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
                      {},
                      false,
                      false,
+                     {},
                      recorder.Records().size(),
                      std::move(insLog),
                      std::move(previousUninstaller),

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "engine/PathForm.h"
 #include "engine/UninstallTexts.h"
 #include "package/Compile.h"
 #include "platform/SystemHelpers.h"
@@ -22,46 +23,6 @@ namespace txt = uninstall_text;
 // common documents.
 constexpr int kSystemFolders[] = {0,  2,  5,  6,  7,  8,  9,  11, 16, 20, 21, 22,
                                   23, 24, 25, 26, 28, 35, 36, 37, 38, 40, 43, 46};
-
-struct NormalPath {
-  bool ok = false;
-  bool root = false;         // a drive root or a UNC share root
-  std::string folded;        // elements joined by "\", ASCII lower case
-  std::string parentFolded;  // the same without the last element
-};
-
-// Brings a Windows path to one spelling for comparison: "/" taken as "\", doubled and trailing
-// separators dropped, ASCII letters folded. Paths that are not absolute, or whose elements
-// Windows would read as something else ("." / "..", a trailing dot or blank, a stream name),
-// are not ok.
-NormalPath Normalise(const std::string& path) {
-  NormalPath n;
-  std::string p = path;
-  std::replace(p.begin(), p.end(), '/', '\\');  // "/" is never a GBK trail byte
-  const bool unc = p.rfind("\\\\", 0) == 0;
-  std::vector<std::string> parts = SplitText(p, "\\");
-  if (parts.empty()) return n;
-  if (!unc) {
-    const std::string& drive = parts[0];
-    if (drive.size() != 2 || drive[1] != ':' || !std::isalpha(static_cast<unsigned char>(drive[0])))
-      return n;
-  }
-  const size_t first = unc ? 0 : 1;
-  for (size_t i = first; i < parts.size(); ++i) {
-    const std::string& e = parts[i];
-    if (e == "." || e == ".." || e.back() == '.' || e.back() == ' ') return n;
-    if (e.find(':') != std::string::npos) return n;
-  }
-  n.ok = true;
-  n.root = unc ? parts.size() <= 2 : parts.size() == 1;
-  std::string joined = unc ? "\\\\" : "";
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (i + 1 == parts.size()) n.parentFolded = LowerAscii(joined);
-    joined += (i == 0 ? "" : "\\") + parts[i];
-  }
-  n.folded = LowerAscii(joined);
-  return n;
-}
 
 const char* RootName(RegRoot root) {
   switch (root) {
@@ -165,9 +126,9 @@ std::vector<std::string> RemovalReport::Names(RemovalResult result) const {
   return names;
 }
 
-ProtectedPlaces::ProtectedPlaces(Platform& platform) {
+ProtectedPlaces::ProtectedPlaces(Platform& platform) : platform_(platform) {
   auto add = [this](const std::string& path) {
-    NormalPath n = Normalise(path);
+    WinPathForm n = LongForm(path);
     if (n.ok) folders_.push_back(n.folded);
   };
   add(GetWindowsFolder(platform));
@@ -177,18 +138,29 @@ ProtectedPlaces::ProtectedPlaces(Platform& platform) {
   std::string profile = GetSpecialFolder(platform, 40);
   if (profile.empty())
     profile = StripTrailingBackslash(ExtractFilePath(GetSpecialFolder(platform, 0)));
-  NormalPath n = Normalise(profile);
+  WinPathForm n = LongForm(profile);
   if (n.ok && !n.root) profilesRoot_ = n.parentFolded;
 }
 
+WinPathForm ProtectedPlaces::LongForm(const std::string& path) const {
+  const WinPathForm given = NormaliseWinPath(path);
+  if (!given.ok) return given;
+  // A short (8.3) name is another spelling of the same folder: compare the long names.
+  WinPathForm n = NormaliseWinPath(platform_.LongPathName(given.path));
+  n.altered = n.altered || given.altered;
+  return n;
+}
+
 std::string ProtectedPlaces::Check(const std::string& path) const {
-  const NormalPath n = Normalise(path);
+  const WinPathForm n = LongForm(path);
   if (!n.ok) return txt::kBadPath;
   if (n.root) return txt::kProtected;
   if (std::find(folders_.begin(), folders_.end(), n.folded) != folders_.end())
     return txt::kProtected;
   if (!profilesRoot_.empty() && (n.folded == profilesRoot_ || n.parentFolded == profilesRoot_))
     return txt::kProtected;
+  // No install records a name that Windows would open under another spelling.
+  if (n.altered) return txt::kBadPath;
   return {};
 }
 

@@ -9,8 +9,9 @@
 // - a registry record with a value name deletes that value; without one it stands for a key the
 //   install created, which is deleted only when no subkey and no named value is left in it;
 // - a record of an unknown kind or root, or one naming a protected place (a drive root, the
-//   Windows folder, a profile folder, a system folder itself; a path that is not absolute or
-//   holds "." or ".." elements), is left alone.
+//   Windows folder, a profile folder, a system folder itself, also under a short (8.3) name or
+//   with trailing dots or blanks; a path that is not absolute, holds "." or ".." elements or
+//   names a device such as NUL or COM1), is left alone.
 // Nothing that the records do not name is touched. Failures never throw: each record gets an
 // outcome, and failed ones carry the reason (GBK) for the summary.
 //
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/PathForm.h"
 #include "engine/UnInstall.h"
 #include "platform/Platform.h"
 
@@ -52,7 +54,10 @@ struct RemovalReport {
 // Progress of a removal: the item being handled (GBK), its number counting from 1, the total.
 using RemovalProgress = std::function<void(const std::string& item, int64_t position, int64_t max)>;
 
-// The places no record may remove, taken from the running system's folders.
+// The places no record may remove, taken from the running system's folders. Paths are
+// compared in their long form (Platform::LongPathName), with trailing dots and blanks of each
+// element dropped and ASCII case folded, as Windows resolves them; a path that Windows would
+// open under another spelling than the one given is refused as well. Borrows the Platform.
 class ProtectedPlaces {
  public:
   explicit ProtectedPlaces(Platform& platform);
@@ -60,6 +65,9 @@ class ProtectedPlaces {
   std::string Check(const std::string& path) const;
 
  private:
+  WinPathForm LongForm(const std::string& path) const;
+
+  Platform& platform_;
   std::vector<std::string> folders_;  // folded, normalised; never removed themselves
   std::string profilesRoot_;          // folded; it and each folder directly in it are profiles
 };

@@ -220,6 +220,9 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& d
 // ASCII-only case folding comparisons used wherever names are compared.
 bool SameTextAscii(const std::string& a, const std::string& b);
 std::string LowerAscii(std::string s);
+// True when Windows reads this path element as a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9,
+// CONIN$, CONOUT$), with any extension and trailing blanks: "nul.txt", "COM1 ".
+bool IsDeviceName(const std::string& element);
 // The text after the last "\" or ":".
 std::string ExtractFileName(const std::string& path);
 // The text up to and including the last "\" or ":".

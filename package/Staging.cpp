@@ -33,18 +33,6 @@ std::vector<std::string> PathElements(const std::string& path) {
   return out;
 }
 
-bool IsDeviceName(const std::string& element) {
-  // The base name up to the first dot, without trailing blanks: Windows maps CON, PRN, AUX,
-  // NUL, COM1-9 and LPT1-9 with any extension to a device in every folder.
-  std::string base = LowerAscii(element.substr(0, element.find('.')));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  if (base == "con" || base == "prn" || base == "aux" || base == "nul" || base == "conin$" ||
-      base == "conout$")
-    return true;
-  return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
-         base[3] >= '1' && base[3] <= '9';
-}
-
 // An element that would not name an entry of its own inside the folder: "." and "..", other
 // names made only of dots and blanks (Windows drops trailing dots and blanks, so "..." is
 // ".."), a ":" (a drive or an alternate data stream), a character no Windows name may hold

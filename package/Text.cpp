@@ -84,6 +84,18 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
+bool IsDeviceName(const std::string& element) {
+  // The base name up to the first dot, without trailing blanks: Windows maps CON, PRN, AUX,
+  // NUL, COM1-9 and LPT1-9 with any extension to a device in every folder.
+  std::string base = LowerAscii(element.substr(0, element.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul" || base == "conin$" ||
+      base == "conout$")
+    return true;
+  return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 std::string ExtractFileName(const std::string& path) {
   size_t p = LastDelimiter(path, "\\:");
   return p == std::string::npos ? path : path.substr(p + 1);

@@ -5,8 +5,13 @@
 // runtime_error in its old copy-on-write string, whose code (about 45 KB with the exception
 // classes around it) a stub would carry for this one use. The message is shared between copies,
 // so copying an Error never allocates and never throws, as for the standard exceptions.
+//
+// A file operation that the system refused may also carry the system's error code (a Windows
+// error number, 0 when unknown) and its reason text (GBK, "" when unknown), so that callers can
+// tell the user in their own words what went wrong.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
@@ -16,11 +21,20 @@ namespace sk {
 class Error : public std::exception {
  public:
   explicit Error(const std::string& gbkMessage)
-      : message_(std::make_shared<const std::string>(gbkMessage)) {}
-  const char* what() const noexcept override { return message_->c_str(); }
+      : detail_(std::make_shared<const Detail>(Detail{gbkMessage, {}, 0})) {}
+  Error(const std::string& gbkMessage, uint32_t systemCode, const std::string& gbkReason)
+      : detail_(std::make_shared<const Detail>(Detail{gbkMessage, gbkReason, systemCode})) {}
+  const char* what() const noexcept override { return detail_->message.c_str(); }
+  uint32_t code() const noexcept { return detail_->code; }
+  const std::string& reason() const noexcept { return detail_->reason; }
 
  private:
-  std::shared_ptr<const std::string> message_;
+  struct Detail {
+    std::string message;
+    std::string reason;
+    uint32_t code;
+  };
+  std::shared_ptr<const Detail> detail_;
 };
 
 }  // namespace sk

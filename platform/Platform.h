@@ -164,6 +164,10 @@ class Platform {
   // Free bytes available to the caller on the volume of root ("C:\"), -1 when unknown.
   virtual int64_t GetDiskFreeSpace(const std::string& root) = 0;
   virtual std::string GetFixedDrives() = 0;  // drive letters of fixed disks, e.g. "CD"
+  // The long form of a path: the part of it that exists with every short (8.3) name replaced
+  // by the element's long name (GetLongPathName), the elements below that as given. A system
+  // without short names, and any failure, gives the path as given.
+  virtual std::string LongPathName(const std::string& path) { return path; }
 
   // ---- system folders and version ----
   // Path of a special folder by CSIDL number, no trailing backslash; empty when it does not exist.

@@ -1,8 +1,16 @@
 #include "app/uninst/SelfRemoval.h"
 
-#include <windows.h>
-
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
+// after the Windows headers
+#include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "engine/SelfRemovalCheck.h"
+#include "package/Compile.h"
 
 namespace sk::uninst {
 
@@ -22,6 +30,35 @@ std::wstring Decimal(unsigned long n) {
 
 std::wstring Quoted(const std::wstring& s) {
   return L"\"" + s + L"\"";
+}
+
+constexpr int kCleanupRefused = 2;
+constexpr DWORD kWaitForUninstallerMs = 60000;
+
+// The full path of the program a process runs; "" when it cannot be asked.
+std::string ImageOf(HANDLE process) {
+  std::vector<wchar_t> buf(32768);
+  DWORD n = static_cast<DWORD>(buf.size());
+  if (!QueryFullProcessImageNameW(process, 0, buf.data(), &n)) return {};
+  return win32::Narrow(buf.data(), n);
+}
+
+// True when both files hold the same bytes; false when either cannot be read.
+bool SameBytes(Platform& platform, const std::string& a, const std::string& b) {
+  try {
+    auto x = platform.OpenRead(a);
+    auto y = platform.OpenRead(b);
+    if (x->Size() != y->Size()) return false;
+    std::vector<char> bx(65536), by(65536);
+    for (;;) {
+      const size_t nx = x->Read(bx.data(), bx.size());
+      const size_t ny = y->Read(by.data(), by.size());
+      if (nx != ny || !std::equal(bx.begin(), bx.begin() + nx, by.begin())) return false;
+      if (nx == 0) return true;
+    }
+  } catch (const Error&) {
+    return false;
+  }
 }
 
 bool DeleteAtRestart(const std::wstring& path) {
@@ -80,13 +117,26 @@ bool ScheduleSelfRemoval(const std::wstring& uninstaller,
 }
 
 int RunCleanup(const std::vector<std::wstring>& args) {
-  if (args.size() < 2) return 2;
-  const DWORD pid = static_cast<DWORD>(wcstoul(args[0].c_str(), nullptr, 10));
-  if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid)) {
-    WaitForSingleObject(process, 60000);
-    CloseHandle(process);
-  }
-  const std::wstring& uninstaller = args[1];
+  std::vector<std::string> words;
+  for (const std::wstring& a : args) words.push_back(win32::Narrow(a));
+  const std::optional<CleanupRequest> request = ParseCleanupWords(words);
+  if (!request) return kCleanupRefused;
+  Win32Platform platform;
+  // The handle keeps the process id from being reused while it is checked and awaited.
+  win32::Handle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, request->pid));
+  CleanupFacts facts;
+  facts.self = platform.ExecutablePath();
+  facts.tempFolder = platform.GetTempPath();
+  facts.selfFolderEntries = platform.ListDirectory(ExtractFilePath(facts.self));
+  if (process) facts.processImage = ImageOf(process.get());
+  facts.sameBytes = SameBytes(platform, facts.self, request->file);
+  if (!CleanupRefusal(platform, *request, facts).empty()) return kCleanupRefused;
+  // The uninstaller has ended, or the file is still in use and left alone.
+  if (WaitForSingleObject(process.get(), kWaitForUninstallerMs) != WAIT_OBJECT_0)
+    return kCleanupRefused;
+
+  const std::wstring uninstaller = win32::Wide(request->file);
   // The file may stay locked for a moment after its process has ended.
   for (int attempt = 0; attempt < 50; ++attempt) {
     if (DeleteFileW(uninstaller.c_str()) ||
@@ -96,18 +146,13 @@ int RunCleanup(const std::vector<std::wstring>& args) {
   }
   if (GetFileAttributesW(uninstaller.c_str()) != INVALID_FILE_ATTRIBUTES)
     DeleteAtRestart(uninstaller);
-  for (size_t i = 2; i < args.size(); ++i)
-    if (!RemoveDirectoryW(args[i].c_str())) break;
+  for (const std::string& folder : request->folders)
+    if (!RemoveDirectoryW(win32::Wide(folder).c_str())) break;
 
   // This copy and its private folder go at the next restart.
-  wchar_t self[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-  if (n > 0 && n <= MAX_PATH) {
-    std::wstring me(self, n);
-    DeleteAtRestart(me);
-    const size_t slash = me.find_last_of(L'\\');
-    if (slash != std::wstring::npos) DeleteAtRestart(me.substr(0, slash));
-  }
+  const std::wstring me = win32::Wide(facts.self);
+  DeleteAtRestart(me);
+  DeleteAtRestart(win32::Wide(StripTrailingBackslash(ExtractFilePath(facts.self))));
   return 0;
 }
 

@@ -8,7 +8,11 @@
 // started, the uninstaller and the folders are marked for deletion at the next restart.
 // Returns false when even that failed (the caller says so).
 //
-// RunCleanup is the copy's side: `args` are the words after "/cleanup". Never throws.
+// RunCleanup is the copy's side: `args` are the words after "/cleanup". Before it touches
+// anything it proves that it is the copy started for that uninstaller (engine/SelfRemovalCheck.h:
+// its private folder, the process running from the file, the same bytes, folders that hold the
+// file); otherwise, or when the process does not end within a minute, it returns 2 and leaves
+// everything as it is. Never throws.
 #pragma once
 
 #include <string>

@@ -367,11 +367,13 @@ SandboxPlatform::Resolved SandboxPlatform::Resolve(const std::string& path) {
 void SandboxPlatform::Fail(const char* what, const std::string& path, const Resolved& r) {
   if (r.error != PathError::Link) Fail(what, path, static_cast<int>(r.error));
   throw Error(std::string(what) + " " + path + ": " + Reason(kCannotAccess) + " (" + r.linked +
-              " is a link on the host; the sandbox does not follow links)");
+                  " is a link on the host; the sandbox does not follow links)",
+              kCannotAccess, Reason(kCannotAccess));
 }
 
 void SandboxPlatform::Fail(const char* what, const std::string& path, int code) {
-  throw Error(std::string(what) + " " + path + ": " + Reason(code));
+  throw Error(std::string(what) + " " + path + ": " + Reason(code), static_cast<uint32_t>(code),
+              Reason(code));
 }
 
 std::optional<fs::path> SandboxPlatform::HostPath(const std::string& winPath) {

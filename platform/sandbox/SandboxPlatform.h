@@ -16,6 +16,7 @@
 //   and not executed; "regedit /s <file>" applies the file to the registry when
 //   SandboxConfig::applyRegImports is set. A process started through StartProcess has ended
 //   by the time the call returns.
+// - There are no short (8.3) names: LongPathName gives the path as given.
 // - RandomBytes draws from the host's random device.
 // - Shell links are real .lnk files (platform/LnkFormat.h).
 // - A host link (symbolic link) anywhere inside ROOT is never followed: a path through one

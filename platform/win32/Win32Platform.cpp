@@ -214,6 +214,24 @@ std::string Win32Platform::GetSpecialFolderPath(int csidl) {
   return Narrow(StripTrailingSeparators(buf));
 }
 
+std::string Win32Platform::LongPathName(const std::string& path) {
+  const std::wstring w = Wide(path);
+  // GetLongPathName fails for a path that does not exist: expand the longest existing prefix
+  // and keep the elements below it as given. The bare drive ("C:") is never asked about, as it
+  // would name the drive's current folder.
+  size_t end = w.size();
+  while (end > 2) {
+    const std::wstring prefix = w.substr(0, end);
+    const std::wstring expanded =
+        GrowingQuery([&](wchar_t* b, DWORD n) { return GetLongPathNameW(prefix.c_str(), b, n); });
+    if (!expanded.empty()) return Narrow(expanded + w.substr(end));
+    const size_t slash = w.find_last_of(L"\\/", end - 1);
+    if (slash == std::wstring::npos) break;
+    end = slash;
+  }
+  return path;
+}
+
 std::string Win32Platform::GetTempPath() {
   return Narrow(GrowingQuery([](wchar_t* b, DWORD n) { return GetTempPathW(n, b); }));
 }

@@ -48,6 +48,7 @@ class Win32Platform : public Platform {
   std::vector<std::string> ListDirectory(const std::string& path) override;
   int64_t GetDiskFreeSpace(const std::string& root) override;
   std::string GetFixedDrives() override;
+  std::string LongPathName(const std::string& path) override;
 
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override;

@@ -18,7 +18,8 @@ constexpr size_t kWriteBuffer = 64 * 1024;
 constexpr DWORD kMaxChunk = 64u * 1024 * 1024;  // one ReadFile/WriteFile call at most
 
 [[noreturn]] void Fail(const char* what, const std::string& path, DWORD code) {
-  throw Error(std::string(what) + " " + path + ": " + SystemReason(code));
+  const std::string reason = SystemReason(code);
+  throw Error(std::string(what) + " " + path + ": " + reason, code, reason);
 }
 
 class FileInputStream : public InputStream {

@@ -280,6 +280,13 @@ TEST_F(PackageCommandsTest, ControlCharactersAreShownEscaped) {
     EXPECT_EQ(r->out.find('\x07'), std::string::npos);
   }
   EXPECT_EQ(EscapeControls("a\tb\xc2\x9b["), "a\\x09b\\u009b[");
+  // Messages keep their line breaks, and only those.
+  const std::pair<std::string, std::string> lines[] = {
+      {"a\r\nb", "a\nb"},        {"a\nb\r\n", "a\nb\n"},
+      {"\r\n\r\nx", "\n\nx"},    {"a\rb\x1b[2J", "a\\x0db\\x1b[2J"},
+      {"a\r\r\nb", "a\\x0d\nb"}, {"\xC2\xB7\r\n\xB2\xBB", "\xE8\xB7\xAF\n\xE4\xB8\x8D"},
+  };
+  for (const auto& [gbk, shown] : lines) EXPECT_EQ(PrintableLines(gbk), shown) << shown;
 }
 
 // A PE32+ image that signing tools accept: headers, one section of 512 bytes.

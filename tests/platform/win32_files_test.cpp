@@ -126,8 +126,34 @@ TEST_F(Win32FilesTest, FailuresNameTheFileAndTheReason) {
       std::string msg = e.what();
       EXPECT_EQ(msg.rfind(c.prefix, 0), 0u) << msg;
       EXPECT_GT(msg.size(), c.prefix.size()) << "no reason given";
+      // The code and the reason travel with the message, for callers that word it themselves.
+      EXPECT_NE(e.code(), 0u);
+      EXPECT_FALSE(e.reason().empty());
+      EXPECT_TRUE(msg.ends_with(e.reason())) << msg;
     }
   }
+}
+
+TEST_F(Win32FilesTest, LongPathNameExpandsShortNames) {
+  const std::string base = p.LongPathName(root);  // the temporary folder may be short itself
+  const std::string longDir = base + "\\Long Folder Name\\" + kChineseDir + " deeper";
+  ASSERT_TRUE(p.ForceDirectories(longDir));
+  wchar_t buf[MAX_PATH + 1];
+  const DWORD n = GetShortPathNameW(win32::Wide(longDir).c_str(), buf, MAX_PATH + 1);
+  ASSERT_GT(n, 0u);
+  const std::string shortDir = win32::Narrow(buf, n);
+  if (shortDir == longDir) GTEST_SKIP() << "the volume has no short names";
+  ASSERT_EQ(shortDir.find("Long Folder Name"), std::string::npos) << shortDir;
+  const std::pair<std::string, std::string> cases[] = {
+      {shortDir, longDir},
+      {shortDir + "\\", longDir + "\\"},
+      // Elements that do not exist stay as given after the expanded part.
+      {shortDir + "\\missing\\NEW~1.TXT", longDir + "\\missing\\NEW~1.TXT"},
+      {root + "\\nothing\\here", base + "\\nothing\\here"},
+      {"C:", "C:"},
+      {"", ""},
+  };
+  for (const auto& [given, expected] : cases) EXPECT_EQ(p.LongPathName(given), expected) << given;
 }
 
 TEST_F(Win32FilesTest, WriteTimeAndAttributes) {

@@ -31,7 +31,7 @@ int ReportError(const std::string& utf8Reason) {
 }
 
 int ReportGbkError(const std::string& gbkReason) {
-  return ReportError(Printable(gbkReason));
+  return ReportError(PrintableLines(gbkReason));
 }
 
 std::string EscapeControls(const std::string& utf8) {
@@ -58,6 +58,21 @@ std::string EscapeControls(const std::string& utf8) {
 
 std::string Printable(const std::string& gbk) {
   return EscapeControls(GbkToUtf8(gbk));
+}
+
+std::string PrintableLines(const std::string& gbk) {
+  std::string out;
+  size_t start = 0;
+  while (start <= gbk.size()) {
+    size_t end = gbk.find('\n', start);
+    if (end == std::string::npos) end = gbk.size();
+    // A line break of the message is "\r\n" or "\n"; "\r" anywhere else stays escaped.
+    const size_t stop = end > start && end < gbk.size() && gbk[end - 1] == '\r' ? end - 1 : end;
+    if (start > 0) out += '\n';
+    out += Printable(gbk.substr(start, stop - start));
+    start = end + 1;
+  }
+  return out;
 }
 
 std::string HumanSize(int64_t bytes) {

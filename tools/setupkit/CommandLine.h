@@ -26,7 +26,7 @@ std::optional<int> ParseCommandLine(CLI::App& app, const std::vector<std::string
 
 // Prints "setupkit: error: <utf8Reason>" to stderr and returns kExitError.
 int ReportError(const std::string& utf8Reason);
-// The same for a GBK reason (an sk::Error message).
+// The same for a GBK reason (an sk::Error message), its line breaks kept (PrintableLines).
 int ReportGbkError(const std::string& gbkReason);
 
 // Runs `body`, turning an escaping sk::Error or std::exception into the error line and exit 2.
@@ -38,6 +38,9 @@ int Guarded(F&& body);
 // sequences. Printable converts GBK to UTF-8 first.
 std::string EscapeControls(const std::string& utf8);
 std::string Printable(const std::string& gbk);
+// The same for a message of several lines (an sk::Error that lists items or adds the system's
+// reason): its line breaks ("\r\n" or "\n") stay line breaks, every other control is escaped.
+std::string PrintableLines(const std::string& gbk);
 
 // "1.50 MB" style size for summaries (binary units).
 std::string HumanSize(int64_t bytes);
