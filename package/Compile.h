@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package/SettingNames.h"
@@ -217,6 +218,10 @@ class TCompile : public TCustomCompile {
 std::string StripTrailingBackslash(const std::string& path);
 // Splits at every occurrence of delimiter (ASCII case-insensitive); drops empty pieces.
 std::vector<std::string> SplitText(const std::string& text, const std::string& delimiter);
+// The pieces SplitText would return, handed to `piece` one at a time (no list is built: a text
+// of short pieces takes many times its size as a list); stops when `piece` returns false.
+void ForEachPiece(const std::string& text, const std::string& delimiter,
+                  const std::function<bool(std::string_view)>& piece);
 // ASCII-only case folding comparisons used wherever names are compared.
 bool SameTextAscii(const std::string& a, const std::string& b);
 std::string LowerAscii(std::string s);

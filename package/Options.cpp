@@ -73,11 +73,21 @@ std::string TCompile::ReadInstallDir(const std::string& keyName) {
 }
 
 std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
-  auto pieces = SplitText(text, "\\");
-  if (pieces.empty() || !SameTextAscii(pieces[0], kProgramFilesWord)) return text;
-  std::string result = GetProgramFilesFolder(platform_);
-  for (size_t i = 1; i < pieces.size(); ++i) result += "\\" + pieces[i];
-  return result;
+  // Piece by piece: the text comes from the package and may be long.
+  std::string result;
+  bool first = true, placeholder = false;
+  ForEachPiece(text, "\\", [&](std::string_view piece) {
+    if (first) {
+      first = false;
+      placeholder = SameTextAscii(std::string(piece), kProgramFilesWord);
+      if (placeholder) result = GetProgramFilesFolder(platform_);
+      return placeholder;
+    }
+    result += '\\';
+    result += piece;
+    return true;
+  });
+  return placeholder ? result : text;
 }
 
 }  // namespace sk

@@ -82,6 +82,15 @@ std::string SafeFileName(const TCompileFileData& f, size_t index) {
 }  // namespace
 
 std::optional<std::string> RelativeStagingPath(const TCompileFileData& f, size_t index) {
+  // No Windows path is longer (32,767 UTF-16 units, at most two GBK bytes each); a longer one
+  // is refused before it is split into its elements, which would take many times its size.
+  constexpr size_t kMaxPathBytes = 2 * 32767;
+  if (f.Kind == kind::RegFile || f.Kind == kind::CompFile || f.Kind == kind::PageFile) {
+    for (const std::string* text : {&f.SourcePath, &f.TargetDir, &f.Name})
+      if (text->size() > kMaxPathBytes)
+        throw Error(ItemLabel(index) + ": a name of " + std::to_string(text->size()) +
+                    " bytes is longer than any Windows path");
+  }
   switch (f.Kind) {
     case kind::RegFile:
       return "Reg\\" + SafeFileName(f, index);

@@ -13,7 +13,8 @@
 // throws sk::Error before any file or folder is made; so does a folder that cannot be created.
 // The source path of a registry or page file must be made of plain names (a leading drive or
 // UNC share aside) although only its last element is used: one with "..", a ":" further on or
-// a device prefix is refused as well. RelativeStagingPath makes the same checks for one item
+// a device prefix is refused as well, and so is a name longer than any Windows path (65,534
+// bytes). RelativeStagingPath makes the same checks for one item
 // without writing anything; the package check runs it over every item before any change.
 // A file that cannot be created or data that does not inflate throws sk::Error naming the file;
 // items staged before it are listed in StagedFiles and still deleted at exit.

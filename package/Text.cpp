@@ -44,20 +44,29 @@ std::string StripTrailingBackslash(const std::string& path) {
   return path;
 }
 
-std::vector<std::string> SplitText(const std::string& text, const std::string& delimiter) {
-  std::vector<std::string> pieces;
+void ForEachPiece(const std::string& text, const std::string& delimiter,
+                  const std::function<bool(std::string_view)>& piece) {
+  const std::string_view all(text);
   size_t start = 0;
   size_t i = 0;
   while (i < text.size()) {
     if (MatchAt(text, i, delimiter)) {
-      if (i > start) pieces.push_back(text.substr(start, i - start));
+      if (i > start && !piece(all.substr(start, i - start))) return;
       i += delimiter.size();
       start = i;
     } else {
       i += gbk::CharLen(text, i);
     }
   }
-  if (start < text.size()) pieces.push_back(text.substr(start));
+  if (start < text.size()) piece(all.substr(start));
+}
+
+std::vector<std::string> SplitText(const std::string& text, const std::string& delimiter) {
+  std::vector<std::string> pieces;
+  ForEachPiece(text, delimiter, [&pieces](std::string_view p) {
+    pieces.emplace_back(p);
+    return true;
+  });
   return pieces;
 }
 

@@ -18,18 +18,28 @@ bool IsAsciiLetter(char c) {
 
 std::string ResolveDefaultPath(Platform& platform, const std::string& setupDir,
                                const std::string& text) {
-  const std::vector<std::string> elements = SplitText(text, "\\");
-  if (elements.empty()) return text;
+  // Piece by piece: the text comes from the package and may be long.
   std::string result;
-  if (SameTextAscii(elements[0], kProgramFilesWord)) {
-    result = GetProgramFilesFolder(platform);
-  } else if (SameTextAscii(elements[0], kRunWord)) {
-    result = StripTrailingBackslash(setupDir);
-  } else {
-    return text;
-  }
-  for (size_t i = 1; i < elements.size(); ++i) result += "\\" + elements[i];
-  return result;
+  bool first = true, placeholder = false;
+  ForEachPiece(text, "\\", [&](std::string_view element) {
+    if (first) {
+      first = false;
+      const std::string word(element);
+      if (SameTextAscii(word, kProgramFilesWord)) {
+        result = GetProgramFilesFolder(platform);
+      } else if (SameTextAscii(word, kRunWord)) {
+        result = StripTrailingBackslash(setupDir);
+      } else {
+        return false;
+      }
+      placeholder = true;
+      return true;
+    }
+    result += '\\';
+    result += element;
+    return true;
+  });
+  return placeholder ? result : text;
 }
 
 int64_t InstallDirFreeSpace(Platform& platform, const std::string& folder) {

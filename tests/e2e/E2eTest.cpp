@@ -9,7 +9,9 @@
 
 #include "engine/Sha256.h"
 #include "engine/UnInstall.h"
+#include "package/Container.h"
 #include "package/Integrity.h"
+#include "package/SettingsStream.h"
 #include "platform/Encoding.h"
 #include "platform/SystemHelpers.h"
 #include "platform/win32/Win32Platform.h"
@@ -253,6 +255,33 @@ TEST(E2eTest, DamagedPackageChangesNothingAndSaysSo) {
   ASSERT_TRUE(proc->WaitExit(kTimeout));
   EXPECT_EQ(proc->ExitCode(), 2u);
   EXPECT_FALSE(s.p.DirectoryExists(app));
+}
+
+// More records than a package may hold, in a settings block of a few kilobytes (it inflates to
+// 9 MB of empty settings): the load ends with the damaged-file message before it reads them,
+// instead of running out of memory, and the run ends with code 2.
+TEST(E2eTest, PackageWithTooManyRecordsIsDamaged) {
+  SetupRun s;
+  MemoryWriter stream;
+  stream.WriteInt32(static_cast<int32_t>(kMaxSettingsRecords + 1));
+  stream.Data().append((kMaxSettingsRecords + 1) * 9 + 32, '\0');
+  const std::string block = ZlibCompress(stream.Data());
+  MemoryWriter file;
+  file.Data() = test::ReadHostFile(SK_SETUP_EXE);
+  const auto settings = static_cast<int64_t>(file.Data().size());
+  file.WriteInt32(static_cast<int32_t>(block.size()));
+  file.WriteBytes(block.data(), block.size());
+  file.WriteInt64(0);
+  file.WriteInt64(settings);
+  test::WriteHostFile(s.exe, file.Data());
+  auto proc = s.Start();
+  HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(robot::ReadMessageBox(box).text, DamagedSetupMessage(settings));
+  Shot(box, "too-many-records");
+  robot::PressDialogButton(box, robot::kIdOk);
+  ASSERT_TRUE(proc->WaitExit(kTimeout));
+  EXPECT_EQ(proc->ExitCode(), 2u);
 }
 
 // The signed setup: written here, signed by the host between the two ctest steps (sign-setup).

@@ -145,6 +145,12 @@ TEST(Integrity, FindsEveryKindOfDamageWithItsOffset) {
          m.FileList()[3]->SourcePath = "D:\\pics/../../Windows/p.png";
        }),
        s.settings, "not a plain file or folder name"},
+      {"page file named longer than any Windows path", s.Rewritten([](TCompile& m) {
+         std::string path = "D:";
+         for (int i = 0; i < 40000; ++i) path += "\\a";  // 80,002 bytes, 40,000 elements
+         m.FileList()[3]->SourcePath = path;
+       }),
+       s.settings, "a name of 80002 bytes is longer than any Windows path"},
       {"component file below its folder's parent", s.Rewritten([](TCompile& m) {
          m.FileList()[0]->Kind = kind::CompFile;
          m.FileList()[0]->TargetDir = "D:\\src\\";
