@@ -145,7 +145,11 @@ ProtectedPlaces::ProtectedPlaces(Platform& platform) : platform_(platform) {
 WinPathForm ProtectedPlaces::LongForm(const std::string& path) const {
   const WinPathForm given = NormaliseWinPath(path);
   if (!given.ok) return given;
-  // A short (8.3) name is another spelling of the same folder: compare the long names.
+  // A short (8.3) name is another spelling of the same folder: compare the long names. The
+  // names the system makes up always hold a "~", and asking the system for the long form costs
+  // a lookup per element (seconds for a log of thousands of records under some systems), so a
+  // path without one is its own long form.
+  if (given.path.find('~') == std::string::npos) return given;
   WinPathForm n = NormaliseWinPath(platform_.LongPathName(given.path));
   n.altered = n.altered || given.altered;
   return n;
