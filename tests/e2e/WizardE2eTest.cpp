@@ -173,7 +173,10 @@ TEST(WizardE2e, InstallErrorOnTheProgressPageEndsWithOneMessage) {
   ASSERT_NE(box, nullptr);
   const auto content = robot::ReadMessageBox(box);
   EXPECT_EQ(content.caption, kCaption);
-  EXPECT_NE(content.text.find("big.bin"), std::string::npos) << content.text;
+  // A sentence that names the file and the cause; nothing was replaced.
+  EXPECT_EQ(content.text.rfind(G("无法创建“") + w.app + G("\\big.bin”：已有同名的文件夹。"), 0), 0u)
+      << content.text;
+  EXPECT_EQ(content.text.find(G("被替换的原有文件")), std::string::npos) << content.text;
   EXPECT_TRUE(robot::TopWindows(w.proc->Id(), "TfrmParent").empty());
   Shot(box, "wizard-install-error");
   robot::PressDialogButton(box, robot::kIdOk);
