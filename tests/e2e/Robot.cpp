@@ -257,6 +257,21 @@ void DeleteMachineValue(const std::string& key, const std::string& name) {
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, W(key).c_str(), W(name).c_str());
 }
 
+bool MachineValueInView(const std::string& key, const std::string& name, RegView view) {
+  const REGSAM flag = view == RegView::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(key).c_str(), 0, KEY_READ | flag, &k) != ERROR_SUCCESS)
+    return false;
+  const LONG r = RegQueryValueExW(k, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS;
+}
+
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 void SetCurrentUserDword(const std::string& key, const std::string& name, unsigned long value) {
   HKEY k;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, W(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
