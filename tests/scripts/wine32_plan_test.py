@@ -102,6 +102,9 @@ class FakeApt:
     def installed_version(self, pkg):
         return self.installed.get(pkg)
 
+    def source_of(self, pkg):
+        return {"libssl3:amd64": "openssl", "libssl-dev:amd64": "openssl"}.get(pkg)
+
     def versions(self, pkg):
         return self.table.get(pkg, [])
 
@@ -123,12 +126,27 @@ class MakePlan(unittest.TestCase):
         self.assertEqual(sorted(got), sorted(self.BASE + [
             "zlib1g:i386=1:1.2.13", "libssl3:i386=3.0.20", "libssl3:amd64=3.0.20"]))
 
+    def test_keeps_the_development_files_of_a_library_it_moves(self):
+        moved = ["libssl3:i386=3.0.20", "libssl3:amd64=3.0.20"]
+        apt = FakeApt(
+            [(moved + ["libssl-dev:amd64=3.0.20"], self.OK),
+             (moved, (0, "Remv libssl-dev [3.0.19]\n" + self.OK[1])),
+             (self.BASE, (100, UNMET))],
+            {"libssl3:amd64": "3.0.19"},
+            {"libssl3:amd64": ["3.0.22", "3.0.20"], "libssl3:i386": ["3.0.20"],
+             "libssl-dev:amd64": ["3.0.22", "3.0.20"]})
+        got = plan.make_plan(apt, "8.0", lambda m: None)
+        self.assertIn("libssl-dev:amd64=3.0.20", got)
+
     def test_refusals(self):
         installed = {"libgstreamer-plugins-base1.0-0:amd64": "1.22.0-3+deb12u7"}
         versions = {"libgstreamer-plugins-base1.0-0:amd64": ["1.22.0-3+deb12u7"],
                     "libgstreamer-plugins-base1.0-0:i386": ["1.22.0-3+deb12u6"]}
         cases = [
             ("removal", [(self.BASE, (0, SIMULATED))], "would remove wine64"),
+            # A removed package from another source than the moved library is not pinned.
+            ("removal of an unrelated package",
+             [(self.BASE, (0, "Remv python3-dev [3.11.2-1]\n"))], "would remove python3-dev"),
             ("downgrade", [(self.BASE, (0, "Inst libfoo [2.0] (1.0 Debian [amd64])\n"))],
              "would downgrade libfoo"),
             ("no common version", [(self.BASE, (100, UNMET))],
