@@ -82,24 +82,38 @@ std::string TextOf(HWND hwnd) {
   return N(buf);
 }
 
+namespace {
+
+// Window enumeration callbacks: CALLBACK (stdcall on i686, where a lambda would be cdecl).
+struct TopQuery {
+  DWORD pid;
+  std::string cls;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectTopWindow(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<TopQuery*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == q->pid && IsWindowVisible(hwnd) && (q->cls.empty() || ClassOf(hwnd) == q->cls))
+    q->found.push_back(hwnd);
+  return TRUE;
+}
+
+struct ChildQuery {
+  std::string cls;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectChildWindow(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<ChildQuery*>(lp);
+  if (q->cls.empty() || ClassOf(hwnd) == q->cls) q->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
-  struct Query {
-    DWORD pid;
-    std::string cls;
-    std::vector<HWND> found;
-  } q{pid, className, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == q->pid && IsWindowVisible(hwnd) &&
-            (q->cls.empty() || ClassOf(hwnd) == q->cls)) {
-          q->found.push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&q));
+  TopQuery q{pid, className, {}};
+  EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
 
@@ -133,18 +147,8 @@ std::vector<HWND> Children(HWND parent, const std::string& className) {
 }
 
 std::vector<HWND> Descendants(HWND parent, const std::string& className) {
-  struct Query {
-    std::string cls;
-    std::vector<HWND> found;
-  } q{className, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        if (q->cls.empty() || ClassOf(hwnd) == q->cls) q->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&q));
+  ChildQuery q{className, {}};
+  EnumChildWindows(parent, CollectChildWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
 
