@@ -385,6 +385,7 @@ TEST(E2eTest, ThirtyTwoBitSetupWritesInTheThirtyTwoBitView) {
   test::PackageBuilder b;
   b.Setting(G("项目名称"), kItem);
   b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("显示加载进度"), G("否"));  // the .reg file is staged before the install
   b.Setting(G("卸载程序"), kOn);
   b.Setting(G("默认安装路径"), app, 8);
   b.Serial(serial);
