@@ -34,10 +34,10 @@ Remv wine64 [8.0~repack-4]
 Conf libc6:i386 (2.36-9+deb12u14 Debian:12.15/oldstable [i386])
 """
 
-MADISON = """libcurl4 | 7.88.1-10+deb12u15 | http://mirror/debian bookworm/main amd64 Packages
-libcurl4:i386 | 7.88.1-10+deb12u15 | http://mirror/debian bookworm/main i386 Packages
-  libcurl4 | 7.88.1-10+deb12u5 | http://mirror/debian-security bookworm-security/main amd64 Packages
-      curl | 7.88.1-10+deb12u15 | http://mirror/debian bookworm/main Sources
+MADISON = """libcurl4 | 7.88.1-10+deb12u15 | file:///srv/mirror/debian bookworm/main amd64 Packages
+libcurl4:i386 | 7.88.1-10+deb12u15 | file:///srv/mirror/debian bookworm/main i386 Packages
+  libcurl4 | 7.88.1-10+deb12u5 | file:///srv/mirror/debian-security bookworm-security/main amd64 Packages
+      curl | 7.88.1-10+deb12u15 | file:///srv/mirror/debian bookworm/main Sources
 """
 
 
