@@ -1,10 +1,11 @@
 # The two commands a newcomer needs:
 #   make demo   build everything, build the demo installer, run it under Wine
-#   make test   install what is missing, build all three presets, run every test
+#   make test   install what is missing, build every preset, run every test (the Windows suites
+#               under Wine on both the x86_64 and the shipping i686 build)
 # and, for robustness work:
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (asan preset; scripts/fuzz)
-.PHONY: all bootstrap native win64 win32 asan test test-native test-wine test-asan check-win32 \
-	check-win64 fuzz demo clean format
+.PHONY: all bootstrap native win64 win32 win32-tests asan test test-native test-wine test-wine32 \
+	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format
 
 # Seconds per fuzz target: `make fuzz` and the short run of `make test`.
 FUZZ_TIME ?= 300
@@ -27,6 +28,11 @@ win32: bootstrap
 	cmake --preset win32 >/dev/null
 	cmake --build build/win32
 
+# The Windows test suites for i686; the e2e suite walks the programs of build/win32.
+win32-tests: win32
+	cmake --preset win32-tests >/dev/null
+	cmake --build build/win32-tests
+
 asan: bootstrap
 	cmake --preset asan >/dev/null
 	cmake --build build/asan
@@ -36,6 +42,25 @@ test-native: native
 
 test-wine: win64
 	scripts/wine-ctest build/win64
+
+# The Windows suites of the shipping i686 build: all of them in a 64-bit prefix (a 32-bit setup
+# on 64-bit Windows, the common case), then the install/uninstall round trips of the e2e suite
+# in a 32-bit prefix. A machine that cannot run 32-bit programs skips them with one loud line.
+E2E_WIN32_PREFIX_TESTS = E2eTest.NoOptionsWindowInstallsEverythingAndAsksForReboot:$\
+	E2eTest.Uninstaller*:E2eTest.DamagedPackageChangesNothingAndSaysSo:WizardE2e.WalkBackAndForthToFinish
+test-wine32:
+	@if reason=$$(scripts/run32-probe); then $(MAKE) test-wine32-run; else \
+	  echo "!!!!! make test: the 32-bit (i686) Wine suites were NOT run: $$reason !!!!!"; fi
+
+test-wine32-run: win32-tests
+	scripts/wine-ctest build/win32-tests
+	SETUPKIT_WINE_ARCH=win32 GTEST_FILTER='$(E2E_WIN32_PREFIX_TESTS)' \
+	  scripts/wine-ctest build/win32-tests -R '^e2e_tests$$' -FA '.*'
+
+# A file item past 4 GiB through `setupkit build` and the shipping i686 Setup.exe under Wine
+# (about a minute and 5 GB of temporary space; not part of `make test`).
+test-large-file: native win32
+	scripts/large-file-check build/win32/app/Setup.exe
 
 # The native suites under AddressSanitizer + UndefinedBehaviorSanitizer, then each fuzz target
 # for a short while.
@@ -53,7 +78,7 @@ check-win64: win64
 	scripts/check-pe build/win64
 
 test: bootstrap
-	$(MAKE) test-native test-wine check-win32 check-win64 test-asan
+	$(MAKE) test-native test-wine check-win32 check-win64 test-asan test-wine32
 
 demo: native win64 win32
 	scripts/demo

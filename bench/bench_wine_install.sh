@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Benchmark of Setup.exe's install path under 64-bit Wine: the time a no-options install spends on
+# Benchmark of Setup.exe's install path under Wine (a 64-bit prefix; i686 stubs run there as on
+# 64-bit Windows): the time a no-options install spends on
 # its payload. For each stub, two setups are built with the same settings: one with the folder of
 # real files of bench/real-tree.sh (about 420 files, 100 MiB) and one with a single small file.
 # Every round runs all of them in one Wine session (the order turns round by round), each into an
@@ -7,8 +8,8 @@
 # setups' times (best and median over the rounds), so Wine's process start and the window drop
 # out. Several stubs measured in the same run compare fairly on a busy machine.
 #
-# Usage: bench/bench_wine_install.sh [ROUNDS=3] [STUB.exe...]   (x86_64 stubs; default
-#        build/win64/app/Setup.exe)
+# Usage: bench/bench_wine_install.sh [ROUNDS=3] [STUB.exe...]   (i686 or x86_64 stubs, told
+#        apart by their PE header; default build/win64/app/Setup.exe)
 # Needs: build/native/tools/setupkit/setupkit (make native; SETUPKIT=path picks another).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,6 +27,12 @@ mkdir -p "$work/one"
 printf 'one small file\n' >"$work/one/readme.txt"
 printf 'MZ uninstaller stand-in\n' >"$work/uninstall.exe"
 
+# x86 or x64: the machine field of the stub's PE header (i386 0x14c, else x86-64).
+stub_arch() {
+  local pe
+  pe=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  [ "$(od -An -t u2 -j $((pe + 4)) -N 2 "$1" | tr -d ' ')" = 332 ] && echo x86 || echo x64
+}
 build() {  # output name, source folder, stub
   cat >"$work/$1.toml" <<TOML
 [product]
@@ -40,7 +47,7 @@ source = "$2"
 [uninstaller]
 source = "uninstall.exe"
 TOML
-  "$tool" build "$work/$1.toml" -o "$work/$1.exe" --arch x64 --stub "$3" -q >/dev/null
+  "$tool" build "$work/$1.toml" -o "$work/$1.exe" --arch "$(stub_arch "$3")" --stub "$3" -q >/dev/null
 }
 for i in "${!stubs[@]}"; do
   build "many$i" "$tree" "${stubs[$i]}"

@@ -1,6 +1,7 @@
 // Component registration, services, autoruns and launches (see Register.h).
 #include "engine/Register.h"
 
+#include "engine/SystemViews.h"
 #include "engine/Texts.h"
 #include "engine/UnInstall.h"
 #include "platform/SystemHelpers.h"
@@ -8,7 +9,7 @@
 namespace sk {
 
 void RegisterComServer(Platform& platform, const std::string& path) {
-  const std::string tool = SystemProgramPath(platform, SystemHome::SystemFolder, "regsvr32.exe");
+  const std::string tool = RegsvrPath(platform, kSetupIs32Bit, PeMachine(platform, path));
   if (tool.empty()) return;  // never fall back to a search by bare name
   platform.StartProgram(QuoteProgramPath(tool) + " /s \"" + path + "\"", show::Normal);
 }

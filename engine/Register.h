@@ -2,7 +2,8 @@
 // machine-wide Run value and one-time launches. Commands are started and not waited for; none
 // is recorded for uninstall. Only file items that the file step placed are acted on.
 //
-// Command lines: "<system folder>\regsvr32.exe /s "<path>"" and "<path> -Install"; the Run
+// Command lines: "<regsvr32 of the DLL's bitness>\regsvr32.exe /s "<path>"" (SystemViews.h) and
+// "<path> -Install"; the Run
 // value's data is the path. System programs are started by full path (not by a bare name that
 // the search order could resolve beside the setup), and a program path holding a blank is put
 // in double quotes, in the command lines and in the Run value alike.

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "engine/SystemViews.h"
 #include "engine/TargetPaths.h"
 #include "engine/Texts.h"
 #include "platform/SystemHelpers.h"
@@ -111,7 +112,7 @@ std::string ExpandValueMacros(const std::string& text, const std::string& window
 }
 
 std::unique_ptr<ChildProcess> ImportRegFile(Platform& platform, const std::string& path) {
-  const std::string tool = SystemProgramPath(platform, SystemHome::WindowsFolder, "regedit.exe");
+  const std::string tool = RegeditPath(platform, kSetupIs32Bit);
   if (tool.empty()) return nullptr;  // never fall back to a search by bare name
   return platform.StartProcess(QuoteProgramPath(tool) + " /s \"" + path + "\"", show::Normal);
 }

@@ -36,7 +36,8 @@ std::string HexToBytes(const std::string& text);
 // "[Windows]" / "[安装目录]" at the very beginning become the folder and a backslash.
 std::string ExpandValueMacros(const std::string& text, const std::string& windowsDir,
                               const std::string& installDir);
-// Starts "<Windows folder>\regedit.exe /s "<path>"" (the program path quoted when it holds a
+// Starts "<regedit of the setup's view> /s "<path>"" (SystemViews.h: "<Windows>\regedit.exe",
+// or SysWOW64's for a 32-bit setup on a 64-bit Windows; the program path quoted when it holds a
 // blank) without waiting, and hands back the process (nullptr when it could not be started).
 // WriteRegistry keeps the processes in the model's StagedFileReaders: the staged file must
 // outlive the import.

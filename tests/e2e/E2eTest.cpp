@@ -327,6 +327,30 @@ TEST(E2eTest, SignedSetupInstalls) {
   p.DeleteFile(dir + "\\App\\signed.txt");
 }
 
+// Starts the uninstaller, answers its question with Yes and its summary with OK, and waits for
+// it to end; the two boxes are saved as NAME-question and NAME-summary.
+void RunUninstallerToTheEnd(const std::string& uninstaller, const std::string& dir,
+                            const std::string& name) {
+  robot::Process proc(uninstaller, dir);
+  HWND ask = robot::WaitMessageBox(proc.Id(), kTimeout);
+  ASSERT_NE(ask, nullptr) << "no confirmation question";
+  const auto question = robot::ReadMessageBox(ask);
+  EXPECT_EQ(question.caption, kCaption);
+  EXPECT_EQ(question.text, G("确实要完全删除“演示程序”及其所有组件吗？"));
+  Shot(ask, name + "-question");
+  robot::PressDialogButton(ask, 6 /* IDYES */);
+  // The summary is the next box, once the question has gone.
+  HWND done = WaitNextMessageBox(proc.Id(), ask);
+  ASSERT_NE(done, nullptr) << "no summary";
+  const auto summary = robot::ReadMessageBox(done);
+  EXPECT_EQ(summary.caption, kCaption);
+  EXPECT_EQ(summary.text, G("已成功从计算机中删除“演示程序”。"));
+  Shot(done, name + "-summary");
+  robot::PressDialogButton(done, robot::kIdOk);
+  ASSERT_TRUE(proc.WaitExit(kTimeout));
+  EXPECT_EQ(proc.ExitCode(), 0u);
+}
+
 TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
   SetupRun s;
   const std::string app = s.machine->root() + "App";
@@ -360,24 +384,7 @@ TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
   const std::string link = s.p.GetSpecialFolderPath(0) + G("\\演示程序.lnk");
   ASSERT_TRUE(s.p.FileExists(link));
 
-  robot::Process proc(uninstaller, app);
-  HWND ask = robot::WaitMessageBox(proc.Id(), kTimeout);
-  ASSERT_NE(ask, nullptr) << "no confirmation question";
-  const auto question = robot::ReadMessageBox(ask);
-  EXPECT_EQ(question.caption, kCaption);
-  EXPECT_EQ(question.text, G("确实要完全删除“演示程序”及其所有组件吗？"));
-  Shot(ask, "uninstall-question");
-  robot::PressDialogButton(ask, 6 /* IDYES */);
-  // The summary is the next box, once the question has gone.
-  HWND done = WaitNextMessageBox(proc.Id(), ask);
-  ASSERT_NE(done, nullptr) << "no summary";
-  const auto summary = robot::ReadMessageBox(done);
-  EXPECT_EQ(summary.caption, kCaption);
-  EXPECT_EQ(summary.text, G("已成功从计算机中删除“演示程序”。"));
-  Shot(done, "uninstall-summary");
-  robot::PressDialogButton(done, robot::kIdOk);
-  ASSERT_TRUE(proc.WaitExit(kTimeout));
-  EXPECT_EQ(proc.ExitCode(), 0u);
+  ASSERT_NO_FATAL_FAILURE(RunUninstallerToTheEnd(uninstaller, app, "uninstall"));
 
   EXPECT_FALSE(s.p.FileExists(app + "\\demo.exe"));
   EXPECT_FALSE(s.p.DirectoryExists(app + "\\data"));
@@ -387,6 +394,56 @@ TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
   EXPECT_EQ(RegString(kHklm, entry, "UninstallString"), "<no key>");
   // The uninstaller's own file and its folder go once it has ended.
   EXPECT_TRUE(robot::WaitUntil([&] { return !s.p.DirectoryExists(app); }, kTimeout));
+}
+
+TEST(E2eTest, ThirtyTwoBitSetupWritesInTheThirtyTwoBitView) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "the x86_64 programs have one view";
+  if (!robot::RunsUnderWow64()) GTEST_SKIP() << "a 32-bit Windows has one view";
+  SetupRun s;
+  // The program-files folder that the setup's "[System ProgramFiles]" stands for.
+  EXPECT_EQ(LowerAscii(GetProgramFilesFolder(s.p)), "c:\\program files (x86)");
+
+  const std::string app = s.machine->root() + "App";
+  const std::string serial = "sk-e2e-" + test::UniqueName();
+  const std::string key = "SOFTWARE\\sk-e2e-views-" + test::UniqueName();
+  test::PackageBuilder b;
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("显示加载进度"), G("否"));  // the .reg file is staged before the install
+  b.Setting(G("卸载程序"), kOn);
+  b.Setting(G("默认安装路径"), app, 8);
+  b.Serial(serial);
+  b.FileFolders().push_back(G("指定目录\\") + app);
+  b.File("D:\\src\\Uninst.exe", G("指定目录\\") + app, test::ReadHostFile(SK_UNINST_EXE),
+         kind::Uninstaller);
+  b.File("D:\\src\\views.reg", "",
+         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + key + "\\Imported]\r\n\"FromReg\"=\"yes\"\r\n",
+         kind::RegFile);
+  b.RegValue(G("目标计算机\\HKEY_LOCAL_MACHINE\\") + key, "Text", "x");
+  s.Write(b);
+  {
+    auto setup = s.Start();
+    ASSERT_TRUE(setup->WaitExit(kTimeout));
+    ASSERT_EQ(setup->ExitCode(), 0u);
+  }
+  const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + serial;
+  // The values, the import and the Uninstall entry are where 32-bit programs (and "Programs and
+  // Features", for a 32-bit product) look, and not in the 64-bit view.
+  const std::pair<std::string, std::string> written[] = {
+      {key, "Text"}, {key + "\\Imported", "FromReg"}, {entry, "UninstallString"}};
+  for (const auto& [k, name] : written) {
+    EXPECT_TRUE(robot::WaitUntil(
+        [&] { return robot::MachineValueInView(k, name, robot::RegView::Bits32); }, kTimeout))
+        << k << " " << name;
+    EXPECT_FALSE(robot::MachineValueInView(k, name, robot::RegView::Bits64)) << k << " " << name;
+  }
+
+  ASSERT_NO_FATAL_FAILURE(
+      RunUninstallerToTheEnd(RegString(kHklm, entry, "UninstallString"), app, "views-uninstall"));
+  EXPECT_FALSE(robot::MachineValueInView(key, "Text", robot::RegView::Bits32));
+  EXPECT_FALSE(robot::MachineValueInView(entry, "UninstallString", robot::RegView::Bits32));
+  robot::DeleteMachineKey(key + "\\Imported");
+  robot::DeleteMachineKey(key);
 }
 
 TEST(E2eTest, UninstallerProgressWindow) {

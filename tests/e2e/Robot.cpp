@@ -82,24 +82,38 @@ std::string TextOf(HWND hwnd) {
   return N(buf);
 }
 
+namespace {
+
+// Window enumeration callbacks: CALLBACK (stdcall on i686, where a lambda would be cdecl).
+struct TopQuery {
+  DWORD pid;
+  std::string cls;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectTopWindow(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<TopQuery*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == q->pid && IsWindowVisible(hwnd) && (q->cls.empty() || ClassOf(hwnd) == q->cls))
+    q->found.push_back(hwnd);
+  return TRUE;
+}
+
+struct ChildQuery {
+  std::string cls;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectChildWindow(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<ChildQuery*>(lp);
+  if (q->cls.empty() || ClassOf(hwnd) == q->cls) q->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
-  struct Query {
-    DWORD pid;
-    std::string cls;
-    std::vector<HWND> found;
-  } q{pid, className, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == q->pid && IsWindowVisible(hwnd) &&
-            (q->cls.empty() || ClassOf(hwnd) == q->cls)) {
-          q->found.push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&q));
+  TopQuery q{pid, className, {}};
+  EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
 
@@ -133,18 +147,8 @@ std::vector<HWND> Children(HWND parent, const std::string& className) {
 }
 
 std::vector<HWND> Descendants(HWND parent, const std::string& className) {
-  struct Query {
-    std::string cls;
-    std::vector<HWND> found;
-  } q{className, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        if (q->cls.empty() || ClassOf(hwnd) == q->cls) q->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&q));
+  ChildQuery q{className, {}};
+  EnumChildWindows(parent, CollectChildWindow, reinterpret_cast<LPARAM>(&q));
   return q.found;
 }
 
@@ -255,6 +259,21 @@ void DeleteMachineKey(const std::string& key) {
 
 void DeleteMachineValue(const std::string& key, const std::string& name) {
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, W(key).c_str(), W(name).c_str());
+}
+
+bool MachineValueInView(const std::string& key, const std::string& name, RegView view) {
+  const REGSAM flag = view == RegView::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(key).c_str(), 0, KEY_READ | flag, &k) != ERROR_SUCCESS)
+    return false;
+  const LONG r = RegQueryValueExW(k, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS;
+}
+
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 void SetCurrentUserDword(const std::string& key, const std::string& name, unsigned long value) {

@@ -112,6 +112,11 @@ void PostClose(HWND hwnd);
 // Removes a key of HKEY_LOCAL_MACHINE with everything below it, or one value of a key.
 void DeleteMachineKey(const std::string& key);
 void DeleteMachineValue(const std::string& key, const std::string& name);
+// Whether HKEY_LOCAL_MACHINE\KEY holds value NAME in the 64-bit or the 32-bit registry view.
+enum class RegView { Bits32, Bits64 };
+bool MachineValueInView(const std::string& key, const std::string& name, RegView view);
+// True in a 32-bit program on a 64-bit Windows (WoW64).
+bool RunsUnderWow64();
 // Writes a REG_DWORD value under HKEY_CURRENT_USER (the key is created when missing).
 void SetCurrentUserDword(const std::string& key, const std::string& name, unsigned long value);
 
