@@ -346,7 +346,8 @@ TEST(UninstallTrust, FileThatExistedOutsideTheProductIsKept) {
     run.Install();
     // A reinstall finds the file in its own earlier log: still the product's.
     InstallOnSameMachine(run, run.root() + "Setup.exe");
-    for (const TUnInsData& r : run.Log(run.installDir() + "\\Uninst.log")->Records())
+    const auto log = run.Log(run.installDir() + "\\Uninst.log");  // held for the loop
+    for (const TUnInsData& r : log->Records())
       if (r.Path == target) {
         EXPECT_EQ(r.RemoveFlag, existed ? 0 : 1);
       }
