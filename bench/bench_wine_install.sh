@@ -136,32 +136,42 @@ loop_out="$WINEPREFIX/drive_c/skloop"
 winpath() { echo "Z:${1//\//\\}"; }
 
 now() { date +%s.%N; }
-run() {  # name → seconds (wall clock, Wine's process start included)
+# Processor time in clock ticks: of the whole machine (every process and the kernel: under Wine
+# part of a program's work is done by the wineserver and by Wine's other processes), and of this
+# session's wineserver alone. The machine is meant to be otherwise idle.
+server_pid=""
+for p in $(pidof wineserver64 wineserver || true); do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server_pid=$p
+done
+[ -n "$server_pid" ] || echo "bench: this session's wineserver was not found; its processor time reads 0"
+server_ticks() { if [ -n "$server_pid" ]; then awk '{print $14 + $15}' "/proc/$server_pid/stat"; else echo 0; fi; }
+machine_ticks() { awk '/^cpu /{print $2 + $3 + $4 + $7 + $8}' /proc/stat; }
+ticks=$(getconf CLK_TCK)
+run() {  # name → "wall-clock seconds, processor seconds of the machine, of the wineserver"
   rm -rf "$target" "$loop_out"
-  local t0 t1
+  local cmd s0 s1 t0 t1
   case $1 in
-    loop-*)
+    loop*)
       mkdir -p "$loop_out"
-      sync
-      t0=$(now)
-      wine "$work/inflate_loop.exe" --time "$(winpath "$work/${1#loop-}0.exe")" \
-        "$(winpath "$work/${1#loop-}0.regions")" 'C:\skloop' </dev/null >"$work/loop.out" 2>&1
-      t1=$(now)
+      local pkg="${1#loop*-}0"
+      cmd=("$work/inflate_loop.exe" --time)
+      [[ $1 == loopcheck-* ]] && cmd+=(--check)
+      cmd+=("$(winpath "$work/$pkg.exe")" "$(winpath "$work/$pkg.regions")" 'C:\skloop')
       ;;
-    peer-*)
-      sync
-      t0=$(now)
-      wine "$work/$1.exe" /S '/D=C:\skbench' </dev/null >/dev/null 2>&1
-      t1=$(now)
-      ;;
-    *)
-      sync
-      t0=$(now)
-      wine "$work/$1.exe" </dev/null >/dev/null 2>&1
-      t1=$(now)
-      ;;
+    peer-*) cmd=("$work/$1.exe" /S '/D=C:\skbench') ;;
+    *) cmd=("$work/$1.exe") ;;
   esac
-  echo "$t1 - $t0" | bc -l
+  sync
+  local m0 m1
+  s0=$(server_ticks)
+  m0=$(machine_ticks)
+  t0=$(now)
+  wine "${cmd[@]}" </dev/null >"$work/run.out" 2>&1 || true
+  t1=$(now)
+  m1=$(machine_ticks)
+  s1=$(server_ticks)
+  echo "$(echo "$t1 - $t0" | bc -l) $(echo "($m1 - $m0) / $ticks" | bc -l)" \
+    "$(echo "($s1 - $s0) / $ticks" | bc -l)"
 }
 window() {  # setup name → milliseconds to the first window, or "-" when none was seen
   rm -rf "$target"
@@ -176,27 +186,29 @@ installed() {  # files in the install folder (or the loop's folder)
 }
 
 echo "bench: $files files, $bytes bytes; $(nproc) cores; load: $(cut -d' ' -f1-3 /proc/loadavg)"
-declare -A times
+declare -A times cpu srv self
 names=()
 for i in "${!stubs[@]}"; do names+=("one$i" "many$i"); done
 [ -n "$peer" ] && names+=(peer-one peer-many)
-[ -n "$loop" ] && names+=(loop-one loop-many)
+[ -n "$loop" ] && names+=(loop-one loop-many loopcheck-one loopcheck-many)
 probes=()
 if [ -n "$loop" ]; then
   for i in "${!stubs[@]}"; do probes+=("one$i" "wizard$i"); done
   [ -n "$peer" ] && probes+=(peer-one)
 fi
 : >"$work/windows.log"
-loop_self=""
+repeat="${SK_BENCH_WINDOW_REPEAT:-3}"  # probes of each window per round
 for r in $(seq 1 "$rounds"); do
   order=("${names[@]}")
   [ $((r % 2)) -eq 0 ] && mapfile -t order < <(printf '%s\n' "${names[@]}" | tac)
   line="round $r:"
   for n in "${order[@]}"; do
-    t=$(run "$n")
+    read -r t c v < <(run "$n")
     times[$n]+="$t "
-    if [[ $n == loop-many ]]; then loop_self+="$(tail -1 "$work/loop.out" | tr -d '\r') "; fi
-    if [[ $n == *many ]]; then
+    cpu[$n]+="$c "
+    srv[$n]+="$v "
+    if [[ $n == loop*-many ]]; then self[$n]+="$(tail -1 "$work/run.out" | tr -d '\r') "; fi
+    if [[ $n == *many* ]]; then
       line+=" $n $(printf '%.3f' "$t") s ($(installed) files);"
     else
       line+=" $n $(printf '%.3f' "$t") s;"
@@ -207,10 +219,12 @@ for r in $(seq 1 "$rounds"); do
     order=("${probes[@]}")
     [ $((r % 2)) -eq 0 ] && mapfile -t order < <(printf '%s\n' "${probes[@]}" | tac)
     line="round $r, first window:"
-    for n in "${order[@]}"; do
-      t=$(window "$n")
-      times[win-$n]+="$t "
-      line+=" $n $t ms;"
+    for k in $(seq 1 "$repeat"); do
+      for n in "${order[@]}"; do
+        t=$(window "$n")
+        times[win-$n]+="$t "
+        line+=" $n $t ms;"
+      done
     done
     echo "$line"
   fi
@@ -220,7 +234,7 @@ rm -rf "$target" "$loop_out"
 stats() { printf '%s\n' $1 | grep -v '^-$' | sort -g | awk '{v[NR]=$1} END {if (NR) print v[1], v[int((NR+1)/2)]; else print "nan nan"}'; }
 declare -A pb pm
 payload() {  # label, setup names (one, many) → prints, sets pb/pm[label]
-  local ob om mb mm
+  local ob om mb mm x y pc sc
   read -r ob om < <(stats "${times[$2]}")
   read -r mb mm < <(stats "${times[$3]}")
   pb[$1]=$(echo "$mb - $ob" | bc -l)
@@ -229,26 +243,39 @@ payload() {  # label, setup names (one, many) → prints, sets pb/pm[label]
     "$1" "$ob" "$om" "$files" "$mb" "$mm"
   printf '  payload: best %.3f s, median %.3f s (%.2f ms per file)\n' "${pb[$1]}" "${pm[$1]}" \
     "$(echo "1000 * ${pm[$1]} / $files" | bc -l)"
+  read -r x y < <(stats "${cpu[$2]}")
+  read -r pc y < <(stats "${cpu[$3]}")
+  pc=$(echo "$pc - $x" | bc -l)
+  read -r x y < <(stats "${srv[$2]}")
+  read -r sc y < <(stats "${srv[$3]}")
+  sc=$(echo "$sc - $x" | bc -l)
+  printf '  payload processor time (best): the machine %.2f s, of which the wineserver %.2f s\n' "$pc" "$sc"
 }
-ratio() {  # label, numerator, denominator, goal
+ratio() {  # label, numerator, denominator[, goal]
   local b m
   b=$(echo "${pb[$2]} / ${pb[$3]}" | bc -l)
   m=$(echo "${pm[$2]} / ${pm[$3]}" | bc -l)
-  printf '  %s: best %.2f, median %.2f (goal ≤ %s: %s)\n' "$1" "$b" "$m" "$4" \
-    "$(echo "$b <= $4 && $m <= $4" | bc -l | sed 's/1/met/;s/0/not met/')"
+  printf '  %s: best %.2f, median %.2f' "$1" "$b" "$m"
+  [ -z "${4:-}" ] && { echo; return; }
+  printf ' (goal ≤ %s: %s)\n' "$4" "$(echo "$b <= $4 && $m <= $4" | bc -l | sed 's/1/met/;s/0/not met/')"
 }
 echo "payload (large setup minus one-file setup, wall clock):"
 for i in "${!stubs[@]}"; do payload "${stubs[$i]}" "one$i" "many$i"; done
 [ -n "$peer" ] && payload "peer (makensis zlib, 32-bit, /S)" peer-one peer-many
 if [ -n "$loop" ]; then
   payload "inflate loop (i686, Win32 calls)" loop-one loop-many
-  read -r lb lm < <(stats "$loop_self")
+  read -r lb lm < <(stats "${self[loop-many]}")
+  printf '  its own timing of the large setup'"'"'s regions: best %.3f s, median %.3f s\n' "$lb" "$lm"
+  payload "inflate loop --check (every region inflated twice)" loopcheck-one loopcheck-many
+  read -r lb lm < <(stats "${self[loopcheck-many]}")
   printf '  its own timing of the large setup'"'"'s regions: best %.3f s, median %.3f s\n' "$lb" "$lm"
 fi
 for i in "${!stubs[@]}"; do
   echo "${stubs[$i]}:"
   [ -n "$peer" ] && ratio "payload / peer's" "${stubs[$i]}" "peer (makensis zlib, 32-bit, /S)" 0.35
   [ -n "$loop" ] && ratio "payload / loop's" "${stubs[$i]}" "inflate loop (i686, Win32 calls)" 1.2
+  [ -n "$loop" ] && ratio "payload / loop --check's" "${stubs[$i]}" \
+    "inflate loop --check (every region inflated twice)"
 done
 if [ "${#probes[@]}" -gt 0 ]; then
   echo "start to first window, one-file packages (ms, process start included):"
