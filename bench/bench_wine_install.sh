@@ -141,7 +141,9 @@ now() { date +%s.%N; }
 # session's wineserver alone. The machine is meant to be otherwise idle.
 server_pid=""
 for p in $(pidof wineserver64 wineserver || true); do
-  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server_pid=$p
+  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    server_pid=$p
+  fi
 done
 [ -n "$server_pid" ] || echo "bench: this session's wineserver was not found; its processor time reads 0"
 server_ticks() { if [ -n "$server_pid" ]; then awk '{print $14 + $15}' "/proc/$server_pid/stat"; else echo 0; fi; }
