@@ -5,7 +5,8 @@
 # and, for robustness work:
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (asan preset; scripts/fuzz)
 .PHONY: all bootstrap native win64 win32 win32-tests asan test test-native test-wine test-wine32 \
-	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format
+	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format \
+	install test-install
 
 # Seconds per fuzz target: `make fuzz` and the short run of `make test`.
 FUZZ_TIME ?= 300
@@ -71,6 +72,17 @@ test-asan: asan
 fuzz: asan
 	scripts/fuzz build/asan $(FUZZ_TIME)
 
+# The install layout (cmake/Install.cmake): bin/setupkit, the four Windows programs in
+# share/setupkit, docs, man page and bash completion. Relocatable: the prefix can be moved.
+PREFIX ?= /usr/local
+install: native win64 win32
+	cmake --install build/native --prefix "$(PREFIX)"
+
+# Installs into a temporary prefix, moves it, and builds, verifies, installs (simulate) and
+# uninstalls the demo with the moved tool from an empty folder.
+test-install: native win64 win32
+	scripts/install-check build/native
+
 check-win32: win32
 	scripts/check-pe build/win32
 
@@ -78,7 +90,7 @@ check-win64: win64
 	scripts/check-pe build/win64
 
 test: bootstrap
-	$(MAKE) test-native test-wine check-win32 check-win64 test-asan test-wine32
+	$(MAKE) test-native test-wine check-win32 check-win64 test-install test-asan test-wine32
 
 demo: native win64 win32
 	scripts/demo
