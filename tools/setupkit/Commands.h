@@ -15,5 +15,6 @@ int CmdExtract(const std::vector<std::string>& args);
 int CmdVerify(const std::vector<std::string>& args);
 int CmdSimulate(const std::vector<std::string>& args);
 int CmdUninstall(const std::vector<std::string>& args);
+int CmdInit(const std::vector<std::string>& args);
 
 }  // namespace sk::cli

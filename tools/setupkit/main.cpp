@@ -26,6 +26,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"init", sk::cli::CmdInit, "write a first manifest for a folder of files"},
     {"build", sk::cli::CmdBuild, "build a setup program from a manifest"},
     {"info", sk::cli::CmdInfo, "print the package model of a setup file"},
     {"list", sk::cli::CmdList, "list the files of a setup file"},
