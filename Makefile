@@ -6,7 +6,7 @@
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (asan preset; scripts/fuzz)
 .PHONY: all bootstrap native win64 win32 win32-tests asan test test-native test-wine test-wine32 \
 	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format \
-	install test-install
+	install test-install deb test-deb
 
 # Seconds per fuzz target: `make fuzz` and the short run of `make test`.
 FUZZ_TIME ?= 300
@@ -83,6 +83,15 @@ install: native win64 win32
 test-install: native win64 win32
 	scripts/install-check build/native
 
+# The Debian package setupkit_<version>_amd64.deb in build/deb, from the install layout; its
+# check: lintian (no error), dpkg -i, the demo round trip from /usr/bin, dpkg -r leaving nothing.
+deb: native win64 win32
+	scripts/make-deb build/native build/deb
+
+test-deb: deb
+	scripts/deb-check build/deb/setupkit_$$(build/native/tools/setupkit/setupkit --version | \
+	  cut -d' ' -f2)_$$(dpkg --print-architecture).deb
+
 check-win32: win32
 	scripts/check-pe build/win32
 
@@ -90,7 +99,7 @@ check-win64: win64
 	scripts/check-pe build/win64
 
 test: bootstrap
-	$(MAKE) test-native test-wine check-win32 check-win64 test-install test-asan test-wine32
+	$(MAKE) test-native test-wine check-win32 check-win64 test-install test-deb test-asan test-wine32
 
 demo: native win64 win32
 	scripts/demo
