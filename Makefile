@@ -6,7 +6,7 @@
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (asan preset; scripts/fuzz)
 .PHONY: all bootstrap native win64 win32 win32-tests asan test test-native test-wine test-wine32 \
 	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format \
-	install test-install deb test-deb
+	install test-install deb test-deb dist-windows test-dist-windows
 
 # Seconds per fuzz target: `make fuzz` and the short run of `make test`.
 FUZZ_TIME ?= 300
@@ -89,8 +89,18 @@ deb: native win64 win32
 	scripts/make-deb build/native build/deb
 
 test-deb: deb
-	scripts/deb-check build/deb/setupkit_$$(build/native/tools/setupkit/setupkit --version | \
-	  cut -d' ' -f2)_$$(dpkg --print-architecture).deb
+	scripts/deb-check build/deb/setupkit_$(VERSION)_$$(dpkg --print-architecture).deb
+
+# The Windows archive build/dist/setupkit-<version>-windows-x64.zip: setupkit.exe (x86_64) and
+# the four programs beside it, docs and the demo; its check runs setupkit.exe build and init
+# from the unpacked archive under Wine and installs both setups through their wizards.
+VERSION := $(shell sed -n 's/^project.setupkit VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+dist-windows: win64 win32
+	scripts/dist-windows build/win32 build/win64 build/dist
+
+test-dist-windows: dist-windows
+	scripts/windows-zip-check build/dist/setupkit-$(VERSION)-windows-x64.zip \
+	  build/win64/tests/e2e/demo_robot.exe build/win64/screenshots/dist-windows
 
 check-win32: win32
 	scripts/check-pe build/win32
@@ -99,7 +109,7 @@ check-win64: win64
 	scripts/check-pe build/win64
 
 test: bootstrap
-	$(MAKE) test-native test-wine check-win32 check-win64 test-install test-deb test-asan test-wine32
+	$(MAKE) test-native test-wine check-win32 check-win64 test-install test-deb test-dist-windows test-asan test-wine32
 
 demo: native win64 win32
 	scripts/demo

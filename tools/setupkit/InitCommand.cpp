@@ -9,6 +9,7 @@
 // read as a pattern or split at a backslash. The manifest is created exclusively and removed again
 // if writing fails.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -53,6 +54,9 @@ std::string FolderInManifest(const fs::path& folder, const fs::path& manifest) {
   const fs::path from = fs::absolute(manifest).lexically_normal().parent_path();
   fs::path rel = folder.lexically_relative(from);
   std::string text = HostPathText(rel.empty() ? folder : rel);
+#ifdef _WIN32
+  std::replace(text.begin(), text.end(), '\\', '/');  // a separator; no Windows name holds one
+#endif
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   if (text.empty()) text = ".";
   // A manifest reads "*" and "?" as a pattern and "\\" as a separator.
