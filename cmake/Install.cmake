@@ -22,15 +22,21 @@ set(_sk_shipped
     "${SETUPKIT_WIN32_BUILD}/app/uninst/Uninst.exe|Uninst-x86.exe|win32"
     "${SETUPKIT_WIN64_BUILD}/app/Setup.exe|Setup-x64.exe|win64"
     "${SETUPKIT_WIN64_BUILD}/app/uninst/Uninst.exe|Uninst-x64.exe|win64")
+# Every program is checked before anything is installed, so a failed install leaves no half
+# layout behind.
 foreach(entry IN LISTS _sk_shipped)
   string(REPLACE "|" ";" parts "${entry}")
   list(GET parts 0 from)
-  list(GET parts 1 name)
   list(GET parts 2 preset)
   install(CODE "
     if(NOT EXISTS \"${from}\")
       message(FATAL_ERROR \"install: ${from} is missing: build the ${preset} preset first (make ${preset})\")
     endif()")
+endforeach()
+foreach(entry IN LISTS _sk_shipped)
+  string(REPLACE "|" ";" parts "${entry}")
+  list(GET parts 0 from)
+  list(GET parts 1 name)
   install(FILES "${from}" DESTINATION share/setupkit RENAME "${name}")
 endforeach()
 
