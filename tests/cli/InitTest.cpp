@@ -53,6 +53,11 @@ TEST(InitTest, DraftedManifestBuildsAndInstallsEveryFileWithShortcutAndUninstall
       {"manifest beside the folder", "工具箱", "setupkit.toml", "工具箱"},
       {"manifest in another folder", "dist/Viewer", "conf/viewer.toml", "Viewer"},
       {"manifest inside the folder", "Player", "Player/setupkit.toml", "Player"},
+#ifndef _WIN32
+      // Quotes and a backslash escaped in the manifest; characters no Windows folder name
+      // holds replaced in the install folder.
+      {"a name TOML must escape", "My \"App\" 2", "setupkit.toml", "My _App_ 2"},
+#endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -89,6 +94,8 @@ TEST(InitTest, RefusesWithAMessageAndWritesNothing) {
       {"empty folder", [](const TempDir& d) { fs::create_directories(d / "app"); }, "is empty"},
       {"only empty folders", [](const TempDir& d) { fs::create_directories(d / "app/a/b"); },
        "holds folders but no file"},
+      {"a name without a GBK form", [](const TempDir& d) { d.Write("app/run.exe", "MZ"); },
+       "cannot be written in GBK"},
       {"no program",
        [](const TempDir& d) {
          d.Write("app/readme.txt", "r");
@@ -113,7 +120,10 @@ TEST(InitTest, RefusesWithAMessageAndWritesNothing) {
     std::string folder = dir.Text(dir / "app");
     if (std::string(c.what).find("backslash") != std::string::npos)
       folder = dir.Text(dir.path()) + "/a\\b";
-    Result r = RunCommand(CmdInit, {folder, "-o", dir.Text(dir / "setupkit.toml")});
+    std::vector<std::string> args = {folder, "-o", dir.Text(dir / "setupkit.toml")};
+    if (std::string(c.what).find("GBK") != std::string::npos)
+      args.insert(args.end(), {"--name", "\xF0\x9F\x98\x80 app"});  // an emoji
+    Result r = RunCommand(CmdInit, args);
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.out.empty()) << r.out;
     EXPECT_NE(r.err.find("setupkit: error: "), std::string::npos) << r.err;
