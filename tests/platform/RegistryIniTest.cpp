@@ -69,6 +69,34 @@ TEST_F(Registry, KeysExistAndAreCreatedWithParents) {
   EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
 }
 
+// A key is deleted only when it has no subkeys, as the system's registry refuses otherwise;
+// its values go with it. The roots are never deleted.
+TEST_F(Registry, DeleteKeyRefusesKeysWithSubkeys) {
+  ASSERT_TRUE(p.CreateKey(RegRoot::CurrentUser, base + "\\Parent\\Child"));
+  ASSERT_TRUE(p.OpenKey(RegRoot::CurrentUser, base + "\\Parent", false)->WriteString("v", "1"));
+  struct Case {
+    std::string key;
+    bool deleted;
+    std::string gone;  // the key the deletion removes, when it succeeds
+  } cases[] = {
+      {base + "\\Parent", false, ""},  // it still has Child
+      {base + "\\Missing", false, ""},
+      {"", false, ""},
+      {"\\", false, ""},
+      {base + "\\parent\\CHILD", true, base + "\\Parent\\Child"},
+      {base + "\\Parent", true, base + "\\Parent"},  // now a leaf, values and all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(p.DeleteKey(RegRoot::CurrentUser, c.key), c.deleted);
+    if (c.deleted) {
+      EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, c.gone));
+    }
+  }
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, base));
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
+}
+
 class Ini : public ::testing::Test {
  protected:
   void SetUp() override {
