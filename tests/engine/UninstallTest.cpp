@@ -189,6 +189,51 @@ TEST(Uninstall, ProtectedPlacesAreRefused) {
   EXPECT_TRUE(m->platform().DirectoryExists("C:\\Users\\other"));
 }
 
+// Registry records: a key path that is not made of plain names is refused untouched; a created
+// key goes only when nothing unrecorded is left in it (a subkey or a named value; its default
+// value does not keep it).
+TEST(Uninstall, RegistryRecordsRemoveOnlyWhatTheyName) {
+  auto m = Sandbox();
+  Platform& p = m->platform();
+  const std::string hkcu = RootText(RegRoot::CurrentUser);
+  struct Case {
+    const char* what;
+    std::string path, valueName;
+    const char* key;    // made before the removal; nullptr: none
+    const char* value;  // a value written into it; nullptr: none
+    RemovalResult result;
+    bool keyStays;
+  };
+  const Case cases[] = {
+      {"trailing backslash", "Software\\T1\\", "", "Software\\T1", nullptr, RemovalResult::Refused,
+       true},
+      {"doubled backslash", "Software\\\\T2", "", "Software\\T2", nullptr, RemovalResult::Refused,
+       true},
+      {"root only", "\\", "", nullptr, nullptr, RemovalResult::Refused, false},
+      {"named value left", "Software\\T3", "", "Software\\T3", "own", RemovalResult::Kept, true},
+      {"subkey left", "Software\\T4", "", "Software\\T4\\Sub", nullptr, RemovalResult::Kept, true},
+      {"default value only", "Software\\T5", "", "Software\\T5", "", RemovalResult::Removed, false},
+      {"a recorded value", "Software\\T6", "v", "Software\\T6", "v", RemovalResult::Removed, true},
+      {"a missing key", "Software\\T7", "", nullptr, nullptr, RemovalResult::Missing, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.key) {
+      auto made = p.OpenKey(RegRoot::CurrentUser, c.key, true);
+      ASSERT_NE(made, nullptr);
+      if (c.value) made->WriteString(c.value, "x");
+    }
+    const RemovalReport report =
+        RemoveRecords(p, {{hkcu, c.path, c.valueName, 1, unins_kind::Registry}});
+    EXPECT_EQ(report.Count(c.result), 1u);
+    if (c.key) {
+      EXPECT_EQ(p.KeyExists(RegRoot::CurrentUser, c.key), c.keyStays);
+    }
+  }
+  EXPECT_FALSE(p.OpenKey(RegRoot::CurrentUser, "Software\\T6", false)->ValueExists("v"));
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
+}
+
 TEST(Uninstall, DamagedMissingAndSecond) {
   PackageBuilder b;
   Base(b);

@@ -113,7 +113,11 @@ class Ini : public ::testing::Test {
         "[\xCE\xC4\xBC\xFE]\r\n"  // "[文件]"
         "\xC2\xB7\xBE\xB6=C:\\\xB3\xCC\xD0\xF2\r\n"
         "[general]\r\n"
-        "Late=1\r\n";
+        "Late=1\r\n"
+        "[Quotes]\r\n"
+        "Lone=\"\r\n"
+        "Mixed=\"x'\r\n"
+        "Inner=a\"b\"\r\n";
     auto out = p.CreateFile(ini);
     out->Write(text.data(), text.size());
     out->Close();
@@ -138,6 +142,10 @@ TEST_F(Ini, ReadString) {
       {"General", "Late", "def"},  // only the first [General] section is read
       {"Other", "Name", "def"},
       {"\xCE\xC4\xBC\xFE", "\xC2\xB7\xBE\xB6", "C:\\\xB3\xCC\xD0\xF2"},
+      // Quotes are taken off only in pairs around the whole value.
+      {"Quotes", "Lone", "\""},
+      {"Quotes", "Mixed", "\"x'"},
+      {"Quotes", "Inner", "a\"b\""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(p.IniReadString(ini, c.section, c.key, "def"), c.expected)
