@@ -34,6 +34,9 @@ void RunFinishActions(TCompile& model, const std::function<void(const std::strin
 
 // True when the package asks the reboot question ("安装完成后，重启操作系统" exactly "启用").
 bool RebootWanted(const TCompile& model);
+// After a completed install: when the package wants it, asks the reboot question through
+// `askYesNo` and reboots on Yes. Both the wizard and the no-options window end this way.
+void OfferReboot(TCompile& model, const std::function<bool(const std::string&)>& askYesNo);
 
 // "“X”安装向导需要重启操作系统，方可完成安装。要自动重启吗？"
 std::string RebootQuestion(const std::string& itemName);

@@ -35,7 +35,6 @@ void TInstall::Execute() {
   LoadSetupFile(model);
 
   context_.ItemName = model.ItemName;
-  windows_.SetApplicationTitle(model.ItemName);
   if (!model.Options.BeforeHintMsg.empty()) {
     windows_.ShowPreInstallMessage(model.Options.BeforeHintMsg, model.ItemName);
   }

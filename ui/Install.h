@@ -1,7 +1,8 @@
-// The startup driver of Setup.exe: loads the package from the running executable, sets the
-// application title, shows the pre-install message, checks the whole package (before anything
-// on the machine changes; a damaged file ends the run with the damaged-file message), stages
-// the support files and runs exactly one top-level window.
+// The startup driver of Setup.exe: loads the package from the running executable, shows the
+// pre-install message (captioned with the project name), checks the whole package (before
+// anything on the machine changes; a damaged file ends the run with the damaged-file message),
+// stages the support files and runs exactly one top-level window. Every window carries its own
+// caption on the taskbar, so the project name is not stored as a title of its own.
 //
 // Ownership: TInstall owns the one TCompile of the run (built on the injected Platform) and the
 // SetupContext of process-wide texts; windows borrow both. The SetupWindows interface creates
@@ -25,7 +26,6 @@ namespace sk {
 class SetupWindows {
  public:
   virtual ~SetupWindows() = default;
-  virtual void SetApplicationTitle(const std::string& title) = 0;
   // The pre-install box: information icon, OK button, caption = the bare project name.
   virtual void ShowPreInstallMessage(const std::string& text, const std::string& caption) = 0;
   virtual void RunLoadingWindow(TCompile& model, SetupContext& context) = 0;     // TfrmInitIns

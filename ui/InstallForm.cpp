@@ -2,7 +2,6 @@
 
 #include "ui/Actions.h"
 #include "ui/Dialogs.h"
-#include "ui/Session.h"
 
 namespace sk::ui {
 
@@ -21,9 +20,7 @@ TfrmInstall::TfrmInstall(SetupContext& context)
 void TfrmInstall::SetCompile(TCompile* model) {
   Compile = model;
   if (!model) return;
-  model->SetOnCompile([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
-    InstallProgress(f, h, p, m);
-  });
+  run_ = std::make_unique<NoOptionsInstall>(*model);
   SetText(InstallingCaption(model->ItemName));
   Timer.SetEnabled(true);
 }
@@ -45,27 +42,18 @@ void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_
 
 void TfrmInstall::TimerTimer() {
   Timer.SetEnabled(false);
-  try {
-    InstallWithoutWizard(*Compile);
-    // The last per-file event names the last file item, which need not be the last item of
-    // the list (folders, registry and support files follow); the install is complete now.
-    Gauge1.SetProgress(Gauge1.State().MaxValue);
-    Tag = 1;
-  } catch (...) {
-    failure_ = std::current_exception();
-    Tag = 2;
-  }
-  Compile->SetOnCompile(nullptr);
+  run_->Run([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
+    InstallProgress(f, h, p, m);
+  });
+  // The last per-file event names the last file item, which need not be the last item of the
+  // list (folders, registry and support files follow); the install is complete now.
+  if (run_->State() == NoOptionsState::Done) Gauge1.SetProgress(Gauge1.State().MaxValue);
   Close();
 }
 
 bool TfrmInstall::FormCloseQuery() {
-  if (Tag == 0) return false;
-  if (Tag == 1 && Compile && RebootWanted(*Compile) &&
-      AskYesNo(context_, RebootQuestion(Compile->ItemName))) {
-    RebootSystem(Compile->GetPlatform());
-  }
-  return true;
+  if (!run_) return false;
+  return run_->CloseQuery([this](const std::string& text) { return AskYesNo(context_, text); });
 }
 
 }  // namespace sk::ui

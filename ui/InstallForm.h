@@ -1,6 +1,7 @@
 // TfrmInstall, the no-options install window: installs the package without any wizard page,
 // showing a percentage gauge, runs the program and readme when the package checks them, then
-// closes; its close query asks the reboot question when the package wants it.
+// closes; its close query asks the reboot question when the package wants it. The view of
+// NoOptionsInstall (ui/NoOptionsInstall.h), which holds the window's states and questions.
 //
 // Closing is refused while the install runs. An error that ends the install is kept
 // (Failure()): the window closes without the reboot question and the caller rethrows it once
@@ -8,9 +9,11 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 
 #include "package/Compile.h"
 #include "ui/Controls.h"
+#include "ui/NoOptionsInstall.h"
 #include "ui/Startup.h"
 
 namespace sk::ui {
@@ -24,18 +27,17 @@ class TfrmInstall : public TForm {
   void InstallProgress(const std::string& fileName, const std::string& hintMsg, int64_t position,
                        int64_t max);
   bool FormCloseQuery();
-  std::exception_ptr Failure() const { return failure_; }
+  std::exception_ptr Failure() const { return run_ ? run_->Failure() : nullptr; }
 
   TGauge Gauge1;
   TTimer Timer;
   TCompile* Compile = nullptr;
-  int Tag = 0;  // 0 while installing; 1 done; 2 failed
 
  private:
   static constexpr ULONGLONG kPumpIntervalMs = 15;
   SetupContext& context_;
-  std::exception_ptr failure_;
-  ULONGLONG lastPump_ = 0;  // GetTickCount64 of the last message pump
+  std::unique_ptr<NoOptionsInstall> run_;  // the window's logic, made by SetCompile
+  ULONGLONG lastPump_ = 0;                 // GetTickCount64 of the last message pump
 };
 
 }  // namespace sk::ui

@@ -36,7 +36,6 @@ class HeadlessSetupWindows : public SetupWindows {
 
   HeadlessSetupWindows();
 
-  void SetApplicationTitle(const std::string&) override {}
   void ShowPreInstallMessage(const std::string& text, const std::string& caption) override;
   void RunLoadingWindow(TCompile& model, SetupContext& context) override;
   void RunInstallWindow(TCompile& model, SetupContext& context) override;

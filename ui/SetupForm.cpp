@@ -27,24 +27,38 @@ PageRegistry::Factory Make() {
 }
 }  // namespace
 
-void RegisterPageClasses(PageRegistry& registry) {
-  for (const char* name : kPageClassNames) {
-    registry.Register(name, [](TContainer&, SetupContext&) { return nullptr; });
+PageRegistry::Factory PageView(PageId id) {
+  switch (id) {
+    case PageId::Welcome:
+      return Make<TfrmFist>();
+    case PageId::Agreement:
+      return Make<TfrmProtocol>();
+    case PageId::Notes:
+      return Make<TfrmSoftExplaion>();
+    case PageId::StartMenu:
+      return Make<TfrmStartFolder>();
+    case PageId::Components:
+      return Make<TfrmSelComponent>();
+    case PageId::InstallFolder:
+      return Make<TfrmSelectInstallDir>();
+    case PageId::Tasks:
+      return Make<TfrmAddonsTask>();
+    case PageId::Ready:
+      return Make<TfrmReadyIns>();
+    case PageId::Progress:
+      return Make<TfrmBeginIns>();
+    case PageId::Finish:
+      return Make<TfrmEndIns>();
   }
-  registry.Register("TfrmFist", Make<TfrmFist>());
-  registry.Register("TfrmProtocol", Make<TfrmProtocol>());
-  registry.Register("TfrmSoftExplaion", Make<TfrmSoftExplaion>());
-  registry.Register("TfrmStartFolder", Make<TfrmStartFolder>());
-  registry.Register("TfrmSelComponent", Make<TfrmSelComponent>());
-  registry.Register("TfrmSelectInstallDir", Make<TfrmSelectInstallDir>());
-  registry.Register("TfrmAddonsTask", Make<TfrmAddonsTask>());
-  registry.Register("TfrmReadyIns", Make<TfrmReadyIns>());
-  registry.Register("TfrmBeginIns", Make<TfrmBeginIns>());
-  registry.Register("TfrmEndIns", Make<TfrmEndIns>());
+  return nullptr;
+}
+
+void RegisterPageClasses(PageRegistry& registry) {
+  for (const PageRow& row : kPageTable) registry.Register(row.ClassName, PageView(row.Id));
 }
 
 void UnregisterPageClasses(PageRegistry& registry) {
-  for (const char* name : kPageClassNames) registry.Unregister(name);
+  for (const PageRow& row : kPageTable) registry.Unregister(row.ClassName);
 }
 
 // ---- TfrmParent ----

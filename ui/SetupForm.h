@@ -8,8 +8,8 @@
 // that ended the install is kept (Failure()) and rethrown by the caller once the window is gone.
 //
 // Win32SetupWindows runs each window modally with no owner and rethrows the error that ended
-// its work after the window is destroyed. RegisterPageClasses fills the registry with the ten
-// page classes; a class whose view is not built yet registers a factory that creates nothing.
+// its work after the window is destroyed. RegisterPageClasses fills the registry with the view
+// of every row of the page table (ui/PageTable.h), under the row's class name.
 #pragma once
 
 #include <exception>
@@ -23,6 +23,8 @@
 
 namespace sk::ui {
 
+// The view of a page (its factory); nullptr for a page without one.
+PageRegistry::Factory PageView(PageId id);
 void RegisterPageClasses(PageRegistry& registry);
 void UnregisterPageClasses(PageRegistry& registry);
 
@@ -62,8 +64,6 @@ class Win32SetupWindows : public SetupWindows {
   Win32SetupWindows();
   ~Win32SetupWindows() override;
 
-  void SetApplicationTitle(const std::string& title) override { title_ = title; }
-  const std::string& ApplicationTitle() const { return title_; }
   void ShowPreInstallMessage(const std::string& text, const std::string& caption) override;
   void RunLoadingWindow(TCompile& model, SetupContext& context) override;
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
@@ -73,7 +73,6 @@ class Win32SetupWindows : public SetupWindows {
   const PageRegistry& Pages() const { return pages_; }
 
  private:
-  std::string title_;
   PageRegistry pages_;
 };
 

@@ -2,7 +2,7 @@
 // host's navigation (TfrmParent's logic). Portable; the Win32 host (ui/SetupForm) and the
 // headless run of `setupkit simulate` (ui/Session) both drive a WizardHost.
 //
-// Pages. Every page is a WizardPage created by class name (kPageClassNames) through a factory
+// Pages. Every page is a WizardPage created by class name (ui/PageTable.h) through a factory
 // the caller hands to BuildPages; the host owns the pages it creates. SetCompile is called on
 // every visit: a page initialises itself from its setting group on the first call only (use
 // PageModel from ui/PageSettings.h) and may refresh on later ones. A page never frees the model.
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "ui/PageTable.h"
 
 namespace sk {
 
@@ -36,21 +37,6 @@ class WizardPage {
   // Makes the page the one in front (views raise their window; headless pages do nothing).
   virtual void BringToFront() {}
 };
-
-// What a page does for the host's button table.
-enum class PageRole { Plain, Agreement, Progress, Finish };
-
-struct PageRow {
-  int Order;             // fixed position in the wizard, 1..10
-  const char* ListName;  // GBK name of the page-list item (setting group 1) that enables it
-  const char* ClassName;
-  PageRole Role;
-};
-
-// The page table in wizard order.
-extern const PageRow kPageTable[10];
-// The row of a class name, or nullptr.
-const PageRow* FindPageRow(const std::string& className);
 
 // The class names of the pages the package enables, in wizard order: group-1 items whose value
 // is exactly "启用" and whose name matches a row with ASCII-only case folding. A name that

@@ -233,9 +233,9 @@ test::PackageBuilder& Wizard(test::PackageBuilder& b, bool progress) {
       "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1"
       "\xCA\xBE",
       "Bye");  // 安装完成后弹出信息提示
-  b.Setting(kPageTable[0].ListName, kOn, 1);
-  if (progress) b.Setting(kPageTable[8].ListName, kOn, 1);
-  b.Setting(kPageTable[9].ListName, kOn, 1);
+  b.Setting(kPageTable[0].ListSwitch.name, kOn, 1);
+  if (progress) b.Setting(kPageTable[8].ListSwitch.name, kOn, 1);
+  b.Setting(kPageTable[9].ListSwitch.name, kOn, 1);
   b.FileFolders().push_back("\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\C:\\Prog");  // 指定目录\C:\Prog
   b.File("Z:\\app.exe", "\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\C:\\Prog", "APP");
   return b;

@@ -14,11 +14,11 @@ namespace sk {
 namespace {
 
 const std::string kOn = text::kEnabled;
-const std::string kWelcome = kPageTable[0].ListName;
-const std::string kAgreement = kPageTable[1].ListName;
-const std::string kReady = kPageTable[7].ListName;
-const std::string kProgress = kPageTable[8].ListName;
-const std::string kFinish = kPageTable[9].ListName;
+const std::string kWelcome = kPageTable[0].ListSwitch.name;
+const std::string kAgreement = kPageTable[1].ListSwitch.name;
+const std::string kReady = kPageTable[7].ListSwitch.name;
+const std::string kProgress = kPageTable[8].ListSwitch.name;
+const std::string kFinish = kPageTable[9].ListSwitch.name;
 
 std::vector<std::string> Names(const std::vector<const PageRow*>& rows) {
   std::vector<std::string> out;
@@ -111,7 +111,7 @@ struct Wizard {
 };
 
 TEST(WizardHost, ButtonTableThroughAWholeWizard) {
-  Wizard w({kFinish, kProgress, kReady, kAgreement, kWelcome, kPageTable[2].ListName});
+  Wizard w({kFinish, kProgress, kReady, kAgreement, kWelcome, kPageTable[2].ListSwitch.name});
   NavButtons during;
   int tagDuring = -1;
   bool closeDuring = true;
