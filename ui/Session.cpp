@@ -84,8 +84,7 @@ void HeadlessSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
   while (!frame.closed && host.PageCount() > 0) {
     for (; shown <= static_cast<size_t>(host.PageIndex) && shown < host.PageCount(); ++shown)
       PagesShown.push_back(host.Row(shown).ClassName);
-    if (host.Tag == host_tag::kInstalling) break;
-    if (host.Tag == host_tag::kFinished || host.Tag == host_tag::kFailed) break;
+    if (host.State != WizardState::UnderWay) break;
     if (static_cast<size_t>(host.PageIndex) + 1 >= host.PageCount()) break;
     host.NextClick();
   }

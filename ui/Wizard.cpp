@@ -59,12 +59,12 @@ void WizardHost::ShowPage(int index) {
       break;
     case PageRole::Progress:
       buttons_.previous.enabled = buttons_.next.enabled = buttons_.cancel.enabled = false;
-      Tag = host_tag::kInstalling;
+      State = WizardState::Installing;
       Changed();
       page.SetCompile(compile_);
       break;
     case PageRole::Finish:
-      Tag = host_tag::kFinished;
+      State = WizardState::Finished;
       buttons_.previous.visible = buttons_.next.visible = false;
       buttons_.cancel.enabled = true;
       buttons_.cancel.caption = caption::kFinish;
@@ -80,7 +80,7 @@ void WizardHost::ShowPage(int index) {
   } catch (...) {
     // The install cannot go on: the wizard ends and the caller reports the error.
     failure_ = std::current_exception();
-    Tag = host_tag::kFailed;
+    State = WizardState::Failed;
     frame_.RequestClose();
     return;
   }
@@ -90,7 +90,7 @@ void WizardHost::ShowPage(int index) {
   }
   // A progress page that ends the sequence: nothing more to show, so the window offers the
   // Finish button itself instead of staying locked.
-  Tag = host_tag::kFinished;
+  State = WizardState::Finished;
   buttons_.previous.visible = buttons_.next.visible = false;
   buttons_.cancel.enabled = true;
   buttons_.cancel.caption = caption::kFinish;
@@ -110,25 +110,26 @@ void WizardHost::PreviousClick() {
 }
 
 void WizardHost::CancelClick() {
-  if (buttons_.cancel.caption == caption::kFinish && compile_) {
+  if (State == WizardState::Finished && compile_) {
     RunFinishActions(*compile_, [this](const std::string& text) { frame_.ShowInfo(text); });
   }
   if (CloseQuery()) frame_.RequestClose();
 }
 
 bool WizardHost::CloseQuery() {
-  switch (Tag) {
-    case host_tag::kInstalling:
+  switch (State) {
+    case WizardState::Installing:
       return false;
-    case host_tag::kUnderWay:
+    case WizardState::UnderWay:
       return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->ItemName : std::string()));
-    case host_tag::kFinished:
+    case WizardState::Finished:
       if (compile_)
         OfferReboot(*compile_, [this](const std::string& text) { return frame_.AskYesNo(text); });
       return true;
-    default:
+    case WizardState::Failed:
       return true;
   }
+  return true;
 }
 
 }  // namespace sk

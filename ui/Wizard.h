@@ -76,13 +76,13 @@ class WizardFrame {
   virtual void RequestClose() = 0;                     // ends the wizard (no close query)
 };
 
-// Host state tags read by the close query.
-namespace host_tag {
-constexpr int kUnderWay = 0;
-constexpr int kFinished = 1;
-constexpr int kFailed = 2;  // the install failed: close without questions
-constexpr int kInstalling = 9999;
-}  // namespace host_tag
+// Where the wizard stands; the close query and the Cancel/Finish button act on it.
+enum class WizardState {
+  UnderWay,    // before the install
+  Installing,  // the progress page is installing
+  Finished,    // the finish page (or a progress page that ends the sequence) is shown
+  Failed,      // the install failed: close without questions
+};
 
 class WizardHost {
  public:
@@ -103,14 +103,14 @@ class WizardHost {
   void ShowPage(int index);
   void NextClick();
   void PreviousClick();
-  // On the finish page (Cancel reads "完成(&F)") runs the completion actions first; then asks
-  // the frame to close when the close query allows it.
+  // Once finished (Cancel reads "完成(&F)") runs the completion actions first; then asks the
+  // frame to close when the close query allows it.
   void CancelClick();
-  // The close query by Tag: refuse while installing; ask the quit question before the install;
+  // The close query by State: refuse while installing; ask the quit question before the install;
   // the reboot question (and reboot) after the finish page was shown.
   bool CloseQuery();
 
-  int Tag = host_tag::kUnderWay;
+  WizardState State = WizardState::UnderWay;
   int PageIndex = 0;
   const NavButtons& Buttons() const { return buttons_; }
   size_t PageCount() const { return pages_.size(); }
