@@ -6,7 +6,7 @@ TfrmEndIns::TfrmEndIns(TContainer& panel, SetupContext&)
     : TPageView(panel, L"TfrmEndIns"),
       Image9(*this, 0, 0, kPageWidth, kPageHeight),
       Lb_Insted_Prog(*this, 168, 28, FinishPage::kTitle, false, 302, 45),
-      Label1(*this, 168, 74, FinishPage::kLabel1, false, 302, 28),
+      DoneLabel(*this, 168, 74, FinishPage::kDone, false, 302, 28),
       // 点击“完成”按钮退出安装向导
       Label2(*this, 168, 110,
              "\xB5\xE3\xBB\xF7\xA1\xB0\xCD\xEA\xB3\xC9\xA1\xB1\xB0\xB4\xC5\xA5\xCD\xCB\xB3\xF6"
@@ -30,7 +30,7 @@ void TfrmEndIns::SetCompile(TCompile* model) {
   if (!Logic.Load(model)) return;
   LoadPicture(Image9, model->GetPlatform(), Logic.BackgroundPicture);
   Lb_Insted_Prog.SetCaption(Logic.Title);
-  Label1.SetCaption(Logic.Label1);
+  DoneLabel.SetCaption(Logic.Done);
   TCheckBox* boxes[] = {&CheckBox1, &CheckBox2, &CheckBox3};
   for (int i = 0; i < 3; ++i) {
     const FinishPage::CheckBox& state = Logic.Boxes[i];

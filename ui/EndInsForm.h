@@ -14,7 +14,7 @@ class TfrmEndIns : public TPageView {
   void SetCompile(TCompile* model) override;
 
   TImage Image9;
-  TLabel Lb_Insted_Prog, Label1, Label2;
+  TLabel Lb_Insted_Prog, DoneLabel, Label2;
   TCheckBox CheckBox1, CheckBox2, CheckBox3;
   FinishPage Logic;
 };

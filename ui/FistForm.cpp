@@ -5,16 +5,16 @@ namespace sk::ui {
 TfrmFist::TfrmFist(TContainer& panel, SetupContext&)
     : TPageView(panel, L"TfrmFist"),
       Image1(*this, 0, 0, kPageWidth, kPageHeight),
-      Label1(*this, 160, 16, WelcomePage::kLabel1, false, 341, 41),
-      Label2(*this, 160, 64, WelcomePage::kLabel2, false, 341, 47),
-      Label3(*this, 160, 120, WelcomePage::kLabel3, false, 341, 52),
+      TitleLabel(*this, 160, 16, WelcomePage::kTitle, false, 341, 41),
+      GreetingLabel(*this, 160, 64, WelcomePage::kGreeting, false, 341, 47),
+      AdviceLabel(*this, 160, 120, WelcomePage::kAdvice, false, 341, 52),
       Label4(*this, 160, 209, "", false, 337, 28),
       Label5(*this, 160, 241, "") {
   FontSpec big;
   big.bold = true;
   big.height = -16;  // 12 point
-  Label1.SetFont(big);
-  Label3.ShowAccelChar = true;
+  TitleLabel.SetFont(big);
+  AdviceLabel.ShowAccelChar = true;
   Label4.SetVisible(false);
   Label5.SetVisible(false);
   FontSpec link;
@@ -28,8 +28,8 @@ TfrmFist::TfrmFist(TContainer& panel, SetupContext&)
 void TfrmFist::SetCompile(TCompile* model) {
   if (!Logic.Load(model)) return;
   compile_ = model;
-  Label1.SetCaption(Logic.Label1);
-  Label2.SetCaption(Logic.Label2);
+  TitleLabel.SetCaption(Logic.Title);
+  GreetingLabel.SetCaption(Logic.Greeting);
   LoadPicture(Image1, model->GetPlatform(), Logic.BackgroundPicture);
   Label4.SetCaption(Logic.Company);
   Label4.SetVisible(!Logic.Company.empty());

@@ -14,7 +14,7 @@ class TfrmFist : public TPageView {
   void Label5Click();
 
   TImage Image1;
-  TLabel Label1, Label2, Label3, Label4, Label5;
+  TLabel TitleLabel, GreetingLabel, AdviceLabel, Label4, Label5;
   WelcomePage Logic;
 
  private:

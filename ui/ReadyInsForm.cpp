@@ -6,7 +6,7 @@ TfrmReadyIns::TfrmReadyIns(TContainer& panel, SetupContext&)
     : TPageView(panel, L"TfrmReadyIns"),
       Image6(*this, 0, 0, kPageWidth, 57),
       Label10(*this, 16, 14, "\xD7\xBC\xB1\xB8\xB0\xB2\xD7\xB0"),  // 准备安装
-      Label11(*this, 29, 33, ReadyPage::kLabel11),
+      IntroLabel(*this, 29, 33, ReadyPage::kIntro),
       // 点击“安装”按钮继续安装程序，如果您要改变之前设置，请点击“上一步”按钮。
       // 在安装过程中，请不要强制中断或是退出安装进程，否则会导致程序不能正常被卸载。
       Label27(*this, 16, 70,
@@ -28,7 +28,7 @@ TfrmReadyIns::TfrmReadyIns(TContainer& panel, SetupContext&)
 void TfrmReadyIns::SetCompile(TCompile* model) {
   if (Logic.Load(model)) {
     LoadPicture(Image6, model->GetPlatform(), Logic.TitlePicture);
-    Label11.SetCaption(Logic.Label11);
+    IntroLabel.SetCaption(Logic.Intro);
   }
   Logic.SetCompile(model);
   Memo1.SetText(Logic.Summary);

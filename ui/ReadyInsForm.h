@@ -13,7 +13,7 @@ class TfrmReadyIns : public TPageView {
   void SetCompile(TCompile* model) override;
 
   TImage Image6;
-  TLabel Label10, Label11, Label27;
+  TLabel Label10, IntroLabel, Label27;
   TMemo Memo1;
   ReadyPage Logic;
 };

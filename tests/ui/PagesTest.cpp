@@ -45,17 +45,17 @@ TEST(WelcomePage, TextsAndSettingsOnTheFirstAssignmentOnly) {
   m.Set("\xCD\xF8\xD6\xB7", "http://x.test/", 3);                   // 网址 of another group
   WelcomePage page;
   EXPECT_TRUE(page.Load(&m.model));
-  EXPECT_EQ(page.Label1,
+  EXPECT_EQ(page.Title,
             "\xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3\xA1\xB0"
             "A%sB\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC");
-  EXPECT_EQ(page.Label2.find("A%sB"), 10u);
-  EXPECT_NE(page.Label2.rfind("A%sB"), 10u);  // both placeholders
+  EXPECT_EQ(page.Greeting.find("A%sB"), 10u);
+  EXPECT_NE(page.Greeting.rfind("A%sB"), 10u);  // both placeholders
   EXPECT_EQ(page.BackgroundPicture, "C:\\bg.jpg");
   EXPECT_EQ(page.Company, "Second Co");
   EXPECT_EQ(page.WebAddress, "");
   m.model.ItemName = "Other";
   EXPECT_FALSE(page.Load(&m.model));
-  EXPECT_NE(page.Label1.find("A%sB"), std::string::npos);
+  EXPECT_NE(page.Title.find("A%sB"), std::string::npos);
 }
 
 TEST(DocumentPages, GroupAndNameFoldingPerKind) {
