@@ -20,8 +20,8 @@
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/Dialogs.h"
-#include "ui/Install.h"
-#include "ui/SetupForm.h"
+#include "ui/SetupDriver.h"
+#include "ui/WizardWindow.h"
 
 namespace {
 

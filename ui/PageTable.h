@@ -6,7 +6,7 @@
 // manifest reader and the answers of `simulate` all derive from this table.
 //
 // Adding a page: a PageId, a row below (in wizard order), a logic class (ui/*Pages.h), a view
-// registered for the PageId in ui/SetupForm.cpp, and their tests; the page-list switch and the
+// registered for the PageId in ui/WizardWindow.cpp, and their tests; the page-list switch and the
 // page's settings go into package/SettingNames.
 //
 // Pure data; the rows live for the whole program.

@@ -1,5 +1,5 @@
 // The setup session without windows: the SetupWindows that `setupkit simulate` hands to the
-// startup driver (TInstall, ui/Install.h), so that a simulated run takes exactly the decisions
+// startup driver (TInstall, ui/SetupDriver.h), so that a simulated run takes exactly the decisions
 // of Setup.exe — load, pre-install message, staging, the choice of window, the install and the
 // completion actions — on whatever Platform the driver was given.
 //
@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 #include "ui/Wizard.h"
 
 namespace sk {

@@ -27,7 +27,7 @@
 #include "engine/Uninstaller.h"
 #include "ui/Dialogs.h"
 #include "ui/Startup.h"
-#include "ui/UninstForm.h"
+#include "ui/UninstallWindow.h"
 
 namespace {
 

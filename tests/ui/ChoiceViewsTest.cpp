@@ -10,12 +10,12 @@
 
 #include "tests/e2e/Robot.h"
 #include "tests/support/TestMachine.h"
-#include "ui/AddonsTaskForm.h"
-#include "ui/SelComponentForm.h"
-#include "ui/SelectInstallDirForm.h"
-#include "ui/SetupForm.h"
-#include "ui/StartFolderForm.h"
-#include "ui/StartFolderInfoForm.h"
+#include "ui/ComponentsView.h"
+#include "ui/FolderPicker.h"
+#include "ui/InstallFolderView.h"
+#include "ui/StartMenuView.h"
+#include "ui/TasksView.h"
+#include "ui/WizardWindow.h"
 
 namespace sk::ui {
 namespace {

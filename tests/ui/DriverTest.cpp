@@ -5,7 +5,7 @@
 #include "package/Integrity.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 
 namespace sk {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/InstallForm.h"
+#include "ui/NoOptionsWindow.h"
 
 #include "ui/Actions.h"
 #include "ui/Dialogs.h"

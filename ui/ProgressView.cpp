@@ -1,4 +1,4 @@
-#include "ui/BeginInsForm.h"
+#include "ui/ProgressView.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/ReadyInsForm.h"
+#include "ui/ReadyView.h"
 
 namespace sk::ui {
 

@@ -1,8 +1,8 @@
-#include "ui/SelectInstallDirForm.h"
+#include "ui/InstallFolderView.h"
 
 #include "ui/Dialogs.h"
+#include "ui/FolderPicker.h"
 #include "ui/PagePictures.h"
-#include "ui/StartFolderInfoForm.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/ProtocolForm.h"
+#include "ui/AgreementView.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/SoftExplaionForm.h"
+#include "ui/NotesView.h"
 
 namespace sk::ui {
 

@@ -16,9 +16,9 @@
 #include <string>
 
 #include "ui/Controls.h"
-#include "ui/Install.h"
 #include "ui/Music.h"
 #include "ui/Page.h"
+#include "ui/SetupDriver.h"
 #include "ui/Wizard.h"
 
 namespace sk::ui {

@@ -1,6 +1,6 @@
-#include "ui/InitInsForm.h"
+#include "ui/LoadingWindow.h"
 
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 
 namespace sk::ui {
 

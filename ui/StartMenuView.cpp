@@ -1,7 +1,7 @@
-#include "ui/StartFolderForm.h"
+#include "ui/StartMenuView.h"
 
+#include "ui/FolderPicker.h"
 #include "ui/PagePictures.h"
-#include "ui/StartFolderInfoForm.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/SelComponentForm.h"
+#include "ui/ComponentsView.h"
 
 namespace sk::ui {
 

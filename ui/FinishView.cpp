@@ -1,4 +1,4 @@
-#include "ui/EndInsForm.h"
+#include "ui/FinishView.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 
 #include "package/Integrity.h"
 #include "ui/Progress.h"

@@ -1,8 +1,8 @@
-#include "ui/BackInsForm.h"
+#include "ui/BackgroundWindow.h"
 
 #include "ui/InformPages.h"
 #include "ui/PageView.h"
-#include "ui/SetupForm.h"
+#include "ui/WizardWindow.h"
 
 namespace sk::ui {
 

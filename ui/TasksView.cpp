@@ -1,4 +1,4 @@
-#include "ui/AddonsTaskForm.h"
+#include "ui/TasksView.h"
 
 namespace sk::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/FistForm.h"
+#include "ui/WelcomeView.h"
 
 namespace sk::ui {
 

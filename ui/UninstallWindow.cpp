@@ -1,4 +1,4 @@
-#include "ui/UninstForm.h"
+#include "ui/UninstallWindow.h"
 
 #include "engine/UninstallTexts.h"
 

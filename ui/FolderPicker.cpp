@@ -1,4 +1,4 @@
-#include "ui/StartFolderInfoForm.h"
+#include "ui/FolderPicker.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
