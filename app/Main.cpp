@@ -35,7 +35,7 @@ int Run() {
   std::string error;
   std::string caption;
   {
-    auto driver = std::make_unique<sk::TInstall>(platform, windows);
+    auto driver = std::make_unique<sk::SetupDriver>(platform, windows);
     try {
       driver->Execute();
     } catch (const std::exception& e) {

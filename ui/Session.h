@@ -1,7 +1,7 @@
 // The setup session without windows: the SetupWindows that `setupkit simulate` hands to the
-// startup driver (TInstall, ui/SetupDriver.h), so that a simulated run takes exactly the decisions
-// of Setup.exe — load, pre-install message, staging, the choice of window, the install and the
-// completion actions — on whatever Platform the driver was given.
+// startup driver (SetupDriver, ui/SetupDriver.h), so that a simulated run takes exactly the
+// decisions of Setup.exe — load, pre-install message, staging, the choice of window, the install
+// and the completion actions — on whatever Platform the driver was given.
 //
 // The windows are replaced by their portable logic: the loading window stages, the no-options
 // window installs and runs its reduced actions, the wizard walks its pages with the package's

@@ -5,12 +5,12 @@
 
 namespace sk {
 
-TInstall::TInstall(Platform& platform, SetupWindows& windows)
+SetupDriver::SetupDriver(Platform& platform, SetupWindows& windows)
     : platform_(platform), windows_(windows), compile_(std::make_unique<TCompile>(platform)) {
   context_.SetupDir = ExtractFilePath(platform_.ExecutablePath());
 }
 
-TInstall::~TInstall() {
+SetupDriver::~SetupDriver() {
   try {
     DeleteStagedFiles(*compile_);
   } catch (...) {
@@ -30,7 +30,7 @@ void StageFromExecutable(TCompile& model, const StagingProgress& progress) {
   StageSupportFiles(model, *file, progress);
 }
 
-void TInstall::Execute() {
+void SetupDriver::Execute() {
   TCompile& model = *compile_;
   LoadSetupFile(model);
 

@@ -4,7 +4,7 @@
 // stages the support files and runs exactly one top-level window. Every window carries its own
 // caption on the taskbar, so the project name is not stored as a title of its own.
 //
-// Ownership: TInstall owns the one TCompile of the run (built on the injected Platform) and the
+// Ownership: SetupDriver owns the one TCompile of the run (built on the injected Platform) and the
 // SetupContext of process-wide texts; windows borrow both. The SetupWindows interface creates
 // the windows (the Win32 layer in the program, a recorder in tests); each Run* call shows its
 // window modally and returns when it has closed, rethrowing an error that ended its work.
@@ -34,12 +34,12 @@ class SetupWindows {
   virtual void RunWizard(TCompile& model, SetupContext& context) = 0;            // TfrmParent
 };
 
-class TInstall {
+class SetupDriver {
  public:
-  TInstall(Platform& platform, SetupWindows& windows);
-  ~TInstall();
-  TInstall(const TInstall&) = delete;
-  TInstall& operator=(const TInstall&) = delete;
+  SetupDriver(Platform& platform, SetupWindows& windows);
+  ~SetupDriver();
+  SetupDriver(const SetupDriver&) = delete;
+  SetupDriver& operator=(const SetupDriver&) = delete;
 
   void Execute();
 

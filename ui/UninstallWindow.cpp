@@ -4,7 +4,8 @@
 
 namespace sk::ui {
 
-TfrmUninstall::TfrmUninstall(Platform& platform, const TUnInstall& log, std::string uninstallerPath)
+TfrmUninstall::TfrmUninstall(Platform& platform, const UninstallRecorder& log,
+                             std::string uninstallerPath)
     : TForm(L"TfrmUninstall", 338, 61, WS_POPUP | WS_CAPTION | WS_SYSMENU),
       Gauge1(*this, 16, 22, 305, 24, RGB(0, 128, 192)),
       Timer(*this, 10, false),

@@ -15,7 +15,7 @@ namespace sk::ui {
 
 class TfrmUninstall : public TForm {
  public:
-  TfrmUninstall(Platform& platform, const TUnInstall& log, std::string uninstallerPath);
+  TfrmUninstall(Platform& platform, const UninstallRecorder& log, std::string uninstallerPath);
 
   void TimerTimer();
   bool FormCloseQuery() const { return done_; }
@@ -26,7 +26,7 @@ class TfrmUninstall : public TForm {
 
  private:
   Platform& platform_;
-  const TUnInstall& log_;
+  const UninstallRecorder& log_;
   std::string uninstaller_;
   UninstallOutcome outcome_;
   bool done_ = false;

@@ -49,7 +49,7 @@ int Uninstall() {
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();
-  std::unique_ptr<sk::TUnInstall> log;
+  std::unique_ptr<sk::UninstallRecorder> log;
   try {
     log = sk::ReadUninstallLog(platform, self);
   } catch (const sk::UntrustedLogError& e) {

@@ -261,7 +261,7 @@ TEST(Uninstall, DamagedMissingAndSecond) {
   EXPECT_THROW(ReadUninstallLog(p, uninstaller), Error);
   ASSERT_TRUE(p.ForceDirectories(run.installDir()));
   run.Write(run.installDir() + "\\a.exe", "a new install's file");
-  TUnInstall old(p);
+  UninstallRecorder old(p);
   old.LoadFromBytes(good, "old");
   const RemovalReport again = RemoveRecords(p, old.Records());
   EXPECT_EQ(again.Count(RemovalResult::Failed), 0u);
@@ -301,7 +301,7 @@ TEST(Uninstall, PlantedInsLogOfAnotherProductIsNotMerged) {
     Platform& p = run.platform();
     ASSERT_TRUE(p.ForceDirectories("C:\\Users\\user\\Documents"));
     run.Write("C:\\Users\\user\\Documents\\thesis.doc", "years of work");
-    TUnInstall planted(p);
+    UninstallRecorder planted(p);
     planted.SetProductName("Demo");
     planted.SetUninstallKey(sameProduct ? "aaaaaaaa-2222-3333-4444-555555555555"
                                         : "BBBBBBBB-2222-3333-4444-555555555555");
@@ -342,7 +342,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
     // An earlier install's record of the same product: never undone by this run.
     ASSERT_TRUE(p.ForceDirectories("C:\\Setup"));
     run.Write("C:\\Setup\\earlier.txt", "E");
-    TUnInstall earlier(p);
+    UninstallRecorder earlier(p);
     earlier.SetUninstallKey(run.model().Serial);
     earlier.AddFile("C:\\Setup\\earlier.txt", 1);
     run.Write("C:\\Setup\\Ins.log", earlier.SaveToBytes());
@@ -415,7 +415,7 @@ TEST(UninstallLog, CraftedCountsAndSizesEndWithOurError) {
   NullPlatform p;
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
-    TUnInstall log(p);
+    UninstallRecorder log(p);
     log.AddFile("C:\\kept", 1);
     EXPECT_THROW(log.LoadFromBytes(bytes, "Ins.log"), Error);
     ASSERT_EQ(log.Records().size(), 1u);  // unchanged

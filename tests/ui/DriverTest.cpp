@@ -85,7 +85,7 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
   run.p.CreateFile("C:\\Setup\\music.mid")->Close();
   std::string staged;
   {
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     EXPECT_EQ(driver.Context().SetupDir, "C:\\Setup\\");
     driver.Execute();
     staged = StagedPicture(driver.Compile());
@@ -127,7 +127,7 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     b.Setting(setting::kMusic.name, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
     run.Write(b);
     {
-      TInstall driver(run.p, run.windows);
+      SetupDriver driver(run.p, run.windows);
       driver.Execute();
       EXPECT_EQ(driver.Compile().InfoList()[1]->Value != kPicture, r.staged);
       if (r.staged)
@@ -147,7 +147,7 @@ TEST(DriverTest, MissingMusicFileLeavesMusicEmpty) {
   b.Setting(setting::kShowBackground.name, kOther);
   b.Setting(setting::kMusic.name, "C:\\Setup\\none.mid");
   run.Write(b);
-  TInstall driver(run.p, run.windows);
+  SetupDriver driver(run.p, run.windows);
   driver.Execute();
   EXPECT_EQ(run.windows.seen.MusicFile, "");
 }
@@ -164,7 +164,7 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   run.windows.failStagingOnceStaged = true;
   std::string staged;
   {
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     EXPECT_THROW(driver.Execute(), Error);
     staged = StagedPicture(driver.Compile());
     EXPECT_TRUE(run.p.FileExists(staged));
@@ -205,7 +205,7 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
         out->Write(bytes.data(), bytes.size());
         out->Close();
       }
-      TInstall driver(run.p, run.windows);
+      SetupDriver driver(run.p, run.windows);
       try {
         driver.Execute();
         ADD_FAILURE() << r.what << ": no error";
@@ -241,7 +241,7 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
     auto out = run.p.CreateFile(run.p.ExecutablePath());
     out->Write(c.bytes.data(), c.bytes.size());
     out->Close();
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     try {
       driver.Execute();
       ADD_FAILURE() << c.what << ": no error";
@@ -301,7 +301,7 @@ TEST(DriverTest, BadPackageEndsExecuteWithError) {
   auto out = run.p.CreateFile(run.p.ExecutablePath());
   out->Write(junk.data(), junk.size());
   out->Close();
-  TInstall driver(run.p, run.windows);
+  SetupDriver driver(run.p, run.windows);
   EXPECT_THROW(driver.Execute(), Error);
   EXPECT_TRUE(run.windows.calls.empty());
 }

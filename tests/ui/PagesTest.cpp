@@ -212,7 +212,7 @@ struct Session {
     auto out = p.CreateFile(p.ExecutablePath());
     out->Write(bytes.data(), bytes.size());
     out->Close();
-    TInstall driver(p, windows);
+    SetupDriver driver(p, windows);
     driver.Execute();
   }
   std::string Actions() {

@@ -1,5 +1,5 @@
-// The uninstall recorder and its log file (see UnInstall.h).
-#include "engine/UnInstall.h"
+// The uninstall recorder and its log file (see UninstallRecorder.h).
+#include "engine/UninstallRecorder.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -54,37 +54,37 @@ std::string RootText(RegRoot root) {
   return std::to_string(static_cast<uint32_t>(root));
 }
 
-void TUnInstall::Clear() {
+void UninstallRecorder::Clear() {
   Records_.clear();
   keys_.clear();
 }
 
-bool TUnInstall::Remember(std::string key) {
+bool UninstallRecorder::Remember(std::string key) {
   return keys_.insert(std::move(key)).second;
 }
 
-void TUnInstall::Append(TUnInsData record) {
+void UninstallRecorder::Append(TUnInsData record) {
   if (Remember(RecordIdentity(record))) Records_.push_back(std::move(record));
 }
 
-void TUnInstall::AddFile(const std::string& path, uint8_t removeFlag) {
+void UninstallRecorder::AddFile(const std::string& path, uint8_t removeFlag) {
   Append({"", path, "", removeFlag, unins_kind::File});
 }
 
-void TUnInstall::AddFolder(const std::string& path) {
+void UninstallRecorder::AddFolder(const std::string& path) {
   Append({"", path, "", 1, unins_kind::Folder});
 }
 
-void TUnInstall::AddRegKey(const std::string& rootText, const std::string& keyPath,
-                           const std::string& valueName) {
+void UninstallRecorder::AddRegKey(const std::string& rootText, const std::string& keyPath,
+                                  const std::string& valueName) {
   Append({rootText, keyPath, valueName, 1, unins_kind::Registry});
 }
 
-void TUnInstall::AddRecord(const TUnInsData& record) {
+void UninstallRecorder::AddRecord(const TUnInsData& record) {
   Append(record);
 }
 
-size_t TUnInstall::InsertRecords(size_t at, const std::vector<TUnInsData>& records) {
+size_t UninstallRecorder::InsertRecords(size_t at, const std::vector<TUnInsData>& records) {
   std::vector<TUnInsData> fresh;
   for (const TUnInsData& r : records)
     if (Remember(RecordIdentity(r))) fresh.push_back(r);
@@ -93,11 +93,11 @@ size_t TUnInstall::InsertRecords(size_t at, const std::vector<TUnInsData>& recor
   return fresh.size();
 }
 
-bool TUnInstall::HasFile(const std::string& path) const {
+bool UninstallRecorder::HasFile(const std::string& path) const {
   return keys_.count(RecordIdentity({"", path, "", 1, unins_kind::File})) != 0;
 }
 
-void TUnInstall::CreateFolderPath(const std::string& path) {
+void UninstallRecorder::CreateFolderPath(const std::string& path) {
   std::vector<std::string> parts = SplitText(path, "\\");
   if (parts.empty()) return;
   // A UNC path keeps its leading "\\" so the levels stay absolute.
@@ -109,7 +109,7 @@ void TUnInstall::CreateFolderPath(const std::string& path) {
   }
 }
 
-void TUnInstall::CreateKeyPath(RegRoot root, const std::string& keyPath) {
+void UninstallRecorder::CreateKeyPath(RegRoot root, const std::string& keyPath) {
   std::string level;
   for (const std::string& part : SplitText(keyPath, "\\")) {
     level = level.empty() ? part : level + "\\" + part;
@@ -121,11 +121,12 @@ void TUnInstall::CreateKeyPath(RegRoot root, const std::string& keyPath) {
   }
 }
 
-void TUnInstall::WriteUninstallEntry(const std::string& uninstallerPath,
-                                     const std::string& itemName, const std::string& version,
-                                     const std::string& url, const std::string& author,
-                                     const std::string& serial, const std::string& installDir,
-                                     const std::string& logDigest) {
+void UninstallRecorder::WriteUninstallEntry(const std::string& uninstallerPath,
+                                            const std::string& itemName, const std::string& version,
+                                            const std::string& url, const std::string& author,
+                                            const std::string& serial,
+                                            const std::string& installDir,
+                                            const std::string& logDigest) {
   // An empty name would put the values on the Uninstall key itself.
   if (serial.empty()) return;
   auto key =
@@ -141,7 +142,7 @@ void TUnInstall::WriteUninstallEntry(const std::string& uninstallerPath,
   if (!logDigest.empty()) key->WriteString(kLogDigestValue, logDigest);
 }
 
-std::string TUnInstall::SerializeBody() const {
+std::string UninstallRecorder::SerializeBody() const {
   MemoryWriter w;
   TElement::WriteString(w, ProductName_);
   TElement::WriteString(w, UninstallKey_);
@@ -156,7 +157,7 @@ std::string TUnInstall::SerializeBody() const {
   return std::move(w.Data());
 }
 
-std::string TUnInstall::SaveToBytes() const {
+std::string UninstallRecorder::SaveToBytes() const {
   const std::string body = SerializeBody();
   MemoryWriter out;
   for (size_t at = 0; at < body.size(); at += kChunkPieceSize) {
@@ -178,11 +179,11 @@ void WriteLogFile(Platform& platform, const std::string& path, const std::string
   }
 }
 
-void TUnInstall::SaveToFile(const std::string& path) const {
+void UninstallRecorder::SaveToFile(const std::string& path) const {
   WriteLogFile(platform_, path, SaveToBytes());
 }
 
-void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& what) {
+void UninstallRecorder::LoadFromBytes(const std::string& fileBytes, const std::string& what) {
   // Whatever the bytes claim, memory stays bounded by the limits above; an allocation that
   // fails all the same is reported as a damaged log, never as another kind of exception.
   try {
@@ -194,7 +195,7 @@ void TUnInstall::LoadFromBytes(const std::string& fileBytes, const std::string& 
   }
 }
 
-void TUnInstall::ParseLog(const std::string& fileBytes, const std::string& what) {
+void UninstallRecorder::ParseLog(const std::string& fileBytes, const std::string& what) {
   MemoryInputStream in(fileBytes);
   std::string body;
   try {
@@ -253,7 +254,7 @@ std::string ReadLogFile(Platform& platform, const std::string& path) {
   return bytes;
 }
 
-void TUnInstall::LoadFromFile(const std::string& path) {
+void UninstallRecorder::LoadFromFile(const std::string& path) {
   if (!platform_.FileExists(path)) return;
   LoadFromBytes(ReadLogFile(platform_, path), path);
 }

@@ -1,4 +1,4 @@
-// TUnInstall: the recorder of everything one install run creates (folders, files, shortcuts,
+// UninstallRecorder: the recorder of everything one install run creates (folders, files, shortcuts,
 // registry keys and values), and the compressed uninstall log it is saved to.
 //
 // Log body (little-endian): String ProductName, String UninstallKey, Int32 record count, then per
@@ -67,11 +67,11 @@ void WriteLogFile(Platform& platform, const std::string& path, const std::string
 // The unsigned decimal text of a root handle, as the log stores it ("2147483650" for HKLM).
 std::string RootText(RegRoot root);
 
-class TUnInstall {
+class UninstallRecorder {
  public:
-  explicit TUnInstall(Platform& platform) : platform_(platform) {}
-  TUnInstall(const TUnInstall&) = delete;
-  TUnInstall& operator=(const TUnInstall&) = delete;
+  explicit UninstallRecorder(Platform& platform) : platform_(platform) {}
+  UninstallRecorder(const UninstallRecorder&) = delete;
+  UninstallRecorder& operator=(const UninstallRecorder&) = delete;
 
   void Clear();
   void SetProductName(const std::string& name) { ProductName_ = name; }
