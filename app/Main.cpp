@@ -19,9 +19,9 @@
 
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
-#include "ui/Dialogs.h"
 #include "ui/SetupDriver.h"
-#include "ui/WizardWindow.h"
+#include "ui/win32/Dialogs.h"
+#include "ui/win32/WizardWindow.h"
 
 namespace {
 

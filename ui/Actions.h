@@ -1,7 +1,7 @@
 // Completion actions after an install and the texts of the questions around them. Every
 // action goes through the sk::Platform it is handed; none reports a failure (a program, URL or
 // registry key that cannot be opened is passed over). The message boxes themselves (ShowInfo,
-// AskYesNo) are window operations and live in ui/Dialogs.h.
+// AskYesNo) are window operations and live in ui/win32/Dialogs.h.
 #pragma once
 
 #include <functional>

@@ -1,8 +1,8 @@
 // The no-options install window without its window: installs the package without any wizard
 // page, runs the program and readme when the package checks them, and answers the close query
 // (refused while the install runs; after a completed install the reboot question when the
-// package wants it). Portable: the Win32 window (ui/NoOptionsWindow) and the headless session of
-// `setupkit simulate` (ui/Session) both run this logic.
+// package wants it). Portable: the Win32 window (ui/win32/NoOptionsWindow) and the headless session
+// of `setupkit simulate` (ui/Session) both run this logic.
 //
 // Ownership: borrows the model for its lifetime. Progress events reach `progress` only while
 // Run() runs; the model's callback is unhooked when Run() returns, also when the install

@@ -6,8 +6,8 @@
 // manifest reader and the answers of `simulate` all derive from this table.
 //
 // Adding a page: a PageId, a row below (in wizard order), a logic class (ui/*Pages.h), a view
-// registered for the PageId in ui/WizardWindow.cpp, and their tests; the page-list switch and the
-// page's settings go into package/SettingNames.
+// registered for the PageId in ui/win32/WizardWindow.cpp, and their tests; the page-list switch and
+// the page's settings go into package/SettingNames.
 //
 // Pure data; the rows live for the whole program.
 #pragma once

@@ -1,5 +1,5 @@
 // The wizard without windows: the page table, the page interface, the button table and the
-// host's navigation (TfrmParent's logic). Portable; the Win32 host (ui/WizardWindow) and the
+// host's navigation (TfrmParent's logic). Portable; the Win32 host (ui/win32/WizardWindow) and the
 // headless run of `setupkit simulate` (ui/Session) both drive a WizardHost.
 //
 // Pages. Every page is a WizardPage created by class name (ui/PageTable.h) through a factory

@@ -25,9 +25,9 @@
 #include "app/uninst/SelfRemoval.h"
 #include "engine/UninstallTexts.h"
 #include "engine/Uninstaller.h"
-#include "ui/Dialogs.h"
 #include "ui/Startup.h"
-#include "ui/UninstallWindow.h"
+#include "ui/win32/Dialogs.h"
+#include "ui/win32/UninstallWindow.h"
 
 namespace {
 

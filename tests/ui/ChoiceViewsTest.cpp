@@ -10,12 +10,12 @@
 
 #include "tests/e2e/Robot.h"
 #include "tests/support/TestMachine.h"
-#include "ui/ComponentsView.h"
-#include "ui/FolderPicker.h"
-#include "ui/InstallFolderView.h"
-#include "ui/StartMenuView.h"
-#include "ui/TasksView.h"
-#include "ui/WizardWindow.h"
+#include "ui/win32/ComponentsView.h"
+#include "ui/win32/FolderPicker.h"
+#include "ui/win32/InstallFolderView.h"
+#include "ui/win32/StartMenuView.h"
+#include "ui/win32/TasksView.h"
+#include "ui/win32/WizardWindow.h"
 
 namespace sk::ui {
 namespace {
