@@ -19,9 +19,9 @@
 
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
-#include "ui/Dialogs.h"
-#include "ui/Install.h"
-#include "ui/SetupForm.h"
+#include "ui/SetupDriver.h"
+#include "ui/win32/Dialogs.h"
+#include "ui/win32/WizardWindow.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int Run() {
   std::string error;
   std::string caption;
   {
-    auto driver = std::make_unique<sk::TInstall>(platform, windows);
+    auto driver = std::make_unique<sk::SetupDriver>(platform, windows);
     try {
       driver->Execute();
     } catch (const std::exception& e) {

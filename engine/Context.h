@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/LogMerge.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "package/Compile.h"
 #include "platform/Platform.h"
 
@@ -20,11 +20,11 @@ namespace sk {
 struct InstallContext {
   TCompile& model;
   Platform& platform;
-  InputStream& package;     // the setup file, source of all file data
-  TUnInstall& recorder;     // collects everything the run creates
-  std::string osCode;       // OS version code, computed once at the start
-  std::string windowsDir;   // the Windows folder, no trailing backslash
-  std::string uninstaller;  // set by WriteUninstallInfo; empty until then
+  InputStream& package;         // the setup file, source of all file data
+  UninstallRecorder& recorder;  // collects everything the run creates
+  std::string osCode;           // OS version code, computed once at the start
+  std::string windowsDir;       // the Windows folder, no trailing backslash
+  std::string uninstaller;      // set by WriteUninstallInfo; empty until then
   // File items that InstallFiles placed (written or kept); later steps act only on these.
   std::unordered_set<const TCompileFileData*> placed;
   // Identities (RecordIdentity) of recorded items that existed before this run wrote them:

@@ -33,7 +33,7 @@ void CreateResolved(InstallContext& ctx, const std::string& text) {
 std::optional<std::string> LogOwner(Platform& platform, const std::string& uninstaller) {
   const std::string path = UninstallLogPath(uninstaller);
   if (!platform.FileExists(path)) return std::nullopt;
-  TUnInstall log(platform);
+  UninstallRecorder log(platform);
   try {
     log.LoadFromFile(path);
   } catch (const Error&) {
@@ -193,7 +193,7 @@ void WriteUninstallInfo(InstallContext& ctx) {
 void InstallPackage(TCompile& model, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
-  TUnInstall recorder(platform);
+  UninstallRecorder recorder(platform);
   std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);
   platform.ProcessMessages();

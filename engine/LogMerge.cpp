@@ -74,7 +74,8 @@ bool AboveSharedKey(const std::string& key) {
 
 }  // namespace
 
-std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial) {
+std::string MergePreviousLog(Platform& platform, UninstallRecorder& recorder,
+                             const std::string& serial) {
   const std::string keyPath = UninstallEntryKey(serial);
   if (keyPath.empty()) return {};
   std::string command;
@@ -86,7 +87,7 @@ std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std
   if (command.empty()) return {};
   const std::string uninstaller = ProgramOfCommand(command);
   try {
-    const std::unique_ptr<TUnInstall> previous = ReadUninstallLog(platform, uninstaller);
+    const std::unique_ptr<UninstallRecorder> previous = ReadUninstallLog(platform, uninstaller);
     if (!SameTextAscii(previous->UninstallKey(), serial)) return {};
     for (const TUnInsData& r : previous->Records()) recorder.AddRecord(r);
   } catch (const Error&) {
@@ -103,7 +104,7 @@ std::vector<TUnInsData> PreviousUninstallerRecords(const std::string& previous,
 }
 
 std::vector<TUnInsData> ReadInsLog(Platform& platform, const std::string& serial) {
-  TUnInstall log(platform);
+  UninstallRecorder log(platform);
   try {
     log.LoadFromFile(InsLogPath(platform));
   } catch (const Error&) {

@@ -36,12 +36,13 @@
 #include <vector>
 
 #include "engine/Removal.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "platform/Platform.h"
 
 namespace sk {
 
-std::string MergePreviousLog(Platform& platform, TUnInstall& recorder, const std::string& serial);
+std::string MergePreviousLog(Platform& platform, UninstallRecorder& recorder,
+                             const std::string& serial);
 
 // Records of the previous uninstaller and its log when they are not the new ones (none else).
 std::vector<TUnInsData> PreviousUninstallerRecords(const std::string& previous,

@@ -3,7 +3,7 @@
 
 #include "engine/SystemViews.h"
 #include "engine/Texts.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {

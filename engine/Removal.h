@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "engine/PathForm.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "platform/Platform.h"
 
 namespace sk {

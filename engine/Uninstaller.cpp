@@ -26,7 +26,7 @@ RemovalEntry DeleteOwnFile(Platform& p, const std::string& path) {
 
 // The recorded folders that hold the uninstaller, innermost first: they can only become empty
 // once the uninstaller and its log are gone.
-std::vector<std::string> HoldingFolders(Platform& platform, const TUnInstall& log,
+std::vector<std::string> HoldingFolders(Platform& platform, const UninstallRecorder& log,
                                         const std::string& uninstaller) {
   const ProtectedPlaces places(platform);
   std::vector<std::string> folders;
@@ -60,8 +60,9 @@ std::optional<std::string> StringValue(RegistryKey& key, const std::string& name
 
 // Throws UntrustedLogError unless the product's Uninstall entry names this uninstaller and holds
 // `digest`, the SHA-256 of the log file's bytes.
-void RequireEntryVouches(Platform& platform, const TUnInstall& log, const std::string& digest,
-                         const std::string& uninstallerPath, const std::string& logPath) {
+void RequireEntryVouches(Platform& platform, const UninstallRecorder& log,
+                         const std::string& digest, const std::string& uninstallerPath,
+                         const std::string& logPath) {
   auto refuse = [&](const std::string& why) {
     throw UntrustedLogError(std::string(uninstall_text::kUntrustedLog) + "\r\n" + logPath + ": " +
                             why);
@@ -92,13 +93,13 @@ std::string ProgramOfCommand(const std::string& command) {
   return command;
 }
 
-std::unique_ptr<TUnInstall> ReadUninstallLog(Platform& platform,
-                                             const std::string& uninstallerPath) {
+std::unique_ptr<UninstallRecorder> ReadUninstallLog(Platform& platform,
+                                                    const std::string& uninstallerPath) {
   const std::string logPath = UninstallLogPath(uninstallerPath);
   if (!platform.FileExists(logPath)) throw Error(logPath + ": no uninstall log");
   // The bytes that are hashed are the bytes that are parsed: the file is read once.
   const std::string bytes = ReadLogFile(platform, logPath);
-  auto log = std::make_unique<TUnInstall>(platform);
+  auto log = std::make_unique<UninstallRecorder>(platform);
   log->LoadFromBytes(bytes, logPath);
   RequireEntryVouches(platform, *log, Sha256Hex(bytes), uninstallerPath, logPath);
   return log;
@@ -133,7 +134,7 @@ RemovalEntry RemoveUninstallEntry(Platform& platform, const std::string& uninsta
   return {r, RemovalResult::Failed, uninstall_text::kCannotRemove};
 }
 
-UninstallOutcome RunUninstall(Platform& platform, const TUnInstall& log,
+UninstallOutcome RunUninstall(Platform& platform, const UninstallRecorder& log,
                               const std::string& uninstallerPath, const RemovalProgress& progress) {
   UninstallOutcome out;
   out.report = RemoveRecords(platform, log.Records(), 0, progress);

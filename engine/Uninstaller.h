@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "engine/Removal.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 
 namespace sk {
 
@@ -47,8 +47,8 @@ struct UninstallOutcome {
 
 // Reads and returns the log of the uninstaller at uninstallerPath; throws Error when the log is
 // missing or damaged, UntrustedLogError when its Uninstall entry does not vouch for it.
-std::unique_ptr<TUnInstall> ReadUninstallLog(Platform& platform,
-                                             const std::string& uninstallerPath);
+std::unique_ptr<UninstallRecorder> ReadUninstallLog(Platform& platform,
+                                                    const std::string& uninstallerPath);
 
 // True when two file paths are the same path: "/" taken as a backslash, ASCII letters folded.
 bool SameFilePath(const std::string& a, const std::string& b);
@@ -57,7 +57,7 @@ bool SameFilePath(const std::string& a, const std::string& b);
 std::string ProgramOfCommand(const std::string& command);
 
 // Removes what the log records, then the Uninstall entry and the log file.
-UninstallOutcome RunUninstall(Platform& platform, const TUnInstall& log,
+UninstallOutcome RunUninstall(Platform& platform, const UninstallRecorder& log,
                               const std::string& uninstallerPath,
                               const RemovalProgress& progress = {});
 

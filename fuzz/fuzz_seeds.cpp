@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "package/Container.h"
 #include "package/Writer.h"
 #include "platform/Encoding.h"
@@ -66,7 +66,7 @@ void CommaText() {
 
 void UninstallLog() {
   sk::NullPlatform platform;
-  sk::TUnInstall log(platform);
+  sk::UninstallRecorder log(platform);
   log.SetProductName("Demo");
   log.SetUninstallKey("Demo_is1");
   log.AddFolder("C:\\Program Files\\Demo");

@@ -115,8 +115,6 @@ struct TInstallData {
 using TCompileProEvent = std::function<void(const std::string& FileName, const std::string& HintMsg,
                                             int64_t Position, int64_t Max)>;
 
-enum class TCompressLevelEnum { cplNone, cplSpeed, cplPress, cplDefault };
-
 template <typename T>
 using RecordList = std::vector<std::unique_ptr<T>>;  // records keep their address
 using StringList = std::vector<std::string>;
@@ -184,9 +182,6 @@ class TCompile : public TCustomCompile {
   void SetOnCompile(TCompileProEvent callback) { OnCompile = std::move(callback); }
 
   TCompileProEvent OnCompile;
-  TCompressLevelEnum CompressLevel = TCompressLevelEnum::cplDefault;
-  std::string InsIconFile;
-  std::string UnsIconFile;
   std::string ItemName;
   int64_t Size = 0;
   TInstallData Options;

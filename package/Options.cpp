@@ -2,6 +2,7 @@
 // install folder is found: the earlier install's uninstall entry (patches) or the default path
 // setting with its program-files expansion.
 #include "package/Compile.h"
+#include "package/PathWords.h"
 #include "package/SettingNames.h"
 #include "platform/SystemHelpers.h"
 
@@ -9,7 +10,6 @@ namespace sk {
 
 namespace {
 
-const std::string kProgramFilesWord = "[System ProgramFiles]";
 const std::string kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kInstallDirValue = "Install Dir";
 
@@ -73,21 +73,8 @@ std::string TCompile::ReadInstallDir(const std::string& keyName) {
 }
 
 std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
-  // Piece by piece: the text comes from the package and may be long.
-  std::string result;
-  bool first = true, placeholder = false;
-  ForEachPiece(text, "\\", [&](std::string_view piece) {
-    if (first) {
-      first = false;
-      placeholder = SameTextAscii(std::string(piece), kProgramFilesWord);
-      if (placeholder) result = GetProgramFilesFolder(platform_);
-      return placeholder;
-    }
-    result += '\\';
-    result += piece;
-    return true;
-  });
-  return placeholder ? result : text;
+  // At load time only the program-files word is known; "[Run]" is the install-folder page's.
+  return ExpandPathWord(platform_, text, std::nullopt);
 }
 
 }  // namespace sk

@@ -48,6 +48,11 @@ bool RebootWanted(const TCompile& model) {
   return model.Options.RebootOs == text::kEnabled;
 }
 
+void OfferReboot(TCompile& model, const std::function<bool(const std::string&)>& askYesNo) {
+  if (RebootWanted(model) && askYesNo(RebootQuestion(model.ItemName)))
+    RebootSystem(model.GetPlatform());
+}
+
 std::string RebootQuestion(const std::string& itemName) {
   // "“" + name + "”安装向导需要重启操作系统，" + "方可完成安装。要自动重启吗？"
   return "\xA1\xB0" + itemName +

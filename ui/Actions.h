@@ -1,7 +1,7 @@
 // Completion actions after an install and the texts of the questions around them. Every
 // action goes through the sk::Platform it is handed; none reports a failure (a program, URL or
 // registry key that cannot be opened is passed over). The message boxes themselves (ShowInfo,
-// AskYesNo) are window operations and live in ui/Dialogs.h.
+// AskYesNo) are window operations and live in ui/win32/Dialogs.h.
 #pragma once
 
 #include <functional>
@@ -34,6 +34,9 @@ void RunFinishActions(TCompile& model, const std::function<void(const std::strin
 
 // True when the package asks the reboot question ("安装完成后，重启操作系统" exactly "启用").
 bool RebootWanted(const TCompile& model);
+// After a completed install: when the package wants it, asks the reboot question through
+// `askYesNo` and reboots on Yes. Both the wizard and the no-options window end this way.
+void OfferReboot(TCompile& model, const std::function<bool(const std::string&)>& askYesNo);
 
 // "“X”安装向导需要重启操作系统，方可完成安装。要自动重启吗？"
 std::string RebootQuestion(const std::string& itemName);

@@ -107,7 +107,7 @@ class SelectInstallDirPage : public WizardPage {
   bool Editable() const { return editable_; }
   bool SearchOffered() const { return !searchKeys_.empty(); }
   const std::string& SearchKeys() const { return searchKeys_; }
-  const std::string& Caption() const { return caption_; }      // Label1
+  const std::string& Caption() const { return caption_; }      // the caption above the choice
   const std::string& NeedsText() const { return needsText_; }  // lNeedsSize
   const std::string& FreeText() const { return freeText_; }    // lDrvSize
   const std::string& TitlePicture() const { return titlePicture_; }
@@ -133,7 +133,7 @@ class AddonsTaskPage : public WizardPage {
   bool Desktop() const { return desktop_; }
   bool QuickLaunchShown() const { return quickLaunchShown_; }
   bool QuickLaunch() const { return quickLaunch_; }
-  const std::string& Caption() const { return caption_; }  // Label1
+  const std::string& Caption() const { return caption_; }  // the caption above the choice
   const std::string& TitlePicture() const { return titlePicture_; }
 
  private:

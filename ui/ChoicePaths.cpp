@@ -3,14 +3,12 @@
 #include <algorithm>
 
 #include "package/Compile.h"
+#include "package/PathWords.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
 
 namespace {
-const std::string kProgramFilesWord = "[System ProgramFiles]";
-const std::string kRunWord = "[Run]";
-
 bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -18,28 +16,7 @@ bool IsAsciiLetter(char c) {
 
 std::string ResolveDefaultPath(Platform& platform, const std::string& setupDir,
                                const std::string& text) {
-  // Piece by piece: the text comes from the package and may be long.
-  std::string result;
-  bool first = true, placeholder = false;
-  ForEachPiece(text, "\\", [&](std::string_view element) {
-    if (first) {
-      first = false;
-      const std::string word(element);
-      if (SameTextAscii(word, kProgramFilesWord)) {
-        result = GetProgramFilesFolder(platform);
-      } else if (SameTextAscii(word, kRunWord)) {
-        result = StripTrailingBackslash(setupDir);
-      } else {
-        return false;
-      }
-      placeholder = true;
-      return true;
-    }
-    result += '\\';
-    result += element;
-    return true;
-  });
-  return placeholder ? result : text;
+  return ExpandPathWord(platform, text, setupDir);
 }
 
 int64_t InstallDirFreeSpace(Platform& platform, const std::string& folder) {

@@ -34,14 +34,15 @@ class Answering : public Page {
 };
 
 template <typename Page>
-void Answer(HeadlessPageRegistry& pages, const char* className, const WizardChoices& choices) {
-  pages.Register(className, [&choices](SetupContext& context) -> std::unique_ptr<WizardPage> {
-    if constexpr (std::is_constructible_v<Page, SetupContext&>) {
-      return std::make_unique<Answering<Page>>(choices, context);
-    } else {
-      return std::make_unique<Answering<Page>>(choices);
-    }
-  });
+void Answer(HeadlessPageRegistry& pages, PageId id, const WizardChoices& choices) {
+  pages.Register(RowOf(id).ClassName,
+                 [&choices](SetupContext& context) -> std::unique_ptr<WizardPage> {
+                   if constexpr (std::is_constructible_v<Page, SetupContext&>) {
+                     return std::make_unique<Answering<Page>>(choices, context);
+                   } else {
+                     return std::make_unique<Answering<Page>>(choices);
+                   }
+                 });
 }
 
 }  // namespace
@@ -53,11 +54,11 @@ std::vector<std::string> WizardPageClasses(const TCompile& model) {
 }
 
 ChoosingSetupWindows::ChoosingSetupWindows(WizardChoices choices) : choices_(std::move(choices)) {
-  Answer<StartFolderPage>(Pages(), "TfrmStartFolder", choices_);
-  Answer<SelComponentPage>(Pages(), "TfrmSelComponent", choices_);
-  Answer<SelectInstallDirPage>(Pages(), "TfrmSelectInstallDir", choices_);
-  Answer<AddonsTaskPage>(Pages(), "TfrmAddonsTask", choices_);
-  Answer<FinishPage>(Pages(), "TfrmEndIns", choices_);
+  Answer<StartFolderPage>(Pages(), PageId::StartMenu, choices_);
+  Answer<SelComponentPage>(Pages(), PageId::Components, choices_);
+  Answer<SelectInstallDirPage>(Pages(), PageId::InstallFolder, choices_);
+  Answer<AddonsTaskPage>(Pages(), PageId::Tasks, choices_);
+  Answer<FinishPage>(Pages(), PageId::Finish, choices_);
 }
 
 void ChoosingSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {

@@ -8,8 +8,8 @@ namespace {
 
 const char kNotInSequence[] = "the package's wizard has no page for this choice";
 
-bool Has(const std::vector<std::string>& classNames, const char* className) {
-  return std::find(classNames.begin(), classNames.end(), className) != classNames.end();
+bool Has(const std::vector<std::string>& classNames, PageId page) {
+  return std::find(classNames.begin(), classNames.end(), RowOf(page).ClassName) != classNames.end();
 }
 
 }  // namespace
@@ -23,22 +23,21 @@ void WizardChoices::CheckPages(const std::vector<std::string>& classNames) const
   struct Need {
     bool wanted;
     const char* option;
-    const char* className;
+    PageId page;
   } needs[] = {
-      {startMenuFolder.has_value(), "--start-menu-folder", "TfrmStartFolder"},
-      {createStartMenu.has_value(), "--no-start-menu", "TfrmStartFolder"},
+      {startMenuFolder.has_value(), "--start-menu-folder", PageId::StartMenu},
+      {createStartMenu.has_value(), "--no-start-menu", PageId::StartMenu},
       {components.has_value(),
-       components && components->empty() ? "--no-components" : "--components", "TfrmSelComponent"},
-      {installDir.has_value(), "--install-dir", "TfrmSelectInstallDir"},
-      {desktop.has_value(), desktop.value_or(true) ? "--desktop" : "--no-desktop",
-       "TfrmAddonsTask"},
+       components && components->empty() ? "--no-components" : "--components", PageId::Components},
+      {installDir.has_value(), "--install-dir", PageId::InstallFolder},
+      {desktop.has_value(), desktop.value_or(true) ? "--desktop" : "--no-desktop", PageId::Tasks},
       {quickLaunch.has_value(), quickLaunch.value_or(true) ? "--quick-launch" : "--no-quick-launch",
-       "TfrmAddonsTask"},
-      {noRun, "--no-run", "TfrmEndIns"},
-      {noReadme, "--no-readme", "TfrmEndIns"},
+       PageId::Tasks},
+      {noRun, "--no-run", PageId::Finish},
+      {noReadme, "--no-readme", PageId::Finish},
   };
   for (const Need& need : needs)
-    if (need.wanted && !Has(classNames, need.className))
+    if (need.wanted && !Has(classNames, need.page))
       throw ChoiceNotOffered(need.option, kNotInSequence);
 }
 

@@ -6,15 +6,15 @@
 
 namespace sk {
 
-const std::string WelcomePage::kLabel1 =
+const std::string WelcomePage::kTitle =
     "\xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3\xA1\xB0%s\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC";
 // 欢迎使用“%s”安装向导
-const std::string WelcomePage::kLabel2 =
+const std::string WelcomePage::kGreeting =
     "\xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3\xA1\xB0%s\xA1\xB1\xA3\xAC\xD5\xE2\xB8\xF6\xCF\xF2\xB5\xBC"
     "\xBD\xAB\xD6\xB8\xD2\xFD\xC4\xFA\xCD\xEA\xB3\xC9\xB6\xD4\xA1\xB0%s\xA1\xB1\xB5\xC4\xB0\xB2"
     "\xD7\xB0\xBD\xF8\xB3\xCC\xA1\xA3";
 // 欢迎使用“%s”，这个向导将指引您完成对“%s”的安装进程。
-const std::string WelcomePage::kLabel3 =
+const std::string WelcomePage::kAdvice =
     "\xD4\xDA\xBF\xAA\xCA\xBC\xB0\xB2\xD7\xB0\xD6\xAE\xC7\xB0\xA3\xAC\xBD\xA8\xD2\xE9\xCF\xC8"
     "\xB9\xD8\xB1\xD5\xC6\xE4\xCB\xFC\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xA3\xAC\xD5\xE2\xBD\xAB"
     "\xCA\xB9\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC\xC4\xDC\xCB\xB3\xC0\xFB\xB0\xB2\xD7\xB0\xCB\xF9"
@@ -32,8 +32,8 @@ const std::string& kNotesFile = setting::kNotesFile.name;
 
 bool WelcomePage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  Label1 = FormatWithName(kLabel1, model->ItemName);
-  Label2 = FormatWithName(kLabel2, model->ItemName);
+  Title = FormatWithName(kTitle, model->ItemName);
+  Greeting = FormatWithName(kGreeting, model->ItemName);
   Platform& p = model->GetPlatform();
   WalkPageSettings(*model, 2, NameMatch::Exact,
                    {page_setting::kBackgroundPicture, kCompany, kWebAddress},

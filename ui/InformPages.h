@@ -17,18 +17,18 @@ namespace sk {
 class WelcomePage : public WizardPage {
  public:
   // Designed captions before formatting.
-  static const std::string kLabel1;  // "欢迎使用“%s”安装向导"
-  static const std::string kLabel2;  // "欢迎使用“%s”，这个向导将指引您完成对“%s”的安装进程。"
-  static const std::string kLabel3;  // fixed text: close other programs; click Next
+  static const std::string kTitle;  // "欢迎使用“%s”安装向导"
+  static const std::string kGreeting;  // "欢迎使用“%s”，这个向导将指引您完成对“%s”的安装进程。"
+  static const std::string kAdvice;  // fixed text: close other programs; click Next
 
   bool Load(TCompile* model);
   void SetCompile(TCompile* model) override { Load(model); }
 
-  std::string Label1 = kLabel1;
-  std::string Label2 = kLabel2;
-  std::string Label3 = kLabel3;
-  std::string Company;            // Label4, shown when not empty
-  std::string WebAddress;         // Label5 (a link), shown when not empty
+  std::string Title = kTitle;
+  std::string Greeting = kGreeting;
+  std::string Advice = kAdvice;
+  std::string Company;            // shown when not empty
+  std::string WebAddress;         // shown as a link when not empty
   std::string BackgroundPicture;  // an existing file, or empty
 
  private:

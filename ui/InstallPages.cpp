@@ -8,14 +8,14 @@
 
 namespace sk {
 
-const std::string ReadyPage::kLabel11 =
+const std::string ReadyPage::kIntro =
     "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xCF\xD6\xD4\xDA\xBF\xAA\xCA\xBC\xD7\xBC\xB1\xB8\xB0\xB2"
     "\xD7\xB0\xA1\xB0%s\xA1\xB1\xB5\xBD\xC4\xFA\xB5\xC4\xB5\xE7\xC4\xD4\xD6\xD0";
 // 安装程序现在开始准备安装“%s”到您的电脑中
 const std::string FinishPage::kTitle =
     "\xA1\xB0%s\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC\xD2\xD1\xCD\xEA\xB3\xC9\xB0\xB2\xD7\xB0";
 // “%s”安装向导已完成安装
-const std::string FinishPage::kLabel1 =
+const std::string FinishPage::kDone =
     "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xD2\xD1\xD4\xDA\xC4\xFA\xB5\xE7\xC4\xD4\xD6\xD0\xB3\xC9"
     "\xB9\xA6\xB0\xB2\xD7\xB0\xC1\xCB\xA1\xB0%s\xA1\xB1\xA3\xAC\xB4\xCB\xD3\xA6\xD3\xC3\xB3\xCC"
     "\xD0\xF2\xBF\xC9\xCD\xA8\xB9\xFD\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xC6\xF4\xB6\xAF\xD4\xCB"
@@ -38,7 +38,7 @@ bool ReadyPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
   WalkPageSettings(*model, 10, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture},
                    [&](size_t, const std::string& value) { TitlePicture = value; });
-  Label11 = FormatWithName(kLabel11, model->ItemName);
+  Intro = FormatWithName(kIntro, model->ItemName);
   return true;
 }
 
@@ -175,7 +175,7 @@ bool FinishPage::Load(TCompile* model) {
                      if (!box.checked) CheckBoxClick(static_cast<int>(which - 1), true);
                    });
   Title = FormatWithName(kTitle, model->ItemName);
-  Label1 = FormatWithName(kLabel1, model->ItemName);
+  Done = FormatWithName(kDone, model->ItemName);
   return true;
 }
 

@@ -21,13 +21,13 @@ namespace sk {
 
 class ReadyPage : public WizardPage {
  public:
-  static const std::string kLabel11;  // "安装程序现在开始准备安装“%s”到您的电脑中"
+  static const std::string kIntro;  // "安装程序现在开始准备安装“%s”到您的电脑中"
 
   bool Load(TCompile* model);
   void SetCompile(TCompile* model) override;
 
   std::string TitlePicture;
-  std::string Label11 = kLabel11;
+  std::string Intro = kIntro;
   std::string Summary;  // the memo's text
 
  private:
@@ -72,8 +72,8 @@ class ProgressPage : public WizardPage {
 
 class FinishPage : public WizardPage {
  public:
-  static const std::string kTitle;   // "“%s”安装向导已完成安装"
-  static const std::string kLabel1;  // "安装程序已在您电脑中成功安装了“%s”，..."
+  static const std::string kTitle;  // "“%s”安装向导已完成安装"
+  static const std::string kDone;   // "安装程序已在您电脑中成功安装了“%s”，..."
   static const std::string kRunApp;  // "运行“%s”"
 
   struct CheckBox {
@@ -90,7 +90,7 @@ class FinishPage : public WizardPage {
 
   std::string BackgroundPicture;
   std::string Title = kTitle;
-  std::string Label1 = kLabel1;
+  std::string Done = kDone;
   CheckBox Boxes[3];
 
  private:

@@ -2,30 +2,13 @@
 
 #include "engine/Install.h"
 #include "ui/Actions.h"
-#include "ui/ChoicePages.h"
-#include "ui/InformPages.h"
 #include "ui/InstallPages.h"
+#include "ui/NoOptionsInstall.h"
 
 namespace sk {
 
 void RegisterHeadlessPages(HeadlessPageRegistry& r) {
-  for (const char* name : kPageClassNames) r.Register(name, nullptr);
-  r.Register("TfrmFist", [](SetupContext&) { return std::make_unique<WelcomePage>(); });
-  r.Register("TfrmProtocol", [](SetupContext&) {
-    return std::make_unique<DocumentPage>(DocumentPage::Kind::Agreement);
-  });
-  r.Register("TfrmSoftExplaion", [](SetupContext&) {
-    return std::make_unique<DocumentPage>(DocumentPage::Kind::Notes);
-  });
-  r.Register("TfrmStartFolder", [](SetupContext&) { return std::make_unique<StartFolderPage>(); });
-  r.Register("TfrmSelComponent",
-             [](SetupContext&) { return std::make_unique<SelComponentPage>(); });
-  r.Register("TfrmSelectInstallDir",
-             [](SetupContext& c) { return std::make_unique<SelectInstallDirPage>(c); });
-  r.Register("TfrmAddonsTask", [](SetupContext&) { return std::make_unique<AddonsTaskPage>(); });
-  r.Register("TfrmReadyIns", [](SetupContext&) { return std::make_unique<ReadyPage>(); });
-  r.Register("TfrmBeginIns", [](SetupContext&) { return std::make_unique<ProgressPage>(); });
-  r.Register("TfrmEndIns", [](SetupContext&) { return std::make_unique<FinishPage>(); });
+  for (const PageRow& row : kPageTable) r.Register(row.ClassName, row.MakeLogic);
 }
 
 void InstallWithoutWizard(TCompile& model) {
@@ -48,12 +31,14 @@ void HeadlessSetupWindows::RunLoadingWindow(TCompile& model, SetupContext&) {
 
 void HeadlessSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {
   WindowRun = "install";
-  model.SetOnCompile(OnEvent);
-  InstallWithoutWizard(model);
-  model.SetOnCompile(nullptr);
+  NoOptionsInstall run(model);
+  run.Run(OnEvent);
+  if (run.Failure()) std::rethrow_exception(run.Failure());
   Installed = true;
-  if (RebootWanted(model))
-    Report(Box::Question, context.MessageCaption, RebootQuestion(model.ItemName));
+  run.CloseQuery([&](const std::string& question) {
+    Report(Box::Question, context.MessageCaption, question);
+    return false;
+  });
 }
 
 void HeadlessSetupWindows::RunBackgroundWindow(TCompile& model, SetupContext& context) {
@@ -99,8 +84,7 @@ void HeadlessSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
   while (!frame.closed && host.PageCount() > 0) {
     for (; shown <= static_cast<size_t>(host.PageIndex) && shown < host.PageCount(); ++shown)
       PagesShown.push_back(host.Row(shown).ClassName);
-    if (host.Tag == host_tag::kInstalling) break;
-    if (host.Tag == host_tag::kFinished || host.Tag == host_tag::kFailed) break;
+    if (host.State != WizardState::UnderWay) break;
     if (static_cast<size_t>(host.PageIndex) + 1 >= host.PageCount()) break;
     host.NextClick();
   }

@@ -1,7 +1,7 @@
 // The setup session without windows: the SetupWindows that `setupkit simulate` hands to the
-// startup driver (TInstall, ui/Install.h), so that a simulated run takes exactly the decisions
-// of Setup.exe — load, pre-install message, staging, the choice of window, the install and the
-// completion actions — on whatever Platform the driver was given.
+// startup driver (SetupDriver, ui/SetupDriver.h), so that a simulated run takes exactly the
+// decisions of Setup.exe — load, pre-install message, staging, the choice of window, the install
+// and the completion actions — on whatever Platform the driver was given.
 //
 // The windows are replaced by their portable logic: the loading window stages, the no-options
 // window installs and runs its reduced actions, the wizard walks its pages with the package's
@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 #include "ui/Wizard.h"
 
 namespace sk {
@@ -36,7 +36,6 @@ class HeadlessSetupWindows : public SetupWindows {
 
   HeadlessSetupWindows();
 
-  void SetApplicationTitle(const std::string&) override {}
   void ShowPreInstallMessage(const std::string& text, const std::string& caption) override;
   void RunLoadingWindow(TCompile& model, SetupContext& context) override;
   void RunInstallWindow(TCompile& model, SetupContext& context) override;

@@ -50,10 +50,4 @@ StartupPlan DecideStartup(const StartupInputs& in) {
   return plan;
 }
 
-const char* const kPageClassNames[10] = {"TfrmFist",         "TfrmProtocol",
-                                         "TfrmSoftExplaion", "TfrmStartFolder",
-                                         "TfrmSelComponent", "TfrmSelectInstallDir",
-                                         "TfrmAddonsTask",   "TfrmReadyIns",
-                                         "TfrmBeginIns",     "TfrmEndIns"};
-
 }  // namespace sk

@@ -20,7 +20,7 @@ namespace sk {
 
 // The texts that every window of one run reads (GBK).
 struct SetupContext {
-  std::string ItemName;        // the project name (application title)
+  std::string ItemName;        // the project name
   std::string MessageCaption;  // caption of every ShowInfo / AskYesNo box after start-up
   std::string SetupDir;        // folder of the running executable, trailing backslash kept
   std::string MusicFile;       // background music of the wizard; empty: none
@@ -53,9 +53,6 @@ struct StartupPlan {
 
 StartupPlan DecideStartup(const StartupInputs& in);
 StartupInputs ReadStartupInputs(const TCompile& model);
-
-// The ten page classes that the wizard host creates by name, in wizard order.
-extern const char* const kPageClassNames[10];
 
 // A table of factories keyed by class name. Create yields nullptr for a name that is not
 // registered or whose factory creates nothing.

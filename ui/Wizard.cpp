@@ -6,23 +6,6 @@
 
 namespace sk {
 
-const PageRow kPageTable[10] = {
-    {1, "\xBB\xB6\xD3\xAD", "TfrmFist", PageRole::Plain},                          // 欢迎
-    {2, "\xB0\xB2\xD7\xB0\xD0\xAD\xD2\xE9", "TfrmProtocol", PageRole::Agreement},  // 安装协议
-    {3, "\xC8\xED\xBC\xFE\xCA\xB9\xD3\xC3\xCB\xB5\xC3\xF7", "TfrmSoftExplaion",
-     PageRole::Plain},  // 软件使用说明
-    {4, "\xD1\xA1\xD4\xF1\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xCE\xC4\xBC\xFE\xBC\xD0",
-     "TfrmStartFolder", PageRole::Plain},  // 选择开始菜单文件夹
-    {5, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xD7\xE9\xBC\xFE\xB0\xFC", "TfrmSelComponent",
-     PageRole::Plain},  // 选择安装组件包
-    {6, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE\xBC\xD0", "TfrmSelectInstallDir",
-     PageRole::Plain},  // 选择安装文件夹
-    {7, "\xB8\xBD\xBC\xD3\xC8\xCE\xCE\xF1", "TfrmAddonsTask", PageRole::Plain},   // 附加任务
-    {8, "\xC8\xB7\xC8\xCF\xB0\xB2\xD7\xB0", "TfrmReadyIns", PageRole::Plain},     // 确认安装
-    {9, "\xB0\xB2\xD7\xB0\xBD\xF8\xB3\xCC", "TfrmBeginIns", PageRole::Progress},  // 安装进程
-    {10, "\xB0\xB2\xD7\xB0\xCD\xEA\xB1\xCF", "TfrmEndIns", PageRole::Finish},     // 安装完毕
-};
-
 namespace caption {
 const std::string kPrevious = "<-\xC9\xCF\xD2\xBB\xB2\xBD(&P)";  // <-上一步(&P)
 const std::string kNext = "\xCF\xC2\xD2\xBB\xB2\xBD(&N)->";      // 下一步(&N)->
@@ -31,12 +14,6 @@ const std::string kCancel = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
 const std::string kFinish = "\xCD\xEA\xB3\xC9(&F)";              // 完成(&F)
 }  // namespace caption
 
-const PageRow* FindPageRow(const std::string& className) {
-  for (const PageRow& row : kPageTable)
-    if (className == row.ClassName) return &row;
-  return nullptr;
-}
-
 std::vector<const PageRow*> EnabledPages(const TCompile& model) {
   std::vector<TCompileData*> items;
   model.GetGroupSettings(1, items);
@@ -44,7 +21,7 @@ std::vector<const PageRow*> EnabledPages(const TCompile& model) {
   for (const TCompileData* item : items) {
     if (item->Value != text::kEnabled) continue;
     for (const PageRow& row : kPageTable) {
-      if (SameTextAscii(item->Name, row.ListName)) {
+      if (SameTextAscii(item->Name, row.ListSwitch.name)) {
         rows.push_back(&row);
         break;
       }
@@ -82,12 +59,12 @@ void WizardHost::ShowPage(int index) {
       break;
     case PageRole::Progress:
       buttons_.previous.enabled = buttons_.next.enabled = buttons_.cancel.enabled = false;
-      Tag = host_tag::kInstalling;
+      State = WizardState::Installing;
       Changed();
       page.SetCompile(compile_);
       break;
     case PageRole::Finish:
-      Tag = host_tag::kFinished;
+      State = WizardState::Finished;
       buttons_.previous.visible = buttons_.next.visible = false;
       buttons_.cancel.enabled = true;
       buttons_.cancel.caption = caption::kFinish;
@@ -103,7 +80,7 @@ void WizardHost::ShowPage(int index) {
   } catch (...) {
     // The install cannot go on: the wizard ends and the caller reports the error.
     failure_ = std::current_exception();
-    Tag = host_tag::kFailed;
+    State = WizardState::Failed;
     frame_.RequestClose();
     return;
   }
@@ -113,7 +90,7 @@ void WizardHost::ShowPage(int index) {
   }
   // A progress page that ends the sequence: nothing more to show, so the window offers the
   // Finish button itself instead of staying locked.
-  Tag = host_tag::kFinished;
+  State = WizardState::Finished;
   buttons_.previous.visible = buttons_.next.visible = false;
   buttons_.cancel.enabled = true;
   buttons_.cancel.caption = caption::kFinish;
@@ -133,27 +110,26 @@ void WizardHost::PreviousClick() {
 }
 
 void WizardHost::CancelClick() {
-  if (buttons_.cancel.caption == caption::kFinish && compile_) {
+  if (State == WizardState::Finished && compile_) {
     RunFinishActions(*compile_, [this](const std::string& text) { frame_.ShowInfo(text); });
   }
   if (CloseQuery()) frame_.RequestClose();
 }
 
 bool WizardHost::CloseQuery() {
-  switch (Tag) {
-    case host_tag::kInstalling:
+  switch (State) {
+    case WizardState::Installing:
       return false;
-    case host_tag::kUnderWay:
+    case WizardState::UnderWay:
       return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->ItemName : std::string()));
-    case host_tag::kFinished:
-      if (compile_ && RebootWanted(*compile_) &&
-          frame_.AskYesNo(RebootQuestion(compile_->ItemName))) {
-        RebootSystem(compile_->GetPlatform());
-      }
+    case WizardState::Finished:
+      if (compile_)
+        OfferReboot(*compile_, [this](const std::string& text) { return frame_.AskYesNo(text); });
       return true;
-    default:
+    case WizardState::Failed:
       return true;
   }
+  return true;
 }
 
 }  // namespace sk

@@ -1,8 +1,8 @@
 // The wizard without windows: the page table, the page interface, the button table and the
-// host's navigation (TfrmParent's logic). Portable; the Win32 host (ui/SetupForm) and the
+// host's navigation (TfrmParent's logic). Portable; the Win32 host (ui/win32/WizardWindow) and the
 // headless run of `setupkit simulate` (ui/Session) both drive a WizardHost.
 //
-// Pages. Every page is a WizardPage created by class name (kPageClassNames) through a factory
+// Pages. Every page is a WizardPage created by class name (ui/PageTable.h) through a factory
 // the caller hands to BuildPages; the host owns the pages it creates. SetCompile is called on
 // every visit: a page initialises itself from its setting group on the first call only (use
 // PageModel from ui/PageSettings.h) and may refresh on later ones. A page never frees the model.
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "package/Compile.h"
+#include "ui/PageTable.h"
 
 namespace sk {
 
@@ -36,21 +37,6 @@ class WizardPage {
   // Makes the page the one in front (views raise their window; headless pages do nothing).
   virtual void BringToFront() {}
 };
-
-// What a page does for the host's button table.
-enum class PageRole { Plain, Agreement, Progress, Finish };
-
-struct PageRow {
-  int Order;             // fixed position in the wizard, 1..10
-  const char* ListName;  // GBK name of the page-list item (setting group 1) that enables it
-  const char* ClassName;
-  PageRole Role;
-};
-
-// The page table in wizard order.
-extern const PageRow kPageTable[10];
-// The row of a class name, or nullptr.
-const PageRow* FindPageRow(const std::string& className);
 
 // The class names of the pages the package enables, in wizard order: group-1 items whose value
 // is exactly "启用" and whose name matches a row with ASCII-only case folding. A name that
@@ -90,13 +76,13 @@ class WizardFrame {
   virtual void RequestClose() = 0;                     // ends the wizard (no close query)
 };
 
-// Host state tags read by the close query.
-namespace host_tag {
-constexpr int kUnderWay = 0;
-constexpr int kFinished = 1;
-constexpr int kFailed = 2;  // the install failed: close without questions
-constexpr int kInstalling = 9999;
-}  // namespace host_tag
+// Where the wizard stands; the close query and the Cancel/Finish button act on it.
+enum class WizardState {
+  UnderWay,    // before the install
+  Installing,  // the progress page is installing
+  Finished,    // the finish page (or a progress page that ends the sequence) is shown
+  Failed,      // the install failed: close without questions
+};
 
 class WizardHost {
  public:
@@ -117,14 +103,14 @@ class WizardHost {
   void ShowPage(int index);
   void NextClick();
   void PreviousClick();
-  // On the finish page (Cancel reads "完成(&F)") runs the completion actions first; then asks
-  // the frame to close when the close query allows it.
+  // Once finished (Cancel reads "完成(&F)") runs the completion actions first; then asks the
+  // frame to close when the close query allows it.
   void CancelClick();
-  // The close query by Tag: refuse while installing; ask the quit question before the install;
+  // The close query by State: refuse while installing; ask the quit question before the install;
   // the reboot question (and reboot) after the finish page was shown.
   bool CloseQuery();
 
-  int Tag = host_tag::kUnderWay;
+  WizardState State = WizardState::UnderWay;
   int PageIndex = 0;
   const NavButtons& Buttons() const { return buttons_; }
   size_t PageCount() const { return pages_.size(); }

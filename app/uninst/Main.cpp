@@ -25,9 +25,9 @@
 #include "app/uninst/SelfRemoval.h"
 #include "engine/UninstallTexts.h"
 #include "engine/Uninstaller.h"
-#include "ui/Dialogs.h"
 #include "ui/Startup.h"
-#include "ui/UninstForm.h"
+#include "ui/win32/Dialogs.h"
+#include "ui/win32/UninstallWindow.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ int Uninstall() {
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();
-  std::unique_ptr<sk::TUnInstall> log;
+  std::unique_ptr<sk::UninstallRecorder> log;
   try {
     log = sk::ReadUninstallLog(platform, self);
   } catch (const sk::UntrustedLogError& e) {

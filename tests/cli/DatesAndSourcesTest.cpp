@@ -32,6 +32,20 @@ TEST(DayCount, FormatsRoundToWholeSecondsAcrossMidnight) {
             0u);
 }
 
+// Host times exist for the years 1900 to 9999 and for no day outside them.
+TEST(DayCount, HostTimesCoverTheYears1900To9999) {
+  const std::pair<double, bool> cases[] = {
+      {1.0, false},        // 1899-12-31
+      {2958466.0, false},  // 10000-01-01
+      {2958465.5, true},   // 9999-12-31 12:00
+      {45000.5, true},
+#ifndef _WIN32      // the C runtime of Windows has no times before 1970
+      {2.0, true},  // 1900-01-01
+#endif
+  };
+  for (auto [days, exists] : cases) EXPECT_EQ(TimeFromDayCount(days).has_value(), exists) << days;
+}
+
 TEST(SourceWalk, ExcludesMatchTheNameOrThePathBelowTheSource) {
   TempDir dir;
   for (const char* rel :

@@ -209,6 +209,29 @@ TEST_F(ManifestTest, SettingGroupsAtTheEdgesAreAccepted) {
   }
 }
 
+// An integer with limits takes both limits themselves and refuses one past either.
+TEST_F(ManifestTest, IntegerLimitsAreInclusive) {
+  struct Case {
+    int64_t value;
+    bool accepted;
+  } cases[] = {{-1, false}, {0, true}, {1, true}, {254, true}, {255, true}, {256, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const std::string body =
+        "[[file]]\nsource = \"license.txt\"\nreserved_flag = " + std::to_string(c.value) + "\n";
+    if (!c.accepted) {
+      EXPECT_THROW(Read(body), ManifestError);
+      continue;
+    }
+    const BuildPlan plan = Read(body);
+    const auto& files = plan.model->FileList();
+    const bool found = std::any_of(files.begin(), files.end(), [&](const auto& f) {
+      return f->ReservedFlag == static_cast<uint8_t>(c.value);
+    });
+    EXPECT_TRUE(found);
+  }
+}
+
 TEST_F(ManifestTest, BadGuidAndMissingProduct) {
   dir.Write("g.toml", "[product]\nid = \"{6B29FC40-CA47-1067-B31D-00DD010662DA}\"\nname = \"x\"\n");
   EXPECT_THROW(ReadManifest(dir / "g.toml", "g.toml"), ManifestError);

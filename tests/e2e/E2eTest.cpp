@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "engine/Sha256.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "package/Container.h"
 #include "package/Integrity.h"
 #include "package/SettingsStream.h"
@@ -175,7 +175,7 @@ TEST(E2eTest, NoOptionsWindowInstallsEverythingAndAsksForReboot) {
   for (const auto& [name, value] : values) {
     EXPECT_EQ(RegString(kHklm, entry, name), value) << name;
   }
-  TUnInstall log(s.p);
+  UninstallRecorder log(s.p);
   log.LoadFromFile(app + "\\uninst.log");
   EXPECT_EQ(log.ProductName(), kItem);
   auto has = [&](uint8_t kind, const std::string& path, const std::string& value = "") {
@@ -452,7 +452,7 @@ TEST(E2eTest, UninstallerProgressWindow) {
   const std::string app = s.machine->root() + "U";
   ASSERT_TRUE(s.p.ForceDirectories(app));
   test::WriteHostFile(app + "\\Uninst.exe", test::ReadHostFile(SK_UNINST_EXE));
-  TUnInstall log(s.p);
+  UninstallRecorder log(s.p);
   log.SetProductName(kItem);
   log.SetUninstallKey("sk-e2e-" + test::UniqueName());
   for (int i = 0; i < 4000; ++i) log.AddFile(app + "\\missing" + std::to_string(i), 1);

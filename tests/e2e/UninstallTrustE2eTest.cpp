@@ -3,7 +3,7 @@
 // folder does not make the uninstall remove a file outside the product.
 #include <gtest/gtest.h>
 
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "tests/e2e/E2eSupport.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
@@ -51,7 +51,7 @@ struct Installed {
 
   // Records another file in the product's log, as someone who can write the install folder.
   void EditLog() {
-    TUnInstall log(p);
+    UninstallRecorder log(p);
     log.LoadFromFile(app + "\\Uninst.log");
     log.AddFile(outside, 1);
     log.SaveToFile(app + "\\Uninst.log");
@@ -81,7 +81,7 @@ TEST(UninstallTrustE2e, EditedLogIsRefusedAndNothingRemoved) {
 TEST(UninstallTrustE2e, PlantedInsLogDoesNotReachOutsideTheProduct) {
   Installed s;
   s.Install([&] {
-    TUnInstall planted(s.p);
+    UninstallRecorder planted(s.p);
     planted.SetUninstallKey(s.serial);  // the product's public identifier
     planted.AddFile(s.outside, 1);
     planted.SaveToFile(s.machine->root() + "Ins.log");

@@ -106,6 +106,11 @@ TEST(InstallErrors, UndoSpeaksOfReplacedFilesOnlyWhenOneWasOverwritten) {
   };
   const Case cases[] = {
       {"only new files", [](PackageBuilder& b) { b.File("Z:\\a.txt", kPF, "A"); }, {}, false},
+      // Kept by an uninstall, but still undone: the failed run leaves nothing of its own.
+      {"a new file kept on uninstall",
+       [](PackageBuilder& b) { b.File("Z:\\a.txt", kPF, "A").KeepOnUninstall = 1; },
+       {},
+       false},
       {"a file the package names twice",
        [](PackageBuilder& b) {
          b.File("Z:\\a.txt", kPF, "A1");

@@ -47,6 +47,7 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   auto& link = b.Shortcut("\xD7\xC0\xC3\xE6", "P", "z:\\BUILD\\plain.txt");  // 桌面
   link.IconFile = "Z:\\build\\plain.txt";
   b.Setting("\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE", "Z:\\build\\keep.txt", 12);
+  b.Setting(setting::kReadmeFile.name, "z:\\Build\\plain.txt", setting::kFinish);
 
   InstallRun run(b, MakeTestMachine());
   const std::string os = GetOsVersionCode(run.platform());
@@ -104,6 +105,7 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   EXPECT_EQ(shortcut.Target, dir + "plain.txt");
   EXPECT_EQ(shortcut.IconFile, dir + "plain.txt");
   EXPECT_EQ(run.model().Options.AppFile, dir + "keep.txt");
+  EXPECT_EQ(run.model().Options.ReadmeFile, dir + "plain.txt");  // source paths ignore case
 
   // The log: header, the created folder first (the install folder existed), then the files;
   // the uninstaller itself is not recorded.

@@ -31,8 +31,8 @@ void InstallRun::Write(const std::string& path, const std::string& bytes) {
   out->Close();
 }
 
-std::unique_ptr<TUnInstall> InstallRun::Log(const std::string& path) {
-  auto log = std::make_unique<TUnInstall>(platform());
+std::unique_ptr<UninstallRecorder> InstallRun::Log(const std::string& path) {
+  auto log = std::make_unique<UninstallRecorder>(platform());
   log->LoadFromFile(path);
   return log;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/Install.h"
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
 
@@ -50,7 +50,7 @@ class InstallRun {
   std::string Read(const std::string& path);
   void Write(const std::string& path, const std::string& bytes);
   // The uninstall log beside the uninstaller, decoded.
-  std::unique_ptr<TUnInstall> Log(const std::string& path);
+  std::unique_ptr<UninstallRecorder> Log(const std::string& path);
   // The sandbox's actions.log (empty on other machines).
   std::string Actions();
 

@@ -245,7 +245,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
     InstallRun run(b, Sandbox());
     Platform& p = run.platform();
     run.model().Options.CreateStartMenu = 0;
-    TUnInstall earlier(p);
+    UninstallRecorder earlier(p);
     earlier.SetProductName("Old");
     earlier.SetUninstallKey("{new}");  // the same product, spelled in another case
     earlier.AddFile(run.installDir() + "\\old\\o.txt", 1);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/UnInstall.h"
+#include "engine/UninstallRecorder.h"
 #include "package/Container.h"
 #include "tests/support/PackageBuilder.h"
 
@@ -29,7 +29,7 @@ std::vector<std::pair<int64_t, int64_t>> Pieces(const std::string& file) {
 
 TEST(UnInstall, RecordsAreDeduplicated) {
   NullPlatform p;
-  TUnInstall u(p);
+  UninstallRecorder u(p);
   u.AddFile("C:\\App\\a.exe", 0);
   u.AddFile("c:\\app\\A.EXE", 1);  // same file: first record and its flag stay
   u.AddFolder("C:\\App\\a.exe");   // a folder record of that path is a different record
@@ -52,7 +52,7 @@ TEST(UnInstall, RecordsAreDeduplicated) {
 
 TEST(UnInstall, BodyBytes) {
   NullPlatform p;
-  TUnInstall u(p);
+  UninstallRecorder u(p);
   u.SetProductName("P");
   u.SetUninstallKey("K1");
   u.AddFile("a", 1);
@@ -66,7 +66,7 @@ TEST(UnInstall, BodyBytes) {
 TEST(UnInstall, PiecesOfThreeMebibytes) {
   NullPlatform p;
   for (size_t extra : {0, 1}) {
-    TUnInstall u(p);
+    UninstallRecorder u(p);
     // Body: two strings and a count of zero = 12 bytes + the product name.
     u.SetProductName(std::string(kChunkPieceSize - 12 + extra, 'x'));
     const std::string file = u.SaveToBytes();
@@ -79,7 +79,7 @@ TEST(UnInstall, PiecesOfThreeMebibytes) {
     }
     EXPECT_EQ(static_cast<unsigned char>(file[5]), 0xDA);  // zlib header of level 9
 
-    TUnInstall back(p);
+    UninstallRecorder back(p);
     back.LoadFromBytes(file, "log");
     EXPECT_EQ(back.ProductName(), u.ProductName());
   }
@@ -87,14 +87,14 @@ TEST(UnInstall, PiecesOfThreeMebibytes) {
 
 TEST(UnInstall, RoundTripReplacesContent) {
   NullPlatform p;
-  TUnInstall u(p);
+  UninstallRecorder u(p);
   u.SetProductName("\xB2\xE2\xCA\xD4");  // 测试
   u.SetUninstallKey("{K}");
   u.AddFolder("C:\\A");
   u.AddRegKey("2147483649", "S\\A", "v");
   u.AddFile("C:\\A\\keep.dat", 0);
 
-  TUnInstall back(p);
+  UninstallRecorder back(p);
   back.AddFile("C:\\old", 1);
   back.LoadFromBytes(u.SaveToBytes(), "log");
   EXPECT_EQ(back.ProductName(), u.ProductName());
@@ -106,7 +106,7 @@ TEST(UnInstall, RoundTripReplacesContent) {
 
 TEST(UnInstall, DamagedLogsLeaveTheRecorderUnchanged) {
   NullPlatform p;
-  TUnInstall good(p);
+  UninstallRecorder good(p);
   good.SetProductName("P");
   good.AddFile("C:\\f", 1);
   const std::string file = good.SaveToBytes();
@@ -127,7 +127,7 @@ TEST(UnInstall, DamagedLogsLeaveTheRecorderUnchanged) {
       std::string(40, '\0'),                                          // empty pieces, no body
   };
   for (const std::string& bytes : damaged) {
-    TUnInstall u(p);
+    UninstallRecorder u(p);
     u.SetProductName("mine");
     u.AddFolder("C:\\kept");
     EXPECT_THROW(u.LoadFromBytes(bytes, "Ins.log"), Error);

@@ -94,7 +94,7 @@ TEST(UninstallCommand, RefusesALogItsEntryDoesNotVouchFor) {
     auto other = machine.CreateFile("C:\\Other\\o.exe");
     other->Write("O", 1);
     other->Close();
-    TUnInstall log(machine);
+    UninstallRecorder log(machine);
     log.LoadFromFile("C:\\Prog\\Demo\\Uninst.log");
     log.AddFile("C:\\Other\\o.exe", 1);
     log.SaveToFile("C:\\Prog\\Demo\\Uninst.log");

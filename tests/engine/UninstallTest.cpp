@@ -189,6 +189,51 @@ TEST(Uninstall, ProtectedPlacesAreRefused) {
   EXPECT_TRUE(m->platform().DirectoryExists("C:\\Users\\other"));
 }
 
+// Registry records: a key path that is not made of plain names is refused untouched; a created
+// key goes only when nothing unrecorded is left in it (a subkey or a named value; its default
+// value does not keep it).
+TEST(Uninstall, RegistryRecordsRemoveOnlyWhatTheyName) {
+  auto m = Sandbox();
+  Platform& p = m->platform();
+  const std::string hkcu = RootText(RegRoot::CurrentUser);
+  struct Case {
+    const char* what;
+    std::string path, valueName;
+    const char* key;    // made before the removal; nullptr: none
+    const char* value;  // a value written into it; nullptr: none
+    RemovalResult result;
+    bool keyStays;
+  };
+  const Case cases[] = {
+      {"trailing backslash", "Software\\T1\\", "", "Software\\T1", nullptr, RemovalResult::Refused,
+       true},
+      {"doubled backslash", "Software\\\\T2", "", "Software\\T2", nullptr, RemovalResult::Refused,
+       true},
+      {"root only", "\\", "", nullptr, nullptr, RemovalResult::Refused, false},
+      {"named value left", "Software\\T3", "", "Software\\T3", "own", RemovalResult::Kept, true},
+      {"subkey left", "Software\\T4", "", "Software\\T4\\Sub", nullptr, RemovalResult::Kept, true},
+      {"default value only", "Software\\T5", "", "Software\\T5", "", RemovalResult::Removed, false},
+      {"a recorded value", "Software\\T6", "v", "Software\\T6", "v", RemovalResult::Removed, true},
+      {"a missing key", "Software\\T7", "", nullptr, nullptr, RemovalResult::Missing, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.key) {
+      auto made = p.OpenKey(RegRoot::CurrentUser, c.key, true);
+      ASSERT_NE(made, nullptr);
+      if (c.value) made->WriteString(c.value, "x");
+    }
+    const RemovalReport report =
+        RemoveRecords(p, {{hkcu, c.path, c.valueName, 1, unins_kind::Registry}});
+    EXPECT_EQ(report.Count(c.result), 1u);
+    if (c.key) {
+      EXPECT_EQ(p.KeyExists(RegRoot::CurrentUser, c.key), c.keyStays);
+    }
+  }
+  EXPECT_FALSE(p.OpenKey(RegRoot::CurrentUser, "Software\\T6", false)->ValueExists("v"));
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
+}
+
 TEST(Uninstall, DamagedMissingAndSecond) {
   PackageBuilder b;
   Base(b);
@@ -216,7 +261,7 @@ TEST(Uninstall, DamagedMissingAndSecond) {
   EXPECT_THROW(ReadUninstallLog(p, uninstaller), Error);
   ASSERT_TRUE(p.ForceDirectories(run.installDir()));
   run.Write(run.installDir() + "\\a.exe", "a new install's file");
-  TUnInstall old(p);
+  UninstallRecorder old(p);
   old.LoadFromBytes(good, "old");
   const RemovalReport again = RemoveRecords(p, old.Records());
   EXPECT_EQ(again.Count(RemovalResult::Failed), 0u);
@@ -256,7 +301,7 @@ TEST(Uninstall, PlantedInsLogOfAnotherProductIsNotMerged) {
     Platform& p = run.platform();
     ASSERT_TRUE(p.ForceDirectories("C:\\Users\\user\\Documents"));
     run.Write("C:\\Users\\user\\Documents\\thesis.doc", "years of work");
-    TUnInstall planted(p);
+    UninstallRecorder planted(p);
     planted.SetProductName("Demo");
     planted.SetUninstallKey(sameProduct ? "aaaaaaaa-2222-3333-4444-555555555555"
                                         : "BBBBBBBB-2222-3333-4444-555555555555");
@@ -297,7 +342,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
     // An earlier install's record of the same product: never undone by this run.
     ASSERT_TRUE(p.ForceDirectories("C:\\Setup"));
     run.Write("C:\\Setup\\earlier.txt", "E");
-    TUnInstall earlier(p);
+    UninstallRecorder earlier(p);
     earlier.SetUninstallKey(run.model().Serial);
     earlier.AddFile("C:\\Setup\\earlier.txt", 1);
     run.Write("C:\\Setup\\Ins.log", earlier.SaveToBytes());
@@ -370,7 +415,7 @@ TEST(UninstallLog, CraftedCountsAndSizesEndWithOurError) {
   NullPlatform p;
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
-    TUnInstall log(p);
+    UninstallRecorder log(p);
     log.AddFile("C:\\kept", 1);
     EXPECT_THROW(log.LoadFromBytes(bytes, "Ins.log"), Error);
     ASSERT_EQ(log.Records().size(), 1u);  // unchanged

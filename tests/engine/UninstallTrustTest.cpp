@@ -53,7 +53,7 @@ TEST(UninstallTrust, LogTheEntryDoesNotVouchForIsRefused) {
     const char* name;
     void (*tamper)(InstallRun&);
   };
-  auto resave = [](InstallRun& run, void (*edit)(TUnInstall&)) {
+  auto resave = [](InstallRun& run, void (*edit)(UninstallRecorder&)) {
     auto log = run.Log(run.installDir() + "\\Uninst.log");
     edit(*log);
     log->SaveToFile(run.installDir() + "\\Uninst.log");
@@ -64,18 +64,19 @@ TEST(UninstallTrust, LogTheEntryDoesNotVouchForIsRefused) {
   static decltype(resave)* edit = &resave;
   const Case cases[] = {
       {"a record naming a user's document",
-       [](InstallRun& r) { (*edit)(r, [](TUnInstall& l) { l.AddFile(kThesis, 1); }); }},
+       [](InstallRun& r) { (*edit)(r, [](UninstallRecorder& l) { l.AddFile(kThesis, 1); }); }},
       {"a record naming another program's Run value",
        [](InstallRun& r) {
-         (*edit)(r, [](TUnInstall& l) { l.AddRegKey(kHklm, kRun, "OtherApp"); });
+         (*edit)(r, [](UninstallRecorder& l) { l.AddRegKey(kHklm, kRun, "OtherApp"); });
        }},
       {"a record naming a system file",
        [](InstallRun& r) {
-         (*edit)(r, [](TUnInstall& l) { l.AddFile("C:\\Windows\\System32\\kernel32.dll", 1); });
+         (*edit)(r,
+                 [](UninstallRecorder& l) { l.AddFile("C:\\Windows\\System32\\kernel32.dll", 1); });
        }},
       {"a record's flag changed",
        [](InstallRun& r) {
-         (*edit)(r, [](TUnInstall& l) {
+         (*edit)(r, [](UninstallRecorder& l) {
            std::vector<TUnInsData> records = l.Records();
            records.back().RemoveFlag ^= 1;
            l.Clear();
@@ -200,7 +201,7 @@ TEST(UninstallTrust, PlantedInsLogContributesOnlyTheProductsOwnPlaces) {
   ASSERT_TRUE(p.ForceDirectories(run.installDir() + "\\plugins"));
   run.Write(plugin, "made by the product's first stage");
 
-  TUnInstall planted(p);
+  UninstallRecorder planted(p);
   planted.SetUninstallKey(kSerial);  // the product's public identifier
   planted.AddFile(kThesis, 1);
   planted.AddRegKey(kHklm, kRun, "OtherApp");

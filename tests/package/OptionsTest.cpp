@@ -126,7 +126,8 @@ TEST(Options, DefaultInstallPath) {
       {"[system programfiles]\\App", "C:\\PF\\App"},
       {"[System ProgramFiles]\\\\Co\\App\\", "C:\\PF\\Co\\App"},
       {"[System ProgramFiles]", "C:\\PF"},
-      {"D:\\Games\\X\\", "D:\\Games\\X\\"},         // other text unchanged
+      {"D:\\Games\\X\\", "D:\\Games\\X\\"},  // other text unchanged
+      {"[Run]\\App", "[Run]\\App"},          // the setup's folder is the install-folder page's word
       {"\\[System ProgramFiles]\\A", "C:\\PF\\A"},  // empty elements are dropped first
       {"", ""},
       {"\\\\", "\\\\"},

@@ -182,6 +182,8 @@ TEST_F(Staging, NamesThatWouldLeaveTheStagingFolderStageNothing) {
       {"Base", "D:\\pkg\\C:\\x.dll", "D:\\pkg\\", kind::CompFile},  // a drive
       {"Base", "D:\\pkg\\x.dll:s", "D:\\pkg\\", kind::CompFile},    // an alternate stream
       {"Base", "D:\\pkg\\con.txt", "D:\\pkg\\", kind::CompFile},    // a device
+      {"Base", "D:\\pkg\\CON .txt", "D:\\pkg\\", kind::CompFile},   // blanks before the dot
+      {"", "D:\\regs\\nul .log", "", kind::RegFile},
       {"LPT1", "D:\\pkg\\x.dll", "D:\\pkg\\", kind::CompFile},
       {"Base", "D:\\pkg\\", "D:\\pkg\\", kind::CompFile},  // names no file
       {"", "D:\\pics\\..", "", kind::PageFile},

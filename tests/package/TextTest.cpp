@@ -54,5 +54,20 @@ TEST(Text, FileNameParts) {
   }
 }
 
+// Windows maps a device name to the device whatever extension follows and whatever blanks stand
+// before that extension; names that only begin like a device are ordinary files.
+TEST(Text, DeviceNames) {
+  const std::pair<std::string, bool> cases[] = {
+      {"con", true},       {"CON.txt", true},   {"CON .txt", true},
+      {"nul .log", true},  {"Nul  ", true},     {"aux.a.b", true},
+      {"prn", true},       {"COM1", true},      {"lpt9 .dat", true},
+      {"conin$", true},    {"CONOUT$.x", true}, {"com0", false},
+      {"com10", false},    {"lpt", false},      {"console.txt", false},
+      {"con_.txt", false}, {" con", false},     {"nul-x.log", false},
+      {"", false},         {"a.con", false},
+  };
+  for (const auto& [name, device] : cases) EXPECT_EQ(IsDeviceName(name), device) << name;
+}
+
 }  // namespace
 }  // namespace sk

@@ -137,6 +137,32 @@ TEST_F(Files, NamesIgnoreCaseAndTrailingDots) {
   EXPECT_FALSE(p.DeleteFile(root + "ReadMe.TXT"));
 }
 
+// Trailing blanks and dots of a name are dropped as the system drops them: both spellings name
+// one entry, whichever was used to create it.
+TEST_F(Files, TrailingBlanksAndDotsNameTheSameEntry) {
+  struct Case {
+    const char* created;
+    const char* lookedUp;
+    bool folder;
+  } cases[] = {
+      {"dir ", "dir", true},      {"Dir2", "dir2 ", true},     {"dir3 .", "DIR3", true},
+      {"a.txt ", "a.txt", false}, {"b.txt", "B.TXT  ", false}, {"c.txt. ", "c.txt", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.created);
+    if (c.folder)
+      ASSERT_TRUE(p.CreateDirectory(root + c.created));
+    else
+      WriteAll(p, root + c.created, c.created);
+    EXPECT_EQ(p.DirectoryExists(root + c.lookedUp), c.folder);
+    EXPECT_EQ(p.FileExists(root + c.lookedUp), !c.folder);
+    if (!c.folder) {
+      EXPECT_EQ(ReadAll(p, root + c.lookedUp), c.created);
+    }
+  }
+  EXPECT_EQ(p.ListDirectory(root).size(), std::size(cases));
+}
+
 TEST_F(Files, Attributes) {
   std::string f = root + "f.txt";
   WriteAll(p, f, "x");

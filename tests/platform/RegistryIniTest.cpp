@@ -69,6 +69,34 @@ TEST_F(Registry, KeysExistAndAreCreatedWithParents) {
   EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
 }
 
+// A key is deleted only when it has no subkeys, as the system's registry refuses otherwise;
+// its values go with it. The roots are never deleted.
+TEST_F(Registry, DeleteKeyRefusesKeysWithSubkeys) {
+  ASSERT_TRUE(p.CreateKey(RegRoot::CurrentUser, base + "\\Parent\\Child"));
+  ASSERT_TRUE(p.OpenKey(RegRoot::CurrentUser, base + "\\Parent", false)->WriteString("v", "1"));
+  struct Case {
+    std::string key;
+    bool deleted;
+    std::string gone;  // the key the deletion removes, when it succeeds
+  } cases[] = {
+      {base + "\\Parent", false, ""},  // it still has Child
+      {base + "\\Missing", false, ""},
+      {"", false, ""},
+      {"\\", false, ""},
+      {base + "\\parent\\CHILD", true, base + "\\Parent\\Child"},
+      {base + "\\Parent", true, base + "\\Parent"},  // now a leaf, values and all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(p.DeleteKey(RegRoot::CurrentUser, c.key), c.deleted);
+    if (c.deleted) {
+      EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, c.gone));
+    }
+  }
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, base));
+  EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software"));
+}
+
 class Ini : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -85,7 +113,11 @@ class Ini : public ::testing::Test {
         "[\xCE\xC4\xBC\xFE]\r\n"  // "[文件]"
         "\xC2\xB7\xBE\xB6=C:\\\xB3\xCC\xD0\xF2\r\n"
         "[general]\r\n"
-        "Late=1\r\n";
+        "Late=1\r\n"
+        "[Quotes]\r\n"
+        "Lone=\"\r\n"
+        "Mixed=\"x'\r\n"
+        "Inner=a\"b\"\r\n";
     auto out = p.CreateFile(ini);
     out->Write(text.data(), text.size());
     out->Close();
@@ -110,6 +142,10 @@ TEST_F(Ini, ReadString) {
       {"General", "Late", "def"},  // only the first [General] section is read
       {"Other", "Name", "def"},
       {"\xCE\xC4\xBC\xFE", "\xC2\xB7\xBE\xB6", "C:\\\xB3\xCC\xD0\xF2"},
+      // Quotes are taken off only in pairs around the whole value.
+      {"Quotes", "Lone", "\""},
+      {"Quotes", "Mixed", "\"x'"},
+      {"Quotes", "Inner", "a\"b\""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(p.IniReadString(ini, c.section, c.key, "def"), c.expected)

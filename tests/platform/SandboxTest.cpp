@@ -202,6 +202,30 @@ TEST_F(Sandbox, RegeditImportsApplyToTheRegistry) {
   EXPECT_EQ(w->ReadValue("S")->data, "A");
 }
 
+// Root names in an imported file are matched without regard to case, long or short.
+TEST_F(Sandbox, RegeditImportsTakeRootNamesInAnyCase) {
+  struct Case {
+    const char* root;
+    RegRoot want;
+  } cases[] = {
+      {"HKEY_CURRENT_USER", RegRoot::CurrentUser},
+      {"hkey_current_user", RegRoot::CurrentUser},
+      {"HKCU", RegRoot::CurrentUser},
+      {"hklm", RegRoot::LocalMachine},
+      {"Hkey_Local_Machine", RegRoot::LocalMachine},
+      {"hkcr", RegRoot::ClassesRoot},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.root);
+    const std::string key = "Software\\Case" + std::to_string(++n);
+    Write(p, "C:\\case.reg",
+          "REGEDIT4\r\n\r\n[" + std::string(c.root) + "\\" + key + "]\r\n\"v\"=\"1\"\r\n");
+    p.StartProgram("regedit /s C:\\case.reg", 0);
+    EXPECT_TRUE(p.KeyExists(c.want, key));
+  }
+}
+
 TEST(SandboxConfigTest, FoldersVersionAndTime) {
   auto m = test::MakeSandboxMachine([](SandboxConfig& c) {
     c.specialFolders.erase(0);

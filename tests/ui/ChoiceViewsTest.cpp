@@ -10,11 +10,12 @@
 
 #include "tests/e2e/Robot.h"
 #include "tests/support/TestMachine.h"
-#include "ui/AddonsTaskForm.h"
-#include "ui/SelComponentForm.h"
-#include "ui/SelectInstallDirForm.h"
-#include "ui/StartFolderForm.h"
-#include "ui/StartFolderInfoForm.h"
+#include "ui/win32/ComponentsView.h"
+#include "ui/win32/FolderPicker.h"
+#include "ui/win32/InstallFolderView.h"
+#include "ui/win32/StartMenuView.h"
+#include "ui/win32/TasksView.h"
+#include "ui/win32/WizardWindow.h"
 
 namespace sk::ui {
 namespace {
@@ -168,6 +169,19 @@ TEST_F(ChoiceViewsTest, TasksPage) {
   robot::Click(page.CheckBox1.Handle());
   Pump();
   EXPECT_EQ(model_.Options.CreateDesktop, 0);
+}
+
+// Every row of the page table has a view, registered under the row's class name.
+TEST(PageViews, EveryPageHasAView) {
+  PageRegistry registry;
+  RegisterPageClasses(registry);
+  for (const PageRow& row : kPageTable) {
+    SCOPED_TRACE(row.ClassName);
+    EXPECT_TRUE(PageView(row.Id));
+    EXPECT_TRUE(registry.IsRegistered(row.ClassName));
+  }
+  UnregisterPageClasses(registry);
+  EXPECT_EQ(registry.Size(), 0u);
 }
 
 TEST(FolderPickerView, TreeFillsTheEditAndKeysClose) {

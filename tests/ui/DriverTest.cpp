@@ -5,7 +5,7 @@
 #include "package/Integrity.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
-#include "ui/Install.h"
+#include "ui/SetupDriver.h"
 
 namespace sk {
 namespace {
@@ -28,7 +28,6 @@ class RecordingWindows : public SetupWindows {
   bool stagedFileSeen = false;
   bool failStagingOnceStaged = false;
 
-  void SetApplicationTitle(const std::string& t) override { calls.push_back("title " + t); }
   void ShowPreInstallMessage(const std::string& text, const std::string& caption) override {
     calls.push_back("message " + text + " / " + caption);
   }
@@ -86,13 +85,13 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
   run.p.CreateFile("C:\\Setup\\music.mid")->Close();
   std::string staged;
   {
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     EXPECT_EQ(driver.Context().SetupDir, "C:\\Setup\\");
     driver.Execute();
     staged = StagedPicture(driver.Compile());
     EXPECT_EQ(driver.Compile().InfoList()[1]->Value, staged);
   }
-  const std::vector<std::string> expected = {"title Demo", "message Hello / Demo", "wizard"};
+  const std::vector<std::string> expected = {"message Hello / Demo", "wizard"};
   EXPECT_EQ(run.windows.calls, expected);
   EXPECT_TRUE(run.windows.stagedFileSeen);
   EXPECT_EQ(run.windows.seen.MessageCaption,
@@ -111,11 +110,11 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
   };
   const std::string& showWizard = setting::kShowWizard.name;
   const Row rows[] = {
-      {{}, {}, {}, {}, {"title Demo"}, false},
-      {kOn, kOn, {}, {}, {"title Demo", "loading", "background"}, true},
-      {kOn, kOn, {}, kOther, {"title Demo", "loading", "install"}, true},
-      {{}, kOn, "1", {}, {"title Demo", "install"}, false},
-      {kOther, {}, {}, {}, {"title Demo"}, true},
+      {{}, {}, {}, {}, {}, false},
+      {kOn, kOn, {}, {}, {"loading", "background"}, true},
+      {kOn, kOn, {}, kOther, {"loading", "install"}, true},
+      {{}, kOn, "1", {}, {"install"}, false},
+      {kOther, {}, {}, {}, {}, true},
   };
   for (const Row& r : rows) {
     Machine run;
@@ -128,14 +127,14 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     b.Setting(setting::kMusic.name, "C:\\Setup\\Setup.exe");  // exists: set for the wizard only
     run.Write(b);
     {
-      TInstall driver(run.p, run.windows);
+      SetupDriver driver(run.p, run.windows);
       driver.Execute();
       EXPECT_EQ(driver.Compile().InfoList()[1]->Value != kPicture, r.staged);
       if (r.staged)
         EXPECT_EQ(driver.Compile().InfoList()[1]->Value, StagedPicture(driver.Compile()));
     }
     EXPECT_EQ(run.windows.calls, r.calls);
-    const bool wizardSide = r.calls.back() == "background";
+    const bool wizardSide = !r.calls.empty() && r.calls.back() == "background";
     EXPECT_EQ(run.windows.seen.MusicFile.empty(), !wizardSide);
     EXPECT_TRUE(run.p.ListDirectory(kTemp).empty());  // the run's folder went with its files
   }
@@ -148,7 +147,7 @@ TEST(DriverTest, MissingMusicFileLeavesMusicEmpty) {
   b.Setting(setting::kShowBackground.name, kOther);
   b.Setting(setting::kMusic.name, "C:\\Setup\\none.mid");
   run.Write(b);
-  TInstall driver(run.p, run.windows);
+  SetupDriver driver(run.p, run.windows);
   driver.Execute();
   EXPECT_EQ(run.windows.seen.MusicFile, "");
 }
@@ -165,7 +164,7 @@ TEST(DriverTest, FailedStagingEscapesAndStillDeletesWhatWasStaged) {
   run.windows.failStagingOnceStaged = true;
   std::string staged;
   {
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     EXPECT_THROW(driver.Execute(), Error);
     staged = StagedPicture(driver.Compile());
     EXPECT_TRUE(run.p.FileExists(staged));
@@ -183,9 +182,9 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
     std::vector<std::string> calls;
   };
   const Row rows[] = {
-      {"no staging", {}, {"title Demo"}},
-      {"direct staging", kOther, {"title Demo"}},
-      {"loading window", kOn, {"title Demo", "loading"}},
+      {"no staging", {}, {}},
+      {"direct staging", kOther, {}},
+      {"loading window", kOn, {"loading"}},
   };
   for (const Row& r : rows) {
     for (const bool hostileName : {false, true}) {
@@ -206,7 +205,7 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
         out->Write(bytes.data(), bytes.size());
         out->Close();
       }
-      TInstall driver(run.p, run.windows);
+      SetupDriver driver(run.p, run.windows);
       try {
         driver.Execute();
         ADD_FAILURE() << r.what << ": no error";
@@ -242,7 +241,7 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
     auto out = run.p.CreateFile(run.p.ExecutablePath());
     out->Write(c.bytes.data(), c.bytes.size());
     out->Close();
-    TInstall driver(run.p, run.windows);
+    SetupDriver driver(run.p, run.windows);
     try {
       driver.Execute();
       ADD_FAILURE() << c.what << ": no error";
@@ -302,7 +301,7 @@ TEST(DriverTest, BadPackageEndsExecuteWithError) {
   auto out = run.p.CreateFile(run.p.ExecutablePath());
   out->Write(junk.data(), junk.size());
   out->Close();
-  TInstall driver(run.p, run.windows);
+  SetupDriver driver(run.p, run.windows);
   EXPECT_THROW(driver.Execute(), Error);
   EXPECT_TRUE(run.windows.calls.empty());
 }

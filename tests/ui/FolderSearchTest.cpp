@@ -175,5 +175,34 @@ TEST_F(FolderSearchTest, ThousandsOfFoldersAreWalkedWithBoundedWork) {
   EXPECT_LE(bounded.Stats().entries, 1001u);
 }
 
+// The budget counts every entry looked at, the file sought included: a budget of exactly the
+// entries the walk needs still finds it, one less ends the search with nothing.
+TEST_F(FolderSearchTest, ABudgetOfExactlyTheEntriesNeededFindsTheFile) {
+  File("D:\\Apps\\Old\\readme.txt");
+  File("D:\\Apps\\Other\\notes.txt");
+  File("D:\\Apps\\Tool\\tool.exe");
+  FolderSearch unlimited(p(), {"tool.exe"});
+  ASSERT_EQ(unlimited.FindInstallFolder("D:"), "D:\\Apps\\Tool");
+  const uint64_t needed = unlimited.Stats().entries;
+  ASSERT_GT(needed, 3u);
+
+  struct Case {
+    uint64_t budget;
+    std::string want;
+    bool stopped;
+  } cases[] = {
+      {needed - 1, "", true},
+      {needed, "D:\\Apps\\Tool", false},
+      {needed + 1, "D:\\Apps\\Tool", false},
+  };
+  for (const Case& c : cases) {
+    FolderSearchControl control;
+    control.maxEntries = c.budget;
+    FolderSearch search(p(), {"tool.exe"}, control);
+    EXPECT_EQ(search.FindInstallFolder("D:"), c.want) << "budget " << c.budget;
+    EXPECT_EQ(search.Stats().stopped, c.stopped) << "budget " << c.budget;
+  }
+}
+
 }  // namespace
 }  // namespace sk

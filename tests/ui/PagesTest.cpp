@@ -45,17 +45,17 @@ TEST(WelcomePage, TextsAndSettingsOnTheFirstAssignmentOnly) {
   m.Set("\xCD\xF8\xD6\xB7", "http://x.test/", 3);                   // 网址 of another group
   WelcomePage page;
   EXPECT_TRUE(page.Load(&m.model));
-  EXPECT_EQ(page.Label1,
+  EXPECT_EQ(page.Title,
             "\xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3\xA1\xB0"
             "A%sB\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC");
-  EXPECT_EQ(page.Label2.find("A%sB"), 10u);
-  EXPECT_NE(page.Label2.rfind("A%sB"), 10u);  // both placeholders
+  EXPECT_EQ(page.Greeting.find("A%sB"), 10u);
+  EXPECT_NE(page.Greeting.rfind("A%sB"), 10u);  // both placeholders
   EXPECT_EQ(page.BackgroundPicture, "C:\\bg.jpg");
   EXPECT_EQ(page.Company, "Second Co");
   EXPECT_EQ(page.WebAddress, "");
   m.model.ItemName = "Other";
   EXPECT_FALSE(page.Load(&m.model));
-  EXPECT_NE(page.Label1.find("A%sB"), std::string::npos);
+  EXPECT_NE(page.Title.find("A%sB"), std::string::npos);
 }
 
 TEST(DocumentPages, GroupAndNameFoldingPerKind) {
@@ -212,7 +212,7 @@ struct Session {
     auto out = p.CreateFile(p.ExecutablePath());
     out->Write(bytes.data(), bytes.size());
     out->Close();
-    TInstall driver(p, windows);
+    SetupDriver driver(p, windows);
     driver.Execute();
   }
   std::string Actions() {
@@ -233,9 +233,9 @@ test::PackageBuilder& Wizard(test::PackageBuilder& b, bool progress) {
       "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1"
       "\xCA\xBE",
       "Bye");  // 安装完成后弹出信息提示
-  b.Setting(kPageTable[0].ListName, kOn, 1);
-  if (progress) b.Setting(kPageTable[8].ListName, kOn, 1);
-  b.Setting(kPageTable[9].ListName, kOn, 1);
+  b.Setting(kPageTable[0].ListSwitch.name, kOn, 1);
+  if (progress) b.Setting(kPageTable[8].ListSwitch.name, kOn, 1);
+  b.Setting(kPageTable[9].ListSwitch.name, kOn, 1);
   b.FileFolders().push_back("\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\C:\\Prog");  // 指定目录\C:\Prog
   b.File("Z:\\app.exe", "\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\C:\\Prog", "APP");
   return b;

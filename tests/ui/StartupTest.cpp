@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/PackageBuilder.h"
+#include "ui/PageTable.h"
 #include "ui/Progress.h"
 #include "ui/Startup.h"
 
@@ -85,7 +86,8 @@ TEST(StartupTest, RegistryCreatesByNameAndYieldsNoneForUnknown) {
     std::string made_from;
   };
   ClassRegistry<Page, int> registry;
-  for (const char* name : kPageClassNames) {
+  for (const PageRow& row : kPageTable) {
+    const char* name = row.ClassName;
     registry.Register(name, [name](int) { return std::make_unique<Page>(Page{name}); });
   }
   registry.Register("TfrmEmpty", [](int) { return nullptr; });

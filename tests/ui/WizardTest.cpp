@@ -14,11 +14,11 @@ namespace sk {
 namespace {
 
 const std::string kOn = text::kEnabled;
-const std::string kWelcome = kPageTable[0].ListName;
-const std::string kAgreement = kPageTable[1].ListName;
-const std::string kReady = kPageTable[7].ListName;
-const std::string kProgress = kPageTable[8].ListName;
-const std::string kFinish = kPageTable[9].ListName;
+const std::string kWelcome = kPageTable[0].ListSwitch.name;
+const std::string kAgreement = kPageTable[1].ListSwitch.name;
+const std::string kReady = kPageTable[7].ListSwitch.name;
+const std::string kProgress = kPageTable[8].ListSwitch.name;
+const std::string kFinish = kPageTable[9].ListSwitch.name;
 
 std::vector<std::string> Names(const std::vector<const PageRow*>& rows) {
   std::vector<std::string> out;
@@ -111,13 +111,13 @@ struct Wizard {
 };
 
 TEST(WizardHost, ButtonTableThroughAWholeWizard) {
-  Wizard w({kFinish, kProgress, kReady, kAgreement, kWelcome, kPageTable[2].ListName});
+  Wizard w({kFinish, kProgress, kReady, kAgreement, kWelcome, kPageTable[2].ListSwitch.name});
   NavButtons during;
-  int tagDuring = -1;
+  WizardState tagDuring = WizardState::UnderWay;
   bool closeDuring = true;
   w.install = [&] {
     during = w.host.Buttons();
-    tagDuring = w.host.Tag;
+    tagDuring = w.host.State;
     closeDuring = w.host.CloseQuery();
   };
   w.Build();
@@ -136,9 +136,9 @@ TEST(WizardHost, ButtonTableThroughAWholeWizard) {
   EXPECT_EQ(during, (NavButtons{{true, false, caption::kPrevious},
                                 {true, false, caption::kNext},
                                 {true, false, caption::kCancel}}));
-  EXPECT_EQ(tagDuring, host_tag::kInstalling);
+  EXPECT_EQ(tagDuring, WizardState::Installing);
   EXPECT_FALSE(closeDuring);
-  EXPECT_EQ(w.host.Tag, host_tag::kFinished);
+  EXPECT_EQ(w.host.State, WizardState::Finished);
   EXPECT_EQ(w.host.PageIndex, 4);
   EXPECT_EQ(w.frame.states.back(), (NavButtons{{false, false, caption::kPrevious},
                                                {false, false, caption::kNext},
@@ -154,7 +154,7 @@ TEST(WizardHost, ButtonTableThroughAWholeWizard) {
 
 TEST(WizardHost, CloseQueryByState) {
   struct Row {
-    int tag;
+    WizardState tag;
     std::string rebootOs;
     bool answer;
     bool allowed;
@@ -164,22 +164,23 @@ TEST(WizardHost, CloseQueryByState) {
   const std::string quit = "ask " + QuitQuestion("Demo");
   const std::string reboot = "ask " + RebootQuestion("Demo");
   const Row rows[] = {
-      {host_tag::kUnderWay, kOn, false, false, {quit}, false},
-      {host_tag::kUnderWay, "", true, true, {quit}, false},
-      {host_tag::kInstalling, kOn, true, false, {}, false},
-      {host_tag::kFinished, kOn, true, true, {reboot}, true},
-      {host_tag::kFinished, kOn, false, true, {reboot}, false},
-      {host_tag::kFinished, "\xCA\xC7", true, true, {}, false},  // "是" is not 启用
-      {host_tag::kFailed, kOn, true, true, {}, false},
+      {WizardState::UnderWay, kOn, false, false, {quit}, false},
+      {WizardState::UnderWay, "", true, true, {quit}, false},
+      {WizardState::Installing, kOn, true, false, {}, false},
+      {WizardState::Finished, kOn, true, true, {reboot}, true},
+      {WizardState::Finished, kOn, false, true, {reboot}, false},
+      {WizardState::Finished, "\xCA\xC7", true, true, {}, false},  // "是" is not 启用
+      {WizardState::Failed, kOn, true, true, {}, false},
   };
   for (const Row& r : rows) {
     Wizard w({});
     w.model.Options.RebootOs = r.rebootOs;
     w.frame.answer = r.answer;
-    w.host.Tag = r.tag;
-    EXPECT_EQ(w.host.CloseQuery(), r.allowed) << r.tag;
-    EXPECT_EQ(w.frame.boxes, r.boxes) << r.tag;
-    EXPECT_EQ(w.Actions().find("RequestReboot") != std::string::npos, r.rebooted) << r.tag;
+    w.host.State = r.tag;
+    EXPECT_EQ(w.host.CloseQuery(), r.allowed) << static_cast<int>(r.tag);
+    EXPECT_EQ(w.frame.boxes, r.boxes) << static_cast<int>(r.tag);
+    EXPECT_EQ(w.Actions().find("RequestReboot") != std::string::npos, r.rebooted)
+        << static_cast<int>(r.tag);
   }
 }
 
@@ -193,6 +194,7 @@ TEST(WizardHost, CancelBeforeTheInstallAsksAndNoKeepsThePage) {
   w.frame.answer = true;
   w.host.CancelClick();
   EXPECT_EQ(w.frame.closes, 1);
+  EXPECT_EQ(w.Actions(), "") << "no completion action before the install";
 }
 
 TEST(WizardHost, FinishRunsTheCompletionActionsInOrderThenCloses) {
@@ -206,7 +208,7 @@ TEST(WizardHost, FinishRunsTheCompletionActionsInOrderThenCloses) {
   o.WebHint = "http://web.test/";
   o.DefaultHtml = "http://default.test/";
   w.Build();
-  ASSERT_EQ(w.host.Tag, host_tag::kFinished);
+  ASSERT_EQ(w.host.State, WizardState::Finished);
   // The close box asks nothing and runs no action.
   EXPECT_TRUE(w.host.CloseQuery());
   EXPECT_EQ(w.Actions(), "");
@@ -232,7 +234,7 @@ TEST(WizardHost, AnInstallErrorEndsTheWizardOnce) {
   w.host.NextClick();
   EXPECT_EQ(w.frame.closes, 1);
   ASSERT_TRUE(w.host.Failure());
-  EXPECT_EQ(w.host.Tag, host_tag::kFailed);
+  EXPECT_EQ(w.host.State, WizardState::Failed);
   EXPECT_EQ(w.host.PageIndex, 1);  // the finish page was never shown
   EXPECT_TRUE(w.host.CloseQuery());
   EXPECT_TRUE(w.frame.boxes.empty());
@@ -250,7 +252,7 @@ TEST(WizardHost, EndsOfTheSequenceHaveNoPageToShow) {
   Wizard last({kWelcome, kProgress});
   last.Build();
   last.host.NextClick();
-  EXPECT_EQ(last.host.Tag, host_tag::kFinished);
+  EXPECT_EQ(last.host.State, WizardState::Finished);
   EXPECT_EQ(last.frame.states.back().cancel, (ButtonState{true, true, caption::kFinish}));
 }
 

@@ -14,6 +14,7 @@
 #include "tools/setupkit/PackageNotation.h"
 #include "tools/setupkit/SourceWalk.h"
 #include "tools/setupkit/TomlAccess.h"
+#include "ui/PageTable.h"
 
 namespace sk::cli {
 
@@ -58,6 +59,12 @@ struct Section {
   std::vector<Field> fields;
 };
 
+// A page's table: its key, its switch in the page list and its group come from the page table.
+Section PageSection(PageId id, bool shownByDefault, std::vector<Field> fields) {
+  const PageRow& row = RowOf(id);
+  return {row.ManifestKey, &row.ListSwitch, row.Group, shownByDefault, std::move(fields)};
+}
+
 const std::vector<Section>& Sections() {
   using namespace setting;
   static const std::vector<Section> s = {
@@ -75,65 +82,40 @@ const std::vector<Section>& Sections() {
         {"web_page_after", kWebHint, V::Text},
         {"browser_start_page", kDefaultHtml, V::Text},
         {"reboot", kRebootOs, V::Switch}}},
-      {"welcome",
-       &kPageWelcome,
-       kWelcome,
-       false,
-       {{"picture", kWelcomePicture, V::PageFile},
-        {"company", kWelcomeCompany, V::Text},
-        {"website", kWelcomeWebsite, V::Text}}},
-      {"agreement",
-       &kPageAgreement,
-       kAgreement,
-       false,
-       {{"header_picture", kAgreementHeader, V::PageFile}, {"file", kAgreementFile, V::PageFile}}},
-      {"notes",
-       &kPageNotes,
-       kNotes,
-       false,
-       {{"header_picture", kNotesHeader, V::PageFile}, {"file", kNotesFile, V::PageFile}}},
-      {"start_menu",
-       &kPageStartMenu,
-       kStartMenu,
-       false,
-       {{"header_picture", kStartMenuHeader, V::PageFile},
-        {"folder", kStartMenuFolder, V::Text, "$name"},
-        {"allow_change", kStartMenuAllowChange, V::Switch, "1"},
-        {"show_option", kStartMenuShowOption, V::Switch, "1"}}},
-      {"components",
-       &kPageComponents,
-       kComponents,
-       false,
-       {{"header_picture", kComponentsHeader, V::PageFile}}},
-      {"install_folder",
-       &kPageInstallFolder,
-       kInstallFolder,
-       false,
-       {{"header_picture", kInstallFolderHeader, V::PageFile},
-        {"path", kDefaultInstallDir, V::Text, "$dir"},
-        {"allow_change", kInstallFolderAllowChange, V::Switch, "1"},
-        {"search_keywords", kSearchKeywords, V::Text}}},
-      {"tasks",
-       &kPageTasks,
-       kTasks,
-       false,
-       {{"header_picture", kTasksHeader, V::PageFile},
-        {"desktop_shortcut", kCreateDesktop, V::Switch},
-        {"quick_launch_shortcut", kCreateQuickLaunch, V::Switch}}},
-      {"ready", &kPageReady, kReady, false, {{"header_picture", kReadyHeader, V::PageFile}}},
-      {"progress",
-       &kPageProgress,
-       kProgress,
-       true,
-       {{"header_picture", kProgressHeader, V::PageFile}, {"details", kShowDetails, V::Switch}}},
-      {"finish",
-       &kPageFinish,
-       kFinish,
-       true,
-       {{"picture", kFinishPicture, V::PageFile},
-        {"run", kAppFile, V::Packaged},
-        {"readme", kReadmeFile, V::Packaged},
-        {"home_page", kHomePageUrl, V::Text}}},
+      PageSection(PageId::Welcome, false,
+                  {{"picture", kWelcomePicture, V::PageFile},
+                   {"company", kWelcomeCompany, V::Text},
+                   {"website", kWelcomeWebsite, V::Text}}),
+      PageSection(PageId::Agreement, false,
+                  {{"header_picture", kAgreementHeader, V::PageFile},
+                   {"file", kAgreementFile, V::PageFile}}),
+      PageSection(
+          PageId::Notes, false,
+          {{"header_picture", kNotesHeader, V::PageFile}, {"file", kNotesFile, V::PageFile}}),
+      PageSection(PageId::StartMenu, false,
+                  {{"header_picture", kStartMenuHeader, V::PageFile},
+                   {"folder", kStartMenuFolder, V::Text, "$name"},
+                   {"allow_change", kStartMenuAllowChange, V::Switch, "1"},
+                   {"show_option", kStartMenuShowOption, V::Switch, "1"}}),
+      PageSection(PageId::Components, false, {{"header_picture", kComponentsHeader, V::PageFile}}),
+      PageSection(PageId::InstallFolder, false,
+                  {{"header_picture", kInstallFolderHeader, V::PageFile},
+                   {"path", kDefaultInstallDir, V::Text, "$dir"},
+                   {"allow_change", kInstallFolderAllowChange, V::Switch, "1"},
+                   {"search_keywords", kSearchKeywords, V::Text}}),
+      PageSection(PageId::Tasks, false,
+                  {{"header_picture", kTasksHeader, V::PageFile},
+                   {"desktop_shortcut", kCreateDesktop, V::Switch},
+                   {"quick_launch_shortcut", kCreateQuickLaunch, V::Switch}}),
+      PageSection(PageId::Ready, false, {{"header_picture", kReadyHeader, V::PageFile}}),
+      PageSection(
+          PageId::Progress, true,
+          {{"header_picture", kProgressHeader, V::PageFile}, {"details", kShowDetails, V::Switch}}),
+      PageSection(PageId::Finish, true,
+                  {{"picture", kFinishPicture, V::PageFile},
+                   {"run", kAppFile, V::Packaged},
+                   {"readme", kReadmeFile, V::Packaged},
+                   {"home_page", kHomePageUrl, V::Text}}),
   };
   return s;
 }
@@ -658,12 +640,12 @@ BuildPlan Parser::Run() {
     if (in.Read(text.data(), text.size()) != text.size()) Fail(1, "cannot read the manifest");
   }
   Parse(text);
-  Keys(root(), {"product",       "setup",       "welcome",        "agreement", "notes",
-                "start_menu",    "components",  "install_folder", "tasks",     "ready",
-                "progress",      "finish",      "file",           "folder",    "file_folder",
-                "component",     "uninstaller", "setting",        "registry",  "registry_key",
-                "registry_file", "shortcut",    "shortcut_folder"},
-       "the manifest");
+  std::vector<std::string_view> tables = {
+      "product",       "setup",       "file",           "folder",   "file_folder",
+      "component",     "uninstaller", "setting",        "registry", "registry_key",
+      "registry_file", "shortcut",    "shortcut_folder"};
+  for (const PageRow& row : kPageTable) tables.push_back(row.ManifestKey);
+  Keys(root(), tables, "the manifest");
   ReadProduct();
   ReadFiles();
   ReadFolders();

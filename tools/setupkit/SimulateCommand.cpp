@@ -120,7 +120,7 @@ int Simulate(const Options& opt) {
   std::string itemName, installDir;
   {
     // The driver deletes the staged files when it goes, however the run ends.
-    TInstall driver(machine, windows);
+    SetupDriver driver(machine, windows);
     // The run reads a copy of the bytes RefuseDamagedPackage checked above: Setup.exe's own pass
     // over them would find the same, at the cost of inflating the whole package a second time.
     driver.Compile().PackageChecked = true;

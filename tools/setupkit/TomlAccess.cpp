@@ -48,6 +48,11 @@ std::string TomlReader::Gbk(const std::string& utf8, int64_t line, const std::st
 
 void TomlReader::Keys(const toml::table& t, std::initializer_list<std::string_view> allowed,
                       const std::string& where) const {
+  Keys(t, std::vector<std::string_view>(allowed), where);
+}
+
+void TomlReader::Keys(const toml::table& t, const std::vector<std::string_view>& allowed,
+                      const std::string& where) const {
   for (auto&& [k, v] : t) {
     if (std::find(allowed.begin(), allowed.end(), k.str()) == allowed.end())
       Fail(Line(v), "unknown key '" + std::string(k.str()) + "' in " + where);

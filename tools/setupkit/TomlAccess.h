@@ -34,6 +34,8 @@ class TomlReader {
   // Fails at the first key of `t` that is not in `allowed`.
   void Keys(const toml::table& t, std::initializer_list<std::string_view> allowed,
             const std::string& where) const;
+  void Keys(const toml::table& t, const std::vector<std::string_view>& allowed,
+            const std::string& where) const;
   std::optional<std::string> Str(const toml::table& t, std::string_view key) const;
   std::string ReqStr(const toml::table& t, std::string_view key, const std::string& where) const;
   std::optional<bool> Bool(const toml::table& t, std::string_view key) const;

@@ -47,9 +47,9 @@ const char* Word(RemovalResult r) {
 
 // The log of the product's uninstaller, vouched for by its Uninstall entry (see
 // ReadUninstallLog) and naming this product; throws Error otherwise.
-std::unique_ptr<TUnInstall> ProductLog(Platform& machine, const std::string& uninstaller,
-                                       const std::string& id) {
-  std::unique_ptr<TUnInstall> log;
+std::unique_ptr<UninstallRecorder> ProductLog(Platform& machine, const std::string& uninstaller,
+                                              const std::string& id) {
+  std::unique_ptr<UninstallRecorder> log;
   try {
     log = ReadUninstallLog(machine, uninstaller);
   } catch (const UntrustedLogError& e) {
@@ -83,7 +83,7 @@ int Uninstall(const std::string& root, const std::string& productId,
     return ReportError("no installed product " + productId + " on the machine " + root);
   const std::string uninstaller = ProgramOfCommand(command->data);
 
-  std::unique_ptr<TUnInstall> log = ProductLog(machine, uninstaller, *id);
+  std::unique_ptr<UninstallRecorder> log = ProductLog(machine, uninstaller, *id);
   UninstallOutcome outcome = RunUninstall(machine, *log, uninstaller);
   FinishUninstall(machine, outcome);
   machine.Save();
