@@ -18,12 +18,16 @@
 
 namespace sk {
 
+struct WizardChoices;
+
 // The texts that every window of one run reads (GBK).
 struct SetupContext {
   std::string ItemName;        // the project name (application title)
   std::string MessageCaption;  // caption of every ShowInfo / AskYesNo box after start-up
   std::string SetupDir;        // folder of the running executable, trailing backslash kept
   std::string MusicFile;       // background music of the wizard; empty: none
+  // Choices given on the command line, the choice pages' starting state; null: none.
+  const WizardChoices* Preset = nullptr;
 };
 
 // "“" + itemName + "”安装向导" (the setup wizard of the named project).

@@ -110,9 +110,14 @@ constexpr SwitchSpec kSwitches[] = {
     {"COMPONENTS", true}, {"TASKS", true}, {"GROUP", true},        {"LOG", true},
 };
 
+// The switches Uninst.exe knows.
+bool UninstallerSwitch(const std::string& name) {
+  return name == "?" || name == "S" || name == "LOG";
+}
+
 class Parser {
  public:
-  explicit Parser(SetupSwitches& out) : out_(out) {}
+  Parser(SetupSwitches& out, bool (*known)(const std::string&)) : out_(out), known_(known) {}
 
   void Word(const std::string& word) {
     out_.any = true;
@@ -122,7 +127,7 @@ class Parser {
     const SwitchSpec* spec = nullptr;
     for (const SwitchSpec& s : kSwitches)
       if (name == s.name) spec = &s;
-    if (!spec) return Fault(word, kUnknown);
+    if (!spec || (known_ && !known_(name))) return Fault(word, kUnknown);
     if (spec->takesValue && eq == std::string::npos) return Fault(word, kNeedsValue);
     if (!spec->takesValue && eq != std::string::npos) return Fault(word, kNoValue);
     if (!out_.spelled.emplace(name, word).second) return Fault(word, kTwice);
@@ -166,6 +171,7 @@ class Parser {
   }
 
   SetupSwitches& out_;
+  bool (*known_)(const std::string&);  // null: every switch
 };
 
 }  // namespace
@@ -197,7 +203,15 @@ std::string JoinSwitchWords(const std::vector<std::string>& words) {
 
 SetupSwitches ParseSetupSwitches(const std::string& tail) {
   SetupSwitches out;
-  Parser parser(out);
+  Parser parser(out, nullptr);
+  for (const std::string& word : SplitWords(tail)) parser.Word(word);
+  return out;
+}
+
+SetupSwitches ParseUninstallSwitches(const std::string& tail) {
+  SetupSwitches out;
+  Parser parser(out, UninstallerSwitch);
+  // No /D= here: every word is split at blanks.
   for (const std::string& word : SplitWords(tail)) parser.Word(word);
   return out;
 }
@@ -292,6 +306,32 @@ std::string SetupSwitchesHelp() {
       "1602 \xD3\xC3\xBB\xA7\xC8\xA1\xCF\xFB\xA3\xBB"
       "1603 \xB0\xB2\xD7\xB0\xCA\xA7\xB0\xDC\xA3\xAC\xD2\xD1\xB3\xB7\xCF\xFA\xA3\xBB"
       "1620 \xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE\xD2\xD1\xCB\xF0\xBB\xB5\xA3\xBB"
+      "1639 \xB2\xCE\xCA\xFD\xCE\xDE\xD0\xA7\xA3\xAC\xCE\xB4\xD7\xF6\xC8\xCE\xBA\xCE\xB8\xFC\xB8"
+      "\xC4\xA1\xA3";
+}
+
+std::string UninstallSwitchesHelp() {
+  return
+      // 用法：Uninst.exe [/S] [/LOG=文件]
+      "\xD3\xC3\xB7\xA8\xA3\xBAUninst.exe [/S] [/LOG=\xCE\xC4\xBC\xFE]\r\n\r\n"
+      // /S　静默卸载：不提问，不显示窗口和结果。
+      "/S\xA1\xA1\xBE\xB2\xC4\xAC\xD0\xB6\xD4\xD8\xA3\xBA\xB2\xBB\xCC\xE1\xCE\xCA\xA3\xAC\xB2\xBB"
+      "\xCF"
+      "\xD4\xCA\xBE\xB4\xB0\xBF\xDA\xBA\xCD\xBD\xE1\xB9\xFB\xA1\xA3\r\n"
+      // /LOG=文件　把卸载过程写入日志文件（UTF-8）。
+      "/LOG="
+      "\xCE\xC4\xBC\xFE\xA1\xA1\xB0\xD1\xD0\xB6\xD4\xD8\xB9\xFD\xB3\xCC\xD0\xB4\xC8\xEB\xC8\xD5"
+      "\xD6\xBE\xCE\xC4\xBC\xFE\xA3\xA8UTF-8\xA3\xA9\xA1\xA3\r\n"
+      "/?\xA1\xA1\xCF\xD4\xCA\xBE\xB1\xBE\xCB\xB5\xC3\xF7\xA1\xA3\r\n\r\n"
+      // 退出代码：0 成功；1602 用户取消；1603 有项目无法删除；1620 卸载日志丢失、已损坏或不属于
+      // 本产品；1639 参数无效，未做任何更改。
+      "\xCD\xCB\xB3\xF6\xB4\xFA\xC2\xEB\xA3\xBA"
+      "0 \xB3\xC9\xB9\xA6\xA3\xBB"
+      "1602 \xD3\xC3\xBB\xA7\xC8\xA1\xCF\xFB\xA3\xBB"
+      "1603 \xD3\xD0\xCF\xEE\xC4\xBF\xCE\xDE\xB7\xA8\xC9\xBE\xB3\xFD\xA3\xBB"
+      "1620 "
+      "\xD0\xB6\xD4\xD8\xC8\xD5\xD6\xBE\xB6\xAA\xCA\xA7\xA1\xA2\xD2\xD1\xCB\xF0\xBB\xB5\xBB\xF2"
+      "\xB2\xBB\xCA\xF4\xD3\xDA\xB1\xBE\xB2\xFA\xC6\xB7\xA3\xBB"
       "1639 \xB2\xCE\xCA\xFD\xCE\xDE\xD0\xA7\xA3\xAC\xCE\xB4\xD7\xF6\xC8\xCE\xBA\xCE\xB8\xFC\xB8"
       "\xC4\xA1\xA3";
 }

@@ -45,6 +45,8 @@ std::string CommandLineTail(const std::string& commandLine);
 std::string JoinSwitchWords(const std::vector<std::string>& words);
 
 SetupSwitches ParseSetupSwitches(const std::string& tail);
+// Uninst.exe's command line: only /S, /LOG= and /? (any other switch is unknown).
+SetupSwitches ParseUninstallSwitches(const std::string& tail);
 
 // True for "X:\..." and "\\server\share..." without characters Windows refuses in a path, "."
 // or ".." elements, empty elements or device names. GBK aware (trail bytes are not characters).
@@ -54,6 +56,7 @@ bool IsAbsoluteFolder(const std::string& path);
 std::string BadSwitchMessage(const std::string& word, const std::string& reason);
 // The text of the /? box (GBK): usage, one line per switch, the exit codes.
 std::string SetupSwitchesHelp();
+std::string UninstallSwitchesHelp();
 
 namespace switch_text {
 inline constexpr char kNotOffered[] =  // 安装包不提供此选项，或不允许更改它。
@@ -61,6 +64,9 @@ inline constexpr char kNotOffered[] =  // 安装包不提供此选项，或不�
     "\xBB\xD4\xCA\xD0\xED\xB8\xFC\xB8\xC4\xCB\xFC\xA1\xA3";
 inline constexpr char kNoSuchComponent[] =  // 安装包中没有此组件：
     "\xB0\xB2\xD7\xB0\xB0\xFC\xD6\xD0\xC3\xBB\xD3\xD0\xB4\xCB\xD7\xE9\xBC\xFE\xA3\xBA";
+inline constexpr char kUnrepresentable[] =  // 命令行含有安装程序无法表示的字符。
+    "\xC3\xFC\xC1\xEE\xD0\xD0\xBA\xAC\xD3\xD0\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xCE\xDE\xB7\xA8\xB1"
+    "\xED\xCA\xBE\xB5\xC4\xD7\xD6\xB7\xFB\xA1\xA3";
 inline constexpr char kLogNotCreated[] =  // 无法创建日志文件。
     "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xC8\xD5\xD6\xBE\xCE\xC4\xBC\xFE\xA1\xA3";
 }  // namespace switch_text

@@ -124,6 +124,18 @@ TEST(ParseSetupSwitches, HelpIsRecognised) {
   EXPECT_NE(SetupSwitchesHelp().find("1639"), std::string::npos);
 }
 
+TEST(ParseUninstallSwitches, KnowsOnlySilentTheLogAndHelp) {
+  const SetupSwitches s = ParseUninstallSwitches("/s \"/LOG=C:\\a b.log\"");
+  ASSERT_TRUE(s.Valid()) << s.error;
+  EXPECT_TRUE(s.silent);
+  EXPECT_EQ(s.logFile, "C:\\a b.log");
+  EXPECT_TRUE(ParseUninstallSwitches("/?").help);
+  for (const char* line :
+       {"/D=C:\\x", "/COMPONENTS=a", "/TASKS=desktop", "/NOSTARTMENU", "/GROUP=x", "/cleanup"})
+    EXPECT_FALSE(ParseUninstallSwitches(line).Valid()) << line;
+  EXPECT_NE(UninstallSwitchesHelp().find("/LOG="), std::string::npos);
+}
+
 TEST(IsAbsoluteFolder, AcceptsDrivePathsAndSharesWithGbkNames) {
   const char* good[] = {
       "C:\\Apps",
