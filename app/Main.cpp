@@ -84,6 +84,14 @@ int RunPreset(sk::Platform& platform, const sk::SetupSwitches& switches, sk::Run
     auto driver = std::make_unique<sk::TInstall>(platform, preset);
     try {
       driver->Execute();
+      const sk::TopWindow window =
+          sk::DecideStartup(sk::ReadStartupInputs(driver->Compile())).window;
+      const bool wizard =
+          window == sk::TopWindow::Wizard || window == sk::TopWindow::BackgroundWindow;
+      if (wizard && !driver->Context().WizardFinished) {
+        log.Line("cancelled by the user: nothing installed");
+        exitCode = code::kCancelled;
+      }
     } catch (const sk::ChoiceNotOffered& e) {
       error = sk::NotOfferedMessage(e, switches);
       exitCode = code::kBadSwitches;

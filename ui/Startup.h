@@ -28,6 +28,9 @@ struct SetupContext {
   std::string MusicFile;       // background music of the wizard; empty: none
   // Choices given on the command line, the choice pages' starting state; null: none.
   const WizardChoices* Preset = nullptr;
+  // Set when the wizard's window closes: true when it had reached its end (the install done),
+  // false when the user closed it before.
+  bool WizardFinished = false;
 };
 
 // "“" + itemName + "”安装向导" (the setup wizard of the named project).
