@@ -140,11 +140,13 @@ int RunWithSwitches(const std::string& utf8Tail) {
     try {
       log = sk::RunLog(platform, *switches.logFile);
     } catch (const std::exception& e) {
-      // Nowhere to write: even a silent run reports this one in a box.
-      sk::ui::MessageError(
-          sk::BadSwitchMessage(switches.spelled.at("LOG"), sk::switch_text::kLogNotCreated) +
-              "\r\n" + e.what(),
-          kPlainCaption);
+      // Nowhere to write: a silent run ends with the exit code alone (a box would wait for
+      // someone who is not there), an interactive one says why.
+      if (!switches.silent)
+        sk::ui::MessageError(
+            sk::BadSwitchMessage(switches.spelled.at("LOG"), sk::switch_text::kLogNotCreated) +
+                "\r\n" + e.what(),
+            kPlainCaption);
       return code::kBadSwitches;
     }
   }

@@ -151,10 +151,11 @@ int UninstallWithSwitches(const std::vector<std::wstring>& args) {
     try {
       runLog = sk::RunLog(platform, *switches.logFile);
     } catch (const std::exception& e) {
-      sk::ui::MessageError(
-          sk::BadSwitchMessage(switches.spelled.at("LOG"), sk::switch_text::kLogNotCreated) +
-              "\r\n" + e.what(),
-          sk::uninstall_text::kUninstall);
+      if (!switches.silent)  // nobody would answer a box
+        sk::ui::MessageError(
+            sk::BadSwitchMessage(switches.spelled.at("LOG"), sk::switch_text::kLogNotCreated) +
+                "\r\n" + e.what(),
+            sk::uninstall_text::kUninstall);
       return code::kBadSwitches;
     }
   }
