@@ -5,7 +5,7 @@
 # and, for robustness work:
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (asan preset; scripts/fuzz)
 .PHONY: all bootstrap native win64 win32 win32-tests asan test test-native test-wine test-wine32 \
-	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo clean format \
+	test-wine32-run test-large-file test-asan check-win32 check-win64 fuzz demo silent-demo clean format \
 	install test-install deb test-deb dist-windows test-dist-windows
 
 # Seconds per fuzz target: `make fuzz` and the short run of `make test`.
@@ -121,6 +121,10 @@ demo:
 	cmake --preset win64 >/dev/null
 	cmake --build build/win64 --target Setup Uninst demo_robot
 	scripts/demo
+
+# A silent install and a silent uninstall of the demo under Wine, checked from a script.
+silent-demo: native win64
+	scripts/silent-demo
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

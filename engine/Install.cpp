@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/ComponentSetup.h"
+#include "engine/EntryDetails.h"
 #include "engine/Files.h"
 #include "engine/LogMerge.h"
 #include "engine/Register.h"
@@ -162,6 +163,7 @@ void RunSteps(InstallContext& ctx) {
   ctx.recorder.WriteUninstallEntry(ctx.uninstaller, model.ItemName, model.Version, model.Url,
                                    model.Author, model.Serial, model.Options.InstallDir,
                                    Sha256Hex(log));
+  WriteEntryDetails(ctx.platform, model.Serial, DetailsOf(ctx));
   WriteLogFile(ctx.platform, UninstallLogPath(ctx.uninstaller), log);
 }
 

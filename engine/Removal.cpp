@@ -104,6 +104,22 @@ std::optional<RegRoot> RootOfRecord(const std::string& rootText) {
   return std::nullopt;
 }
 
+const char* RemovalResultWord(RemovalResult result) {
+  switch (result) {
+    case RemovalResult::Removed:
+      return "removed";
+    case RemovalResult::Missing:
+      return "missing";
+    case RemovalResult::Kept:
+      return "kept";
+    case RemovalResult::Refused:
+      return "refused";
+    case RemovalResult::Failed:
+      return "failed";
+  }
+  return "";
+}
+
 std::string RecordName(const TUnInsData& r) {
   if (r.Kind != unins_kind::Registry) return r.Path;
   const std::optional<RegRoot> root = RootOfRecord(r.Root);

@@ -37,6 +37,9 @@ enum class RemovalResult {
   Failed,   // removal was tried and failed (in use, access denied)
 };
 
+// "removed", "missing", "kept", "refused" or "failed": the outcome in reports and logs.
+const char* RemovalResultWord(RemovalResult result);
+
 struct RemovalEntry {
   TUnInsData record;
   RemovalResult result = RemovalResult::Removed;

@@ -158,6 +158,9 @@ class Platform {
   virtual bool SetFileWriteTime(const std::string& path, int64_t utcFileTime) = 0;
   // LocalFileTimeToFileTime: local FILETIME value to UTC.
   virtual std::optional<int64_t> LocalFileTimeToUtc(int64_t localFileTime) = 0;
+  // The current local time as a FILETIME value (100 ns units since 1601-01-01, local time);
+  // nullopt when the machine cannot tell.
+  virtual std::optional<int64_t> LocalNow() { return std::nullopt; }
   virtual bool CopyFileIfAbsent(const std::string& from, const std::string& to) = 0;
   // Names (not paths) of the entries of a folder, "." and ".." excluded.
   virtual std::vector<std::string> ListDirectory(const std::string& path) = 0;

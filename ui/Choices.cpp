@@ -61,7 +61,7 @@ void WizardChoices::ApplyTo(SelComponentPage& page) const {
     const bool known = std::any_of(rows.begin() + 1, rows.end(),
                                    [&](const auto& row) { return SameTextAscii(row.text, name); });
     if (!known)
-      throw ChoiceNotOffered("--components", "the package has no component \"" + name + "\"");
+      throw ChoiceNotOffered("--components", "the package has no component \"" + name + "\"", name);
   }
   page.CheckOnly(*components);
 }

@@ -17,12 +17,14 @@ namespace sk {
 // The option (as the command line spells it) that the package does not offer.
 class ChoiceNotOffered : public Error {
  public:
-  ChoiceNotOffered(const std::string& option, const std::string& why)
-      : Error(option + ": " + why), option_(option) {}
+  ChoiceNotOffered(const std::string& option, const std::string& why, std::string item = {})
+      : Error(option + ": " + why), option_(option), item_(std::move(item)) {}
   const std::string& Option() const { return option_; }
+  // The name the package does not know (a component), empty when the option itself is refused.
+  const std::string& Item() const { return item_; }
 
  private:
-  std::string option_;
+  std::string option_, item_;
 };
 
 struct WizardChoices {

@@ -88,6 +88,7 @@ void HeadlessSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
     if (static_cast<size_t>(host.PageIndex) + 1 >= host.PageCount()) break;
     host.NextClick();
   }
+  context.WizardFinished = host.State == WizardState::Finished;
   if (host.Failure()) std::rethrow_exception(host.Failure());
   for (size_t i = 0; i <= static_cast<size_t>(host.PageIndex) && i < host.PageCount(); ++i)
     if (host.Row(i).Role == PageRole::Progress) Installed = true;

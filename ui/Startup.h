@@ -18,12 +18,19 @@
 
 namespace sk {
 
+struct WizardChoices;
+
 // The texts that every window of one run reads (GBK).
 struct SetupContext {
   std::string ItemName;        // the project name
   std::string MessageCaption;  // caption of every ShowInfo / AskYesNo box after start-up
   std::string SetupDir;        // folder of the running executable, trailing backslash kept
   std::string MusicFile;       // background music of the wizard; empty: none
+  // Choices given on the command line, the choice pages' starting state; null: none.
+  const WizardChoices* Preset = nullptr;
+  // Set when the wizard's window closes: true when it had reached its end (the install done),
+  // false when the user closed it before.
+  bool WizardFinished = false;
 };
 
 // "“" + itemName + "”安装向导" (the setup wizard of the named project).

@@ -533,6 +533,15 @@ std::optional<int64_t> SandboxPlatform::LocalFileTimeToUtc(int64_t localFileTime
   return utc;
 }
 
+std::optional<int64_t> SandboxPlatform::LocalNow() {
+  if (config_.localNow) return config_.localNow;
+  constexpr int64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 in 100 ns units
+  const auto sinceEpoch = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  return kUnixEpochAsFileTime + sinceEpoch.count() * 10 +
+         int64_t{config_.utcOffsetMinutes} * 60 * 10000000;
+}
+
 bool SandboxPlatform::CopyFileIfAbsent(const std::string& from, const std::string& to) {
   Resolved src = Resolve(from);
   Resolved dst = Resolve(to);

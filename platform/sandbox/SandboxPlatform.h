@@ -66,6 +66,8 @@ struct SandboxConfig {
   std::string currentDirectory = "C:\\Setup";
   std::string executablePath = "C:\\Setup\\Setup.exe";
   int utcOffsetMinutes = 0;  // local time = UTC + offset (LocalFileTimeToUtc)
+  // LocalNow: this fixed local FILETIME value; nullopt: the host's clock plus the offset.
+  std::optional<int64_t> localNow;
   bool applyRegImports = true;
   bool createFolders = true;  // create the Windows, temp, special and current folders
 };
@@ -103,6 +105,7 @@ class SandboxPlatform : public Platform {
   std::optional<int64_t> GetFileWriteTime(const std::string& path) override;
   bool SetFileWriteTime(const std::string& path, int64_t utcFileTime) override;
   std::optional<int64_t> LocalFileTimeToUtc(int64_t localFileTime) override;
+  std::optional<int64_t> LocalNow() override;
   bool CopyFileIfAbsent(const std::string& from, const std::string& to) override;
   std::vector<std::string> ListDirectory(const std::string& path) override;
   int64_t GetDiskFreeSpace(const std::string& root) override;

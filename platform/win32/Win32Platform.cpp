@@ -169,6 +169,13 @@ std::optional<int64_t> Win32Platform::LocalFileTimeToUtc(int64_t localFileTime) 
   return FromFileTime(utc);
 }
 
+std::optional<int64_t> Win32Platform::LocalNow() {
+  FILETIME utc, local;
+  GetSystemTimeAsFileTime(&utc);
+  if (!FileTimeToLocalFileTime(&utc, &local)) return std::nullopt;
+  return FromFileTime(local);
+}
+
 bool Win32Platform::CopyFileIfAbsent(const std::string& from, const std::string& to) {
   return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), TRUE) != 0;
 }

@@ -284,7 +284,7 @@ TEST_F(ManifestTest, LinksOutOfTheFolderNeedFollowLinks) {
   fs::path stub = dir.Write("stub.exe", FakeStub());
   dir.Write("secret/key.txt", "secret");
   fs::create_symlink("../../secret/key.txt", dir / "app/data/key.txt");
-  fs::path manifest = Manifest("[[file]]\nsource = \"app\"\n");
+  fs::path manifest = Manifest("[[file]]\nsource = \"app\"\n[uninstaller]\nenabled = false\n");
   fs::path out = dir / "out.exe";
   std::vector<std::string> args = {dir.Text(manifest), "-o",     dir.Text(out), "--stub",
                                    dir.Text(stub),     "--arch", "x64",         "-q"};
@@ -342,4 +342,40 @@ TEST_F(ManifestTest, FilesBeyondTheLongestPathAreReported) {
 #endif
 
 }  // namespace
+// A manifest without [uninstaller] still gives the product an uninstaller, setupkit's own;
+// `enabled = false` goes without; the build says which one it packed.
+TEST_F(ManifestTest, AnUninstallerUnlessSwitchedOff) {
+  const struct {
+    const char* body;
+    const char* uninsSetting;  // the value of 卸载程序 the package carries
+    bool builtin;
+    const char* line;  // what the build says
+  } cases[] = {
+      {"", "启用", true, "uninstaller: setupkit's own ("},
+      {"[uninstaller]\n", "启用", true, "uninstaller: setupkit's own ("},
+      {"[uninstaller]\nenabled = false\n", "不启用", false, "uninstaller: none (switched off"},
+      {"[uninstaller]\nsource = \"uninst.exe\"\n", "启用", false,
+       "uninstaller: the manifest's uninst.exe"},
+      {"[uninstaller]\nsource = \"uninst.exe\"\nenabled = false\n", "不启用", false,
+       "uninstaller: packed but switched off, the manifest's uninst.exe"},
+  };
+  fs::path stub = dir.Write("stub.exe", FakeStub());
+  fs::path builtin = dir.Write("own-uninst.exe", FakeStub());
+  for (const auto& c : cases) {
+    const BuildPlan plan = Read(c.body);
+    EXPECT_EQ(plan.builtinUninstaller, c.builtin) << c.body;
+    std::string value;
+    for (const auto& d : plan.model->InfoList())
+      if (d->Name == setting::kEnableUnIns.name) value = U(d->Value);
+    EXPECT_EQ(value, c.uninsSetting) << c.body;
+
+    fs::path out = dir / "out.exe";
+    Result r = RunCommand(
+        CmdBuild, {dir.Text(Manifest(c.body)), "-o", dir.Text(out), "--stub", dir.Text(stub),
+                   "--uninstaller", dir.Text(builtin), "--arch", "x64", "-q"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find(c.line), std::string::npos) << c.body << "\n" << r.out;
+  }
+}
+
 }  // namespace sk::cli::test

@@ -41,6 +41,8 @@ source = "app"
 place = "desktop"
 name = "演示"
 target = "app/app.exe"
+[uninstaller]
+enabled = false
 )";
 
 // A built setup program over a small tree, with the fake stub.

@@ -383,6 +383,43 @@ TEST(ChoicesE2e, EveryChoiceIsKeptAndInstalledAt144Dpi) {
   WalkTheChoices(w);
 }
 
+// Started with switches but not silent, the wizard's choice pages start from them; the user
+// still sees them and may change them.
+TEST(ChoicesE2e, SwitchesAreThePagesStartingState) {
+  ChoicesRun w("");
+  ASSERT_NO_FATAL_FAILURE(w.Start("/GROUP=" + kStartFolderChosen +
+                                  " /COMPONENTS=extras /TASKS=!desktop /D=" + w.picked +
+                                  " with blanks"));
+  ASSERT_NE(w.Page("TfrmFist"), nullptr);
+  ASSERT_NE(w.NextTo("TfrmProtocol"), nullptr);
+  ASSERT_NE(w.NextTo("TfrmSoftExplaion", kAgree), nullptr);
+  HWND start = w.NextTo("TfrmStartFolder");
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(robot::TextOf(w.Edit(start)), kStartFolderChosen);
+  HWND components = w.NextTo("TfrmSelComponent");
+  ASSERT_NE(components, nullptr);
+  HWND list = robot::VisibleDescendant(components, "SysListView32");
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(robot::ListRowChecked(list, 0));
+  EXPECT_FALSE(robot::ListRowChecked(list, 1));  // Docs
+  EXPECT_TRUE(robot::ListRowChecked(list, 2));   // Extras
+  HWND folder = w.NextTo("TfrmSelectInstallDir");
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(robot::TextOf(w.Edit(folder)), w.picked + " with blanks");
+  w.ShotPage("install-folder-from-switch");
+  HWND tasks = w.NextTo("TfrmAddonsTask");
+  ASSERT_NE(tasks, nullptr);
+  HWND desktop = w.CheckBox(tasks, G("创建桌面快捷方式"));
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_FALSE(robot::IsChecked(desktop));
+  robot::PostClose(w.wizard);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, robot::kIdYes);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_FALSE(w.p.DirectoryExists(w.picked + " with blanks"));
+}
+
 // A search that finds nothing walks every fixed drive (under Wine also Z:, the host's root),
 // which takes a while: meanwhile the page is disabled but Back and Next work; leaving the page
 // ends the search without its message, as a close of the wizard does, and the folder stays.

@@ -88,6 +88,25 @@ TEST(WizardE2e, WalkBackAndForthToFinish) {
   WalkAndFinish(w, "");
 }
 
+// Started with switches, a wizard closed before the install ends with the cancel code and says
+// so in its log; started without, it ends with 0 as it always did (above).
+TEST(WizardE2e, AWizardClosedBeforeTheInstallIsACancelWithSwitches) {
+  WizardRun w;
+  const std::string log = w.machine->root() + "setup.log";
+  ASSERT_NO_FATAL_FAILURE(w.Start("\"/LOG=" + log + "\""));
+  ASSERT_NE(w.Page("TfrmFist"), nullptr);
+  robot::PostClose(w.wizard);
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, robot::kIdYes);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), 1602u);
+  EXPECT_FALSE(w.p.FileExists(w.app + "\\demo.exe"));
+  const std::string text = test::ReadHostFile(log);
+  EXPECT_NE(text.find("cancelled by the user"), std::string::npos) << text;
+  EXPECT_NE(text.find("exit code: 1602"), std::string::npos) << text;
+}
+
 TEST(WizardE2e, QuitQuestionNoKeepsThePageYesEnds) {
   WizardRun w;
   ASSERT_NO_FATAL_FAILURE(w.Start());

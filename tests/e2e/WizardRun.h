@@ -105,9 +105,10 @@ struct WizardRun {
     for (int i = 0; i < files; ++i)
       b.File("D:\\src\\f" + std::to_string(i) + ".txt", target, "file " + std::to_string(i));
   }
-  void Start() {
+  // Starts Setup.exe, with `arguments` as its command line after the name.
+  void Start(const std::string& arguments = "") {
     b.WriteWithStubFile(SK_SETUP_EXE, exe);
-    proc = std::make_unique<robot::Process>(exe, machine->root());
+    proc = std::make_unique<robot::Process>(exe, machine->root(), arguments);
     ASSERT_NE(proc->Id(), 0u);
     wizard = robot::WaitWindow(proc->Id(), "TfrmParent", "", kTimeout);
     ASSERT_NE(wizard, nullptr);

@@ -25,7 +25,7 @@ TEST(Simulate, InstallsEventsAndCompletionActions) {
   const fs::path dir = fs::temp_directory_path() / ("sk-sim-" + UniqueName());
   fs::create_directories(dir);
   PackageBuilder b;
-  b.Setting(setting::kShowLoading.name, "x");  // present: stage
+  b.Setting(setting::kShowLoading.name, "x");                           // present: stage
   b.Setting("\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6", "no");  // 显示安装界面: no wizard
   b.Setting(setting::kDefaultInstallDir.name, "C:\\Prog", setting::kInstallFolder);
   b.Setting(setting::kAppFile.name, "Z:\\app.exe", setting::kFinish);

@@ -43,7 +43,8 @@ TEST(UninstallTrust, EntryCarriesTheDigestOfTheSavedLog) {
   run.Install();
   auto key = run.platform().OpenKey(RegRoot::LocalMachine, kEntry, false);
   ASSERT_TRUE(key);
-  EXPECT_EQ(key->ValueNames().size(), 8u);  // the seven values and the digest
+  // The seven values, the digest, then the six that the list of programs reads.
+  EXPECT_EQ(key->ValueNames().size(), 14u);
   EXPECT_EQ(key->ReadValue(kLogDigestValue)->data,
             Sha256Hex(run.Read(run.installDir() + "\\Uninst.log")));
 }

@@ -59,6 +59,21 @@ class Progress {
   int last_ = -1;
 };
 
+// Which uninstaller the package carries: setupkit's own (and from where), the manifest's, or
+// none because the manifest switches it off.
+std::string UninstallerLine(const TCompile& model, const fs::path& builtin) {
+  if (!builtin.empty()) return "uninstaller: setupkit's own (" + HostPathText(builtin) + ")";
+  bool enabled = false;
+  for (const auto& d : model.InfoList())
+    if (d->Group == setting::kGeneral && SameTextAscii(d->Name, setting::kEnableUnIns.name))
+      enabled = d->Value == text::kEnabled;
+  for (const auto& f : model.FileList())
+    if (f->Kind == kind::Uninstaller)
+      return std::string("uninstaller: ") + (enabled ? "" : "packed but switched off, ") +
+             "the manifest's " + Printable(ExtractFileName(f->SourcePath));
+  return "uninstaller: none (switched off by the manifest)";
+}
+
 }  // namespace
 
 int CmdBuild(const std::vector<std::string>& args) {
@@ -83,7 +98,8 @@ int CmdBuild(const std::vector<std::string>& args) {
       "The stub is searched beside setupkit (Setup-x86.exe / Setup-x64.exe), in\n"
       "<prefix>/share/setupkit, in $SETUPKIT_STUB_DIR, then in the development tree\n"
       "(build/win32/app/Setup.exe, build/win64/app/Setup.exe). When the manifest switches the\n"
-      "uninstaller on without a source, the built-in one (Uninst-x86.exe / Uninst-x64.exe,\n"
+      "uninstaller on without a source, or has no [uninstaller] section, the built-in one\n"
+      "(Uninst-x86.exe / Uninst-x64.exe,\n"
       "app/uninst/Uninst.exe in the development tree) is searched the same way.");
   if (auto code = ParseCommandLine(app, args)) return *code;
 
@@ -93,8 +109,11 @@ int CmdBuild(const std::vector<std::string>& args) {
     BuildPlan plan = ReadManifest(manifestPath, manifest, sources);
     const Arch target = arch == "x64" ? Arch::X64 : Arch::X86;
     fs::path stubPath = LocateStub(target, stub);
-    if (plan.builtinUninstaller)
-      AddBuiltinUninstaller(plan, LocateUninstaller(target, uninstaller));
+    fs::path builtin;
+    if (plan.builtinUninstaller) {
+      builtin = LocateUninstaller(target, uninstaller);
+      AddBuiltinUninstaller(plan, builtin);
+    }
     fs::path out = output.empty()
                        ? fs::path(manifestPath.stem().native() + fs::path("-setup.exe").native())
                        : HostPath(output);
@@ -111,6 +130,7 @@ int CmdBuild(const std::vector<std::string>& args) {
                   r.bytesIn > 0 ? 100.0 * static_cast<double>(r.bytesOut) / r.bytesIn : 0.0, secs);
     std::cout << "setupkit: wrote " << HostPathText(out) << " (stub " << HostPathText(stubPath)
               << ")\n"
+              << "setupkit: " << UninstallerLine(*plan.model, builtin) << "\n"
               << "setupkit: " << line << "\n";
     std::cout.flush();
     return kExitOk;

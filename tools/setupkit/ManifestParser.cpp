@@ -392,6 +392,9 @@ void Parser::ReadComponents() {
 
 void Parser::ReadUninstaller() {
   const toml::table* t = Table("uninstaller");
+  // Without the section the product still gets an uninstaller (setupkit's own): otherwise it
+  // could only be removed by hand. `enabled = false` is the way to go without one.
+  uninstallSwitch_ = text::kEnabled;
   if (!t) return;
   Keys(*t, {"source", "enabled"}, "[uninstaller]");
   uninstallSwitch_ = Bool(*t, "enabled").value_or(true) ? text::kEnabled : text::kDisabled;

@@ -11,11 +11,17 @@
 // message box) as one JSON line (UTF-8). The choice options (tools/setupkit/SimulateChoices.h)
 // answer the wizard's choice pages in advance; one the package does not offer ends the run
 // before anything is installed, with exit code 2.
+//
+// setupkit simulate FILE --root DIR [options] -- SWITCHES runs Setup.exe's command line instead
+// (ui/Switches.h): the same parser, the same checks against the package and, with /S, the same
+// silent run (ui/SilentSetup.h); the exit code is then the one Setup.exe would return
+// (engine/ExitCodes.h), and /LOG= writes its log inside the machine.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "engine/ExitCodes.h"
 #include "platform/Encoding.h"
 #include "platform/sandbox/SandboxPlatform.h"
 #include "tools/setupkit/CommandLine.h"
@@ -24,7 +30,10 @@
 #include "tools/setupkit/PackageFile.h"
 #include "tools/setupkit/SimulateChoices.h"
 #include "tools/setupkit/SimulatedMachine.h"
+#include "tools/setupkit/SwitchHelp.h"
 #include "ui/ChoiceSession.h"
+#include "ui/SilentSetup.h"
+#include "ui/SwitchChoices.h"
 
 namespace sk::cli {
 
@@ -73,7 +82,69 @@ struct Options {
   bool events = false;
   WizardChoices choices;
   MachineOptions machine;
+  std::optional<SetupSwitches> switches;  // the words after "--"
 };
+
+// What the run of Setup.exe with switches ended with, as a line for the terminal.
+std::string ExitLine(int code) {
+  for (const exit_code::Row& row : exit_code::kTable)
+    if (row.code == code) return "exit code " + std::to_string(code) + ": " + row.meaning;
+  return "exit code " + std::to_string(code);
+}
+
+int SwitchFault(const std::string& gbkMessage, int code) {
+  ReportGbkError(gbkMessage);
+  std::cout << ExitLine(code) << "\n";
+  return code;
+}
+
+// The run of Setup.exe with switches on the prepared machine. Non-silent runs answer the
+// wizard's pages with the switches (as starting values that Next accepts).
+int RunWithSwitches(SandboxPlatform& machine, const Options& opt) {
+  const SetupSwitches& switches = *opt.switches;
+  int code = exit_code::kSuccess;
+  {
+    RunLog log;
+    if (switches.logFile) {
+      try {
+        log = RunLog(machine, *switches.logFile);
+      } catch (const Error& e) {
+        return SwitchFault(
+            BadSwitchMessage(switches.spelled.at("LOG"), switch_text::kLogNotCreated) + "\r\n" +
+                e.what(),
+            exit_code::kBadSwitches);
+      }
+    }
+    if (switches.silent) {
+      const SilentOutcome outcome = RunSilentSetup(machine, switches, log, {true});
+      if (!outcome.message.empty()) ReportGbkError(outcome.message);
+      code = outcome.code;
+    } else {
+      ChoosingSetupWindows windows(ChoicesFromSwitches(switches));
+      windows.OnMessage = [&](HeadlessSetupWindows::Box box, const std::string& caption,
+                              const std::string& text) {
+        PrintMessage(box, caption, text, opt.events);
+      };
+      try {
+        SetupDriver driver(machine, windows);
+        driver.Compile().PackageChecked = true;
+        driver.Execute();
+      } catch (const ChoiceNotOffered& e) {
+        log.Line(NotOfferedMessage(e, switches));
+        code = exit_code::kBadSwitches;
+        ReportGbkError(NotOfferedMessage(e, switches));
+      } catch (const std::exception& e) {
+        log.Line(std::string("error: ") + e.what());
+        code = exit_code::kInstallFailed;
+        ReportGbkError(e.what());
+      }
+      log.Line("exit code: " + std::to_string(code));
+    }
+  }
+  machine.Save();
+  std::cout << ExitLine(code) << "\n";
+  return code;
+}
 
 int Simulate(const Options& opt) {
   const std::filesystem::path hostFile = HostPath(opt.file);
@@ -99,9 +170,12 @@ int Simulate(const Options& opt) {
     config.currentDirectory = StripTrailingBackslash(*cwd);
   }
 
-  {
+  try {
     HostInputStream in(hostFile);
     RefuseDamagedPackage(in, opt.file);  // before anything on the machine is changed
+  } catch (const Error& e) {
+    if (!opt.switches) throw;
+    return SwitchFault(e.what(), exit_code::kDamagedPackage);
   }
   SandboxPlatform machine(config);
   PrepareFreshProfile(machine);
@@ -110,6 +184,7 @@ int Simulate(const Options& opt) {
   const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
   if (!inside) return ReportError("cannot place the setup file in the machine");
   std::filesystem::copy_file(hostFile, *inside, std::filesystem::copy_options::overwrite_existing);
+  if (opt.switches) return RunWithSwitches(machine, opt);
 
   ChoosingSetupWindows windows(opt.choices);
   if (opt.events) windows.OnEvent = PrintEvent;
@@ -143,9 +218,13 @@ int Simulate(const Options& opt) {
 
 }  // namespace
 
-int CmdSimulate(const std::vector<std::string>& args) {
+int CmdSimulate(const std::vector<std::string>& allArgs) {
   CLI::App app{"Install a setup file on a virtual Windows machine kept in a folder", "simulate"};
+  app.footer("After \"--\", Setup.exe's switches (see 'setupkit help setup-switches').");
   Options opt;
+  // The words after "--" are Setup.exe's command line, not options of this command.
+  const auto dashes = std::find(allArgs.begin(), allArgs.end(), "--");
+  const std::vector<std::string> args(allArgs.begin(), dashes);
   app.add_option("FILE", opt.file, "setup file (Setup.exe with its package)")->required();
   app.add_option("--root", opt.root, "host folder of the virtual machine (created if missing)")
       ->required();
@@ -158,6 +237,22 @@ int CmdSimulate(const std::vector<std::string>& args) {
   if (auto code = ParseCommandLine(app, args)) return *code;
   return Guarded([&] {
     opt.choices = ToChoices(app, choices);
+    if (dashes != allArgs.end()) {
+      std::vector<std::string> words;
+      for (auto it = dashes + 1; it != allArgs.end(); ++it) {
+        const std::optional<std::string> gbk = Utf8ToGbk(*it);
+        if (!gbk) return ReportError("a switch has no GBK form: " + *it);
+        words.push_back(*gbk);
+      }
+      if (!opt.choices.Empty())
+        return ReportError("give the choices either as options or as switches after \"--\"");
+      opt.switches = ParseSetupSwitches(JoinSwitchWords(words));
+      if (opt.switches->help) {
+        std::cout << SetupSwitchesHelpUtf8();
+        return kExitOk;
+      }
+      if (!opt.switches->Valid()) return SwitchFault(opt.switches->error, exit_code::kBadSwitches);
+    }
     return Simulate(opt);
   });
 }

@@ -29,22 +29,6 @@ namespace sk::cli {
 
 namespace {
 
-const char* Word(RemovalResult r) {
-  switch (r) {
-    case RemovalResult::Removed:
-      return "removed";
-    case RemovalResult::Missing:
-      return "missing";
-    case RemovalResult::Kept:
-      return "kept";
-    case RemovalResult::Refused:
-      return "refused";
-    case RemovalResult::Failed:
-      return "failed";
-  }
-  return "";
-}
-
 // The log of the product's uninstaller, vouched for by its Uninstall entry (see
 // ReadUninstallLog) and naming this product; throws Error otherwise.
 std::unique_ptr<UninstallRecorder> ProductLog(Platform& machine, const std::string& uninstaller,
@@ -89,7 +73,7 @@ int Uninstall(const std::string& root, const std::string& productId,
   machine.Save();
 
   for (const RemovalEntry& e : outcome.report.entries) {
-    std::cout << Word(e.result) << " " << GbkToUtf8(RecordName(e.record));
+    std::cout << RemovalResultWord(e.result) << " " << GbkToUtf8(RecordName(e.record));
     if (!e.reason.empty()) std::cout << " (" << GbkToUtf8(e.reason) << ")";
     std::cout << "\n";
   }

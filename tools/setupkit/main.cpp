@@ -6,6 +6,7 @@
 
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
+#include "tools/setupkit/SwitchHelp.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,7 +44,7 @@ void PrintUsage(std::ostream& out) {
     out << "  " << name << std::string(10 - name.size(), ' ') << c.summary << "\n";
   }
   out << "\n'setupkit <command> --help' describes a command. Exit codes: 0 ok, 1 verification\n"
-         "failed, 2 error.\n";
+         "failed, 2 error. 'setupkit help setup-switches' describes Setup.exe's command line.\n";
 }
 
 // The command line as UTF-8 words (on Windows from the UTF-16 command line, so names outside
@@ -82,6 +83,10 @@ int main(int argc, char** argv) {
   const std::string& word = args[1];
   if (word == "--version" || word == "-V") {
     std::cout << "setupkit " << SETUPKIT_VERSION << "\n";
+    return sk::cli::kExitOk;
+  }
+  if (word == "help" && args.size() == 3 && args[2] == "setup-switches") {
+    std::cout << sk::cli::SetupSwitchesHelpUtf8();
     return sk::cli::kExitOk;
   }
   if (word == "--help" || word == "-h" || word == "help") {

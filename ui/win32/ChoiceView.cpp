@@ -8,8 +8,11 @@ namespace {
 constexpr int kTitleBand = 57;
 }  // namespace
 
-TChoicePageView::TChoicePageView(TContainer& parent, const wchar_t* className)
-    : TPageView(parent, className), TitleImage(*this, 0, 0, kPageWidth, kTitleBand) {}
+TChoicePageView::TChoicePageView(TContainer& parent, const wchar_t* className,
+                                 const SetupContext& context)
+    : TPageView(parent, className),
+      TitleImage(*this, 0, 0, kPageWidth, kTitleBand),
+      preset_(context.Preset) {}
 
 void TChoicePageView::LoadTitle(TCompile& model, const std::string& path) {
   LoadPicture(TitleImage, model.GetPlatform(), path);

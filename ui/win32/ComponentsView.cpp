@@ -14,8 +14,8 @@ const std::string kExplain =
     "\xBB\xF7[\xCF\xC2\xD2\xBB\xB2\xBD]\xBC\xCC\xD0\xF8\xA1\xA3";
 }  // namespace
 
-TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent, L"TfrmSelComponent"),
+TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext& context)
+    : TChoicePageView(parent, L"TfrmSelComponent", context),
       Label18(*this, 24, 15, kTitle),
       Label19(*this, 48, 34, kQuestion),
       Label4(*this, 16, 73, kExplain, false, 257, 12),
@@ -26,7 +26,7 @@ TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext&)
 }
 
 void TfrmSelComponent::SetCompile(TCompile* model) {
-  if (!Logic.Load(model)) return;
+  if (!LoadLogic(Logic, model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   for (const auto& row : Logic.Rows()) List_Component.Add(row.text, row.checked);

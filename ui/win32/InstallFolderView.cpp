@@ -42,7 +42,7 @@ class CloseStopsSearch {
 }  // namespace
 
 TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& context)
-    : TChoicePageView(parent, L"TfrmSelectInstallDir"),
+    : TChoicePageView(parent, L"TfrmSelectInstallDir", context),
       Logic(context),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),
@@ -66,7 +66,7 @@ TfrmSelectInstallDir::TfrmSelectInstallDir(TContainer& parent, SetupContext& con
 }
 
 void TfrmSelectInstallDir::SetCompile(TCompile* model) {
-  if (!Logic.Load(model)) return;
+  if (!LoadLogic(Logic, model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Edit1.SetText(Logic.Folder());

@@ -26,8 +26,8 @@ const std::string kCreate =
     "\xB4\xB4\xBD\xA8\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xB5\xC4\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
 }  // namespace
 
-TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent, L"TfrmStartFolder"),
+TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext& context)
+    : TChoicePageView(parent, L"TfrmStartFolder", context),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 80, 76, kExplain),
@@ -45,7 +45,7 @@ TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext&)
 }
 
 void TfrmStartFolder::SetCompile(TCompile* model) {
-  if (!Logic.Load(model)) return;
+  if (!LoadLogic(Logic, model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Edit1.SetText(Logic.Folder());

@@ -18,8 +18,8 @@ const std::string kQuickLaunch =
     "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xB6\xAF\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
 }  // namespace
 
-TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext&)
-    : TChoicePageView(parent, L"TfrmAddonsTask"),
+TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext& context)
+    : TChoicePageView(parent, L"TfrmAddonsTask", context),
       Label10(*this, 16, 14, kTitle),
       Label11(*this, 29, 33, kQuestion),
       Label1(*this, 28, 69, "", false, 378, 28),
@@ -34,7 +34,7 @@ TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext&)
 }
 
 void TfrmAddonsTask::SetCompile(TCompile* model) {
-  if (!Logic.Load(model)) return;
+  if (!LoadLogic(Logic, model)) return;
   filling_ = true;
   LoadTitle(*model, Logic.TitlePicture());
   Label1.SetCaption(Logic.Caption());

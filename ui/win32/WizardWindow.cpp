@@ -96,6 +96,8 @@ TfrmParent::TfrmParent(SetupContext& context, const PageRegistry& pages, bool di
 }
 
 TfrmParent::~TfrmParent() {
+  // Whether the wizard got to its end, for the run's exit code.
+  context_.WizardFinished = Host.State == WizardState::Finished;
   // The pages' windows are children of Panel1: destroy them while it still exists.
   Host.ClearPages();
 }

@@ -1,0 +1,118 @@
+#include "ui/SilentSetup.h"
+
+#include "engine/ExitCodes.h"
+#include "engine/Install.h"
+#include "ui/Actions.h"
+#include "ui/SwitchChoices.h"
+
+namespace sk {
+
+namespace {
+
+std::string YesNo(bool on) {
+  return on ? "yes" : "no";
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text.empty() ? "(none)" : text;
+}
+
+}  // namespace
+
+SilentSetupWindows::SilentSetupWindows(const SetupSwitches& switches, RunLog& log)
+    : switches_(switches), log_(log) {}
+
+void SilentSetupWindows::ShowPreInstallMessage(const std::string& text, const std::string&) {
+  log_.Line("pre-install message not shown: " + text);
+}
+
+void SilentSetupWindows::RunLoadingWindow(TCompile& model, SetupContext&) {
+  StageFromExecutable(model);
+}
+
+void SilentSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {
+  Install(model, context, {});
+}
+
+void SilentSetupWindows::RunBackgroundWindow(TCompile& model, SetupContext& context) {
+  Install(model, context, ChoicePageClasses(model));
+}
+
+void SilentSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
+  Install(model, context, ChoicePageClasses(model));
+}
+
+void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
+                                 const std::vector<std::string>& pageClasses) {
+  log_.Line("package checked: \"" + model.ItemName + "\"");
+  ApplyChoices(model, context, ChoicesFromSwitches(switches_), pageClasses);
+  const TInstallData& o = model.Options;
+  log_.Line("install folder: " + o.InstallDir);
+  log_.Line("components: " + Joined(model.ComponentList));
+  log_.Line("start-menu shortcuts: " +
+            (o.CreateStartMenu ? "yes, folder \"" + o.StartMenuFolder + "\"" : std::string("no")));
+  log_.Line("desktop shortcut: " + YesNo(o.CreateDesktop));
+  log_.Line("quick-launch shortcut: " + YesNo(o.CreateQuickLaunch));
+
+  std::string lastFile;
+  model.SetOnCompile([&](const std::string& file, const std::string& hint, int64_t, int64_t) {
+    if (file.empty()) {
+      log_.Line("step: " + hint);
+    } else if (file != lastFile) {
+      lastFile = file;
+      log_.Line("file: " + file);
+    }
+  });
+  InstallStarted = true;
+  try {
+    InstallPackage(model, model.GetPlatform().ExecutablePath());
+  } catch (...) {
+    model.SetOnCompile(nullptr);
+    throw;
+  }
+  model.SetOnCompile(nullptr);
+  for (const auto& value : model.RegList())
+    log_.Line("registry value: " + value->KeyPath + " \"" + value->ValueName + "\"");
+  Installed = true;
+  RebootNeeded = RebootWanted(model);
+  log_.Line("installed; completion actions skipped" +
+            std::string(RebootNeeded ? "; a restart is needed" : ""));
+}
+
+SilentOutcome RunSilentSetup(Platform& platform, const SetupSwitches& switches, RunLog& log,
+                             const SilentRunOptions& options) {
+  log.Line("silent setup: " + platform.ExecutablePath());
+  SilentSetupWindows windows(switches, log);
+  int code = exit_code::kSuccess;
+  std::string message;
+  try {
+    SetupDriver driver(platform, windows);
+    driver.Compile().PackageChecked = options.packageChecked;
+    try {
+      driver.Execute();
+      if (!windows.Installed) log.Line("the package opens no window: nothing installed");
+      code = windows.RebootNeeded ? exit_code::kRebootNeeded : exit_code::kSuccess;
+    } catch (const ChoiceNotOffered& e) {
+      message = NotOfferedMessage(e, switches);
+      log.Line("error: " + message);
+      log.Line("nothing installed");
+      code = exit_code::kBadSwitches;
+    } catch (const std::exception& e) {
+      message = e.what();
+      log.Line("error: " + message);
+      const bool damaged = !windows.InstallStarted && !driver.Compile().PackageChecked;
+      code = damaged ? exit_code::kDamagedPackage : exit_code::kInstallFailed;
+    }
+  } catch (const std::exception& e) {
+    // The driver's own set-up or its clean-up failed (out of memory).
+    message = e.what();
+    log.Line("error: " + message);
+    code = exit_code::kInstallFailed;
+  }
+  log.Line("exit code: " + std::to_string(code));
+  return {code, message};
+}
+
+}  // namespace sk
