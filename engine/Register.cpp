@@ -31,8 +31,7 @@ void LaunchProgram(Platform& platform, const std::string& path) {
 void RegisterFiles(InstallContext& ctx) {
   using namespace engine_text;
   Platform& p = ctx.platform;
-  for (const auto& holder : ctx.model.FileList()) {
-    const TCompileFileData& item = *holder;
+  for (const TCompileFileData& item : ctx.files) {
     if (item.Kind != kind::File || !ctx.placed.count(&item)) continue;
     const std::string& path = item.SourcePath;
     auto status = [&](const std::string& opening) {

@@ -65,7 +65,7 @@ void TCompile::EvaluateOptions() {
 }
 
 std::string TCompile::ReadInstallDir(const std::string& keyName) {
-  auto key = platform_.OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
+  auto key = GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
   if (!key) return {};
   auto value = key->ReadValue(kInstallDirValue);
   if (!value || value->type != RegType::String) return {};
@@ -80,7 +80,7 @@ std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
     if (first) {
       first = false;
       placeholder = SameTextAscii(std::string(piece), kProgramFilesWord);
-      if (placeholder) result = GetProgramFilesFolder(platform_);
+      if (placeholder) result = GetProgramFilesFolder(GetPlatform());
       return placeholder;
     }
     result += '\\';

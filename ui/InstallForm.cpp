@@ -21,9 +21,6 @@ TfrmInstall::TfrmInstall(SetupContext& context)
 void TfrmInstall::SetCompile(TCompile* model) {
   Compile = model;
   if (!model) return;
-  model->SetOnCompile([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
-    InstallProgress(f, h, p, m);
-  });
   SetText(InstallingCaption(model->ItemName));
   Timer.SetEnabled(true);
 }
@@ -46,7 +43,8 @@ void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_
 void TfrmInstall::TimerTimer() {
   Timer.SetEnabled(false);
   try {
-    InstallWithoutWizard(*Compile);
+    InstallWithoutWizard(*Compile, [this](const std::string& f, const std::string& h, int64_t p,
+                                          int64_t m) { InstallProgress(f, h, p, m); });
     // The last per-file event names the last file item, which need not be the last item of
     // the list (folders, registry and support files follow); the install is complete now.
     Gauge1.SetProgress(Gauge1.State().MaxValue);
@@ -55,7 +53,6 @@ void TfrmInstall::TimerTimer() {
     failure_ = std::current_exception();
     Tag = 2;
   }
-  Compile->SetOnCompile(nullptr);
   Close();
 }
 

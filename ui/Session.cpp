@@ -28,8 +28,8 @@ void RegisterHeadlessPages(HeadlessPageRegistry& r) {
   r.Register("TfrmEndIns", [](SetupContext&) { return std::make_unique<FinishPage>(); });
 }
 
-void InstallWithoutWizard(TCompile& model) {
-  InstallPackage(model, model.GetPlatform().ExecutablePath());
+void InstallWithoutWizard(TCompile& model, const TCompileProEvent& progress) {
+  InstallPackage(model, progress, model.GetPlatform().ExecutablePath());
   RunActionsWithoutWizard(model);
 }
 
@@ -48,9 +48,7 @@ void HeadlessSetupWindows::RunLoadingWindow(TCompile& model, SetupContext&) {
 
 void HeadlessSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {
   WindowRun = "install";
-  model.SetOnCompile(OnEvent);
-  InstallWithoutWizard(model);
-  model.SetOnCompile(nullptr);
+  InstallWithoutWizard(model, OnEvent);
   Installed = true;
   if (RebootWanted(model))
     Report(Box::Question, context.MessageCaption, RebootQuestion(model.ItemName));
