@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/LogMerge.h"
+#include "engine/Transaction.h"
 #include "engine/UnInstall.h"
 #include "package/Compile.h"
 #include "platform/Platform.h"
@@ -22,7 +23,8 @@ struct InstallContext {
   InstallChoices& choices;  // the install writes back the installed AppFile and ReadmeFile
   RunState& run;
   const TCompileProEvent& progress;
-  Platform& platform;
+  Platform& platform;  // the transaction's view of the machine: every change is noted first
+  TransactionPlatform& tx;
   InputStream& setupFile;        // the setup file, source of all file data
   TUnInstall& recorder;          // collects everything the run creates
   std::string osCode = {};       // OS version code, computed once at the start
@@ -34,13 +36,9 @@ struct InstallContext {
   std::vector<TShotCutData> links;
   // File items that InstallFiles placed (written or kept); later steps act only on these.
   std::unordered_set<const TCompileFileData*> placed = {};
-  // Identities (RecordIdentity) of recorded items that existed before this run wrote them:
-  // the undo of a failed install leaves these as they are now.
-  std::unordered_set<std::string> replaced = {};
-  bool replacedFile = false;  // a file that existed before this run was overwritten by it
   bool entryWritten = false;  // the Uninstall entry was written by this run
-  // Identities of the files this run has opened for writing so far.
-  std::unordered_set<std::string> written = {};
+  // Programs to start once the last change has been made ("run after install").
+  std::vector<std::string> launches = {};
 
   // Records before this index are the product's earlier ones (its previous log, then those of
   // an "Ins.log" the product owns); this run's own records follow.
@@ -77,19 +75,6 @@ struct InstallContext {
       if (records[i].Kind == unins_kind::File && SameTextAscii(records[i].Path, path)) return true;
     return false;
   }
-  // Notes that the file at `path`, which existed when it was opened for writing, is being
-  // overwritten. A file this run wrote before (a package that names it twice) was not there
-  // before the run: it stays the run's own.
-  void NoteReplacedFile(const std::string& path) {
-    std::string id = RecordIdentity({"", path, "", 1, unins_kind::File});
-    if (written.count(id)) return;
-    replaced.insert(std::move(id));
-    replacedFile = true;
-  }
-  void NoteWrittenFile(const std::string& path) {
-    written.insert(RecordIdentity({"", path, "", 1, unins_kind::File}));
-  }
-
   // A per-file progress call: `done` of `count` file items.
   void FileProgress(const std::string& target, const std::string& hint, int64_t done,
                     int64_t count) const {

@@ -35,16 +35,12 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
     const std::optional<int64_t> local = DateTimeToLocalFileTime(*dateTime);
     if (local) utc = ctx.platform.LocalFileTimeToUtc(*local);
   }
-  const bool existed = ctx.platform.FileExists(target);
   std::unique_ptr<OutputStream> out;
   try {
     out = ctx.platform.CreateFile(target);
   } catch (const Error& e) {
     RethrowNaming(ctx.platform, target, e);
   }
-  // From here on the earlier content is gone.
-  if (existed) ctx.NoteReplacedFile(target);
-  ctx.NoteWrittenFile(target);
   const bool timeOnClose = utc && out->SetWriteTimeOnClose(*utc);
   try {
     ExtractRegion(ctx.setupFile, *out, item.DataStart, item.DataEnd);

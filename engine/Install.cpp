@@ -106,30 +106,11 @@ void TakeInsLogRecords(InstallContext& ctx) {
   ctx.insLog.clear();
 }
 
-// What this run created, newest last, for the undo: records from `first` on, without the items
-// that existed before the run; each is removed whatever its RemoveFlag says. The uninstaller
-// copy, which has no record, comes last so it goes first.
-std::vector<TUnInsData> CreatedByRun(const InstallContext& ctx, size_t first) {
-  std::vector<TUnInsData> created;
-  const auto& records = ctx.recorder.Records();
-  for (size_t i = first; i < records.size(); ++i) {
-    if (ctx.replaced.count(RecordIdentity(records[i]))) continue;
-    created.push_back(records[i]);
-    created.back().RemoveFlag = 1;
-  }
-  const TUnInsData self{"", ctx.uninstaller, "", 1, unins_kind::File};
-  if (!ctx.uninstaller.empty() && !ctx.replaced.count(RecordIdentity(self)))
-    created.push_back(self);
-  return created;
-}
-
-// Removes what the failed run created and returns the text that tells the user so.
+// Takes back every change of the failed run (created items removed, replaced files and values
+// restored, registrations unregistered) and returns the text that tells the user so.
 std::string UndoInstall(InstallContext& ctx) {
-  if (ctx.entryWritten) RemoveUninstallEntry(ctx.platform, ctx.package.Serial, ctx.uninstaller);
-  const RemovalReport report = RemoveRecords(ctx.platform, CreatedByRun(ctx, ctx.firstOwnRecord));
   std::string text = std::string("\r\n\r\n") + uninstall_text::kUndone;
-  if (ctx.replacedFile) text += std::string("\r\n") + uninstall_text::kReplacedStay;
-  const std::vector<std::string> failed = report.Names(RemovalResult::Failed);
+  const std::vector<std::string> failed = ctx.tx.Undo();
   if (!failed.empty()) {
     text += std::string("\r\n") + uninstall_text::kNotUndone;
     constexpr size_t kShown = 10;
@@ -176,6 +157,12 @@ void RunSteps(InstallContext& ctx) {
 
 }  // namespace
 
+std::string RunBackupFolder(Platform& platform, const std::string& serial) {
+  std::string temp = platform.GetTempPath();
+  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  return temp + "sktx-" + SafeName(serial);
+}
+
 std::string InsLogPath(Platform& platform) {
   std::string dir = platform.CurrentDirectory();
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
@@ -203,7 +190,8 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                     const TCompileProEvent& progress, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
-  TUnInstall recorder(platform);
+  TransactionPlatform tx(platform, RunBackupFolder(platform, model.Serial));
+  TUnInstall recorder(tx);
   std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);
   platform.ProcessMessages();
@@ -214,7 +202,8 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                      .choices = choices,
                      .run = run,
                      .progress = progress,
-                     .platform = platform,
+                     .platform = tx,
+                     .tx = tx,
                      .setupFile = *package,
                      .recorder = recorder,
                      .osCode = GetOsVersionCode(platform),
@@ -226,6 +215,7 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                      .previousUninstaller = std::move(previousUninstaller)};
   try {
     RunSteps(ctx);
+    tx.Commit();
   } catch (const Error& e) {
     // A failed install takes back what it made, so no half-installed product stays behind.
     throw Error(e.what() + UndoInstall(ctx));
@@ -236,6 +226,12 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
       // The original failure is the one to report.
     }
     throw;
+  }
+  // Programs start only once every change has been made: a later failure cannot leave one
+  // running from a product that was taken back.
+  for (const std::string& path : ctx.launches) {
+    ctx.Status(engine_text::kRunningProgram + path + engine_text::kPleaseWaitClose);
+    LaunchProgram(platform, path);
   }
 }
 

@@ -13,11 +13,13 @@
 // the processes started on staged files.
 //
 // Errors: a package that cannot be opened, a target file that cannot be created or data that
-// does not inflate throws sk::Error naming the file and the reason. Before it leaves, the run
-// is undone: what it created (files, folders, registry keys and values, shortcuts, the
-// uninstaller and its entry) is removed, while items that existed before stay, replaced files
-// keeping their new content; the error's text then says so (GBK). The stream and recorder are
-// released on every path and no uninstall log is written. A damaged "Ins.log" is ignored.
+// does not inflate throws sk::Error naming the file and the reason. Every change is made through
+// a TransactionPlatform (Transaction.h) and so noted with its undo first; before the error
+// leaves, the run is undone: what it created is removed, what it replaced (files with their
+// dates and attributes, registry values with their types) is restored, registrations are
+// unregistered; the error's text then says so (GBK). "Run after install" launches happen only
+// after the last change succeeded. The stream and recorder are released on every path and no
+// uninstall log is written. A damaged "Ins.log" is ignored.
 #pragma once
 
 #include <string>
@@ -40,6 +42,9 @@ void CreateInstallFolders(InstallContext& ctx);
 // Copies the uninstaller item(s) into the install folder, sets ctx.uninstaller and makes the
 // start-menu shortcut to it.
 void WriteUninstallInfo(InstallContext& ctx);
+// The folder that keeps the copies of what a run of the product `serial` replaces, until the run
+// ends: "<temp>\sktx-<serial, file-name-safe>".
+std::string RunBackupFolder(Platform& platform, const std::string& serial);
 // Path of the "Ins.log" that an install merges, in the process's current folder.
 std::string InsLogPath(Platform& platform);
 

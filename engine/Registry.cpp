@@ -47,9 +47,6 @@ void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
   if (!keyExisted && !parsed->path.empty()) ctx.recorder.CreateKeyPath(parsed->root, parsed->path);
   auto key = ctx.platform.OpenKey(parsed->root, parsed->path, true);
   if (!key) return;
-  if (key->ValueExists(item.ValueName))
-    ctx.replaced.insert(RecordIdentity(
-        {RootText(parsed->root), parsed->path, item.ValueName, 1, unins_kind::Registry}));
   switch (item.ValueType) {
     case 0:
       key->WriteString(item.ValueName, ExpandValueMacros(item.ValueData, ctx.windowsDir,
