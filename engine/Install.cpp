@@ -6,6 +6,7 @@
 
 #include "engine/ComponentSetup.h"
 #include "engine/Files.h"
+#include "engine/Journal.h"
 #include "engine/LogMerge.h"
 #include "engine/Register.h"
 #include "engine/Registry.h"
@@ -190,7 +191,13 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                     const TCompileProEvent& progress, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
-  TransactionPlatform tx(platform, RunBackupFolder(platform, model.Serial));
+  // A run of this product that was killed left its journal: it is taken back first.
+  const std::string runFolder = RunBackupFolder(platform, model.Serial);
+  RecoverDeadRun(platform, runFolder, [&] {
+    if (progress) progress("", engine_text::kRollingBack, -1, -1);
+  });
+  JournalWriter journal(platform, runFolder);
+  TransactionPlatform tx(platform, runFolder, [&journal](const UndoStep& step) { journal(step); });
   TUnInstall recorder(tx);
   std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);

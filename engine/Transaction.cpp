@@ -210,7 +210,12 @@ void TransactionPlatform::NoteFile(const std::string& path) {
   if (!touched_.insert(FileIdentity(path)).second) return;
   const uint32_t attributes = inner_.GetFileAttributes(path);
   if (attributes == attr::Invalid) {
-    Note({.kind = UndoStep::Kind::CreatedFile, .path = path});
+    try {
+      Note({.kind = UndoStep::Kind::CreatedFile, .path = path});
+    } catch (...) {
+      touched_.erase(FileIdentity(path));
+      throw;
+    }
     return;
   }
   if (attributes & attr::Directory) return;
@@ -226,7 +231,13 @@ void TransactionPlatform::NoteFile(const std::string& path) {
     touched_.erase(FileIdentity(path));
     throw Error(path + ": cannot keep a copy before replacing it: " + e.what());
   }
-  Note(std::move(step));
+  try {
+    Note(std::move(step));
+  } catch (...) {
+    // Not noted, so not changed: a later change of the file is noted again.
+    touched_.erase(FileIdentity(path));
+    throw;
+  }
 }
 
 void TransactionPlatform::NoteValue(RegRoot root, const std::string& keyPath,
@@ -239,7 +250,12 @@ void TransactionPlatform::NoteValue(RegRoot root, const std::string& keyPath,
   } else {
     step.kind = UndoStep::Kind::NewValue;
   }
-  Note(std::move(step));
+  try {
+    Note(std::move(step));
+  } catch (...) {
+    touched_.erase(ValueIdentity(root, keyPath, name));
+    throw;
+  }
 }
 
 void TransactionPlatform::NoteMissingKeys(RegRoot root, const std::string& subKey) {
@@ -326,13 +342,14 @@ std::vector<std::string> TransactionPlatform::Undo() {
 }
 
 void TransactionPlatform::Commit() {
-  for (const UndoStep& step : steps_) {
-    if (step.kind != UndoStep::Kind::ReplacedFile) continue;
-    try {
-      inner_.DeleteFile(step.backup);
-    } catch (...) {
-      // A backup left behind costs space only.
-    }
+  // The backups ("b<n>") and the journal entries ("j<n>") of the run folder go with the steps.
+  try {
+    for (const std::string& name : inner_.ListDirectory(backupFolder_))
+      if (name.size() > 1 && (name[0] == 'b' || name[0] == 'j') &&
+          name.find_first_not_of("0123456789", 1) == std::string::npos)
+        inner_.DeleteFile(backupFolder_ + "\\" + name);
+  } catch (...) {
+    // What is left behind is found and taken back by the next run.
   }
   try {
     if (inner_.DirectoryExists(backupFolder_)) inner_.RemoveDirectory(backupFolder_);

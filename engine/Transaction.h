@@ -15,7 +15,8 @@
 // Reads, process starts and shell requests pass through unnoted.
 //
 // Undo() takes the steps back newest first; a step that cannot be taken back is named in the
-// result and the others still run. Commit() forgets the steps and deletes the backups. The
+// result and the others still run. Commit() forgets the steps and deletes the backups and the
+// journal entries ("b<n>", "j<n>") of the backup folder, then the folder when empty. The
 // optional observer sees each step before its change is made (the journal that survives a kill
 // writes it to disk there); an observer that throws stops the change.
 //

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "engine/Journal.h"
 #include "engine/Register.h"
 #include "engine/Transaction.h"
 #include "engine/UninstallTexts.h"
@@ -228,6 +229,124 @@ TEST(Transaction, FailureAtEveryChangeOfAnUpgradeLeavesTheMachineAsItWas) {
   EXPECT_GT(failed, 20);
   std::printf("failure cut points: %d undone to the state before, %d passed over by the install\n",
               failed, passedOver);
+}
+
+// Kills the upgrade at every change in turn (the sandbox then refuses every later change, the
+// undo's included): the next run's recovery brings the machine back to the state before, byte
+// for byte, and that run then installs completely.
+TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
+  int killed = 0;
+  for (uint64_t n = 0;; ++n) {
+    SCOPED_TRACE(n);
+    UpgradeMachine m;
+    Platform& p = m.run->platform();
+    const Snapshot before = Take(m.run->machine());
+    FaultHook& faults = m.run->machine().sandbox()->Faults();
+    faults.Arm(n, FaultHook::Fault::Abort);
+    bool aborted = false;
+    std::string message;
+    try {
+      message = InstallMessage(p, m.setup2, m.run->installDir());
+    } catch (const SandboxAbort&) {
+      aborted = true;
+    }
+    faults.Disarm();
+    if (!faults.Fired()) {
+      EXPECT_EQ(message, "");
+      break;
+    }
+    ASSERT_TRUE(aborted || message.empty()) << message;  // passed over: the run went on
+    if (!aborted) continue;
+    ++killed;
+    const RecoveryReport report = RecoverDeadRun(p, RunBackupFolder(p, m.run->model().Serial));
+    EXPECT_TRUE(report.failed.empty());
+    const Snapshot recovered = Take(m.run->machine());
+    ASSERT_TRUE(before == recovered) << Diff(before, recovered);
+    ASSERT_EQ(InstallMessage(p, m.setup2, m.run->installDir()), "");
+    ASSERT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
+  }
+  EXPECT_GT(killed, 20);
+  std::printf("kill cut points: %d taken back by the next run, then installed\n", killed);
+}
+
+TEST(Journal, StepsSurviveTheirEncoding) {
+  const UndoStep steps[] = {
+      {.kind = UndoStep::Kind::CreatedFile, .path = "C:\\App\\a.txt"},
+      {.kind = UndoStep::Kind::ReplacedFile,
+       .path = "C:\\App\\b.txt",
+       .backup = "C:\\T\\b1",
+       .attributes = attr::ReadOnly,
+       .writeTime = kOldTime},
+      {.kind = UndoStep::Kind::ReplacedValue,
+       .path = "Software\\Demo",
+       .root = RegRoot::CurrentUser,
+       .valueName = "v",
+       .previous = {2, std::string("a\0b", 3)}},
+  };
+  for (const UndoStep& step : steps) EXPECT_EQ(DecodeStep(EncodeStep(step), "entry"), step);
+}
+
+// A journal is input like any file of the machine: anything unsound in it leaves the machine
+// and the journal as they are, with a message naming the folder.
+TEST(Journal, DamagedJournalIsReportedAndLeftAlone) {
+  const std::string folder = "C:\\Users\\user\\AppData\\Local\\Temp\\sktx-P";
+  const UndoStep created{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\keep.txt"};
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;  // name, bytes
+  };
+  UndoStep outside{
+      .kind = UndoStep::Kind::ReplacedFile, .path = "C:\\Data\\keep.txt", .backup = "C:\\Data\\b1"};
+  UndoStep dots{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\..\\Windows\\x"};
+  UndoStep missing = outside;
+  missing.backup = folder + "\\b7";
+  const Case cases[] = {
+      {"garbage before the last entry",
+       {{"j00000000", "garbage"}, {"j00000001", EncodeStep(created)}}},
+      {"a backup outside the run folder", {{"j00000000", EncodeStep(outside)}}},
+      {"a backup that is not there", {{"j00000000", EncodeStep(missing)}}},
+      {"a path that climbs", {{"j00000000", EncodeStep(dots)}}},
+      {"a file the run never writes", {{"j00000000", EncodeStep(created)}, {"notes.txt", "x"}}},
+      {"an entry past its size", {{"j00000000", EncodeStep(created) + "x"}, {"j00000001", ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto m = Sandbox();
+    Platform& p = m->platform();
+    WriteFile(p, "C:\\Data\\keep.txt", "the user's");
+    for (const auto& [name, bytes] : c.files) WriteFile(p, folder + "\\" + name, bytes);
+    const Snapshot before = Take(*m);
+    try {
+      RecoverDeadRun(p, folder);
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(folder), std::string::npos) << e.what();
+    }
+    const Snapshot after = Take(*m);
+    EXPECT_TRUE(before == after) << Diff(before, after);
+  }
+}
+
+TEST(Journal, CutShortLastEntryIsIgnoredAndCommandsAreNotRun) {
+  const std::string folder = "C:\\Users\\user\\AppData\\Local\\Temp\\sktx-P";
+  auto m = Sandbox();
+  Platform& p = m->platform();
+  WriteFile(p, "C:\\Data\\made.txt", "made by the dead run");
+  const UndoStep created{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\made.txt"};
+  const UndoStep command{.kind = UndoStep::Kind::Command, .path = "C:\\evil.exe -Uninstall"};
+  WriteFile(p, folder + "\\j00000000", EncodeStep(created));
+  WriteFile(p, folder + "\\j00000001", EncodeStep(command));
+  WriteFile(p, folder + "\\j00000002", EncodeStep(created).substr(0, 9));
+  int said = 0;
+  const RecoveryReport report = RecoverDeadRun(p, folder, [&] { ++said; });
+  EXPECT_TRUE(report.found);
+  EXPECT_EQ(said, 1);
+  EXPECT_EQ(report.skipped, std::vector<std::string>{"C:\\evil.exe -Uninstall"});
+  EXPECT_FALSE(p.FileExists("C:\\Data\\made.txt"));
+  EXPECT_FALSE(p.DirectoryExists(folder));
+  std::ifstream actions(m->sandbox()->ActionsLogPath());
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(actions), {}).find("evil"),
+            std::string::npos);
 }
 
 }  // namespace
