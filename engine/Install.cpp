@@ -158,12 +158,6 @@ void RunSteps(InstallContext& ctx) {
 
 }  // namespace
 
-std::string RunBackupFolder(Platform& platform, const std::string& serial) {
-  std::string temp = platform.GetTempPath();
-  if (!temp.empty() && temp.back() != '\\') temp += '\\';
-  return temp + "sktx-" + SafeName(serial);
-}
-
 std::string InsLogPath(Platform& platform) {
   std::string dir = platform.CurrentDirectory();
   if (!dir.empty() && dir.back() != '\\') dir += '\\';

@@ -42,9 +42,6 @@ void CreateInstallFolders(InstallContext& ctx);
 // Copies the uninstaller item(s) into the install folder, sets ctx.uninstaller and makes the
 // start-menu shortcut to it.
 void WriteUninstallInfo(InstallContext& ctx);
-// The folder that keeps the copies of what a run of the product `serial` replaces, until the run
-// ends: "<temp>\sktx-<serial, file-name-safe>".
-std::string RunBackupFolder(Platform& platform, const std::string& serial);
 // Path of the "Ins.log" that an install merges, in the process's current folder.
 std::string InsLogPath(Platform& platform);
 

@@ -2,8 +2,10 @@
 #include "engine/Journal.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
+#include "engine/UnInstall.h"
 #include "package/Compile.h"
 #include "package/Container.h"
 
@@ -52,6 +54,26 @@ std::string DamageText(const std::string& folder, const std::string& what) {
 }
 
 }  // namespace
+
+std::string RunBackupFolder(Platform& platform, const std::string& serial) {
+  std::string temp = platform.GetTempPath();
+  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  std::string name;
+  for (unsigned char c : serial)
+    name += (std::isalnum(c) || c == '-' || c == '_' || c == '{' || c == '}') ? char(c) : '_';
+  return temp + "sktx-" + name;
+}
+
+RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath) {
+  TUnInstall log(platform);
+  try {
+    log.LoadFromFile(UninstallLogPath(uninstallerPath));
+  } catch (const Error&) {
+    return {};
+  }
+  if (log.UninstallKey().empty()) return {};
+  return RecoverDeadRun(platform, RunBackupFolder(platform, log.UninstallKey()));
+}
 
 std::string EncodeStep(const UndoStep& step) {
   MemoryWriter w;
@@ -131,8 +153,13 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
   std::sort(names.begin(), names.end());
   std::vector<UndoStep> steps;
   std::vector<std::string> files;
+  bool ended = false;
   for (const std::string& name : names) {
     const std::string path = folder + "\\" + name;
+    if (name == kRunEndedMark) {
+      ended = true;
+      continue;
+    }
     const bool backup = name[0] == 'b' && Digits(name, 1);
     const bool entry = name[0] == 'j' && Digits(name, 1) && name.size() == 9;
     if ((!backup && !entry) ||
@@ -156,18 +183,23 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
     } catch (const Error& e) {
       throw Error(DamageText(folder, e.what()));
     }
-    const UndoStep& step = steps.back();
-    if (step.kind == UndoStep::Kind::ReplacedFile) {
+  }
+  for (const UndoStep& step : steps) {
+    // A run that had ended may have deleted backups already: its steps are not taken back.
+    if (!ended && step.kind == UndoStep::Kind::ReplacedFile) {
       const std::string expected = folder + "\\" + ExtractFileName(step.backup);
       const std::string leaf = ExtractFileName(step.backup);
       if (!SameTextAscii(step.backup, expected) || leaf.empty() || leaf[0] != 'b' ||
           !Digits(leaf, 1) || !platform.FileExists(step.backup))
-        throw Error(DamageText(folder, name + ": backup outside the run folder or missing"));
+        throw Error(
+            DamageText(folder, DescribeStep(step) + ": backup outside the run folder or missing"));
     }
   }
 
   report.found = true;
   if (status) status();
+  // A run that had ended was killed while deleting its folder: nothing is taken back.
+  if (ended) steps.clear();
   for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
     if (it->kind == UndoStep::Kind::Command) {
       report.skipped.push_back(it->path);
@@ -180,7 +212,10 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
     }
     if (!done) report.failed.push_back(DescribeStep(*it));
   }
+  const std::string mark = folder + "\\" + kRunEndedMark;
+  if (!ended) platform.CreateFile(mark)->Close();
   for (const std::string& file : files) platform.DeleteFile(file);
+  platform.DeleteFile(mark);
   platform.RemoveDirectory(folder);
   return report;
 }

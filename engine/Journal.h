@@ -3,7 +3,9 @@
 // a setup for the same product can take back what a killed run left half done.
 //
 // Layout: the run folder (RunBackupFolder: "<temp>\sktx-<product id>") holds the backups
-// "b<n>" and the journal entries "j<8 decimal digits>", one per step in the order noted. Each
+// "b<n>" and the journal entries "j<8 decimal digits>", one per step in the order noted. A run
+// that ends (committed or undone) first creates "ended" (kRunEndedMark), then deletes the rest:
+// a folder with that mark is only cleared by the next run, nothing is taken back. Each
 // entry: "SKJ1", byte kind, Int32 root, then Strings path, value name, backup, stored bytes,
 // Int32 stored type, Int32 attributes, byte has-time, Int64 time (Container.h encodings), "SKJE".
 // A last entry without its end mark was cut short by the kill: its change never began.
@@ -46,6 +48,10 @@ class JournalWriter {
   size_t next_ = 0;
 };
 
+// The product's run folder, which holds the copies of what a run replaces and the journal until
+// the run ends: "<temp>\sktx-<serial, file-name-safe>".
+std::string RunBackupFolder(Platform& platform, const std::string& serial);
+
 struct RecoveryReport {
   bool found = false;                // a journal of a dead run was there
   std::vector<std::string> failed;   // steps that could not be taken back
@@ -56,5 +62,8 @@ struct RecoveryReport {
 // `status` (may be empty) is called once before anything is changed.
 RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folder,
                               const std::function<void()>& status = nullptr);
+// For an uninstaller: the product named by the log beside `uninstallerPath` (read only for its
+// product identifier; a missing or unreadable log recovers nothing) has its dead run taken back.
+RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath);
 
 }  // namespace sk

@@ -343,13 +343,19 @@ std::vector<std::string> TransactionPlatform::Undo() {
 
 void TransactionPlatform::Commit() {
   // The backups ("b<n>") and the journal entries ("j<n>") of the run folder go with the steps.
+  // The end mark comes first, in one change: a run killed while the rest is deleted is then
+  // known as ended, and the next run only finishes the deleting.
   try {
-    for (const std::string& name : inner_.ListDirectory(backupFolder_))
-      if (name.size() > 1 && (name[0] == 'b' || name[0] == 'j') &&
-          name.find_first_not_of("0123456789", 1) == std::string::npos)
-        inner_.DeleteFile(backupFolder_ + "\\" + name);
+    if (inner_.DirectoryExists(backupFolder_)) {
+      inner_.CreateFile(backupFolder_ + "\\" + kRunEndedMark)->Close();
+      for (const std::string& name : inner_.ListDirectory(backupFolder_))
+        if (name.size() > 1 && (name[0] == 'b' || name[0] == 'j') &&
+            name.find_first_not_of("0123456789", 1) == std::string::npos)
+          inner_.DeleteFile(backupFolder_ + "\\" + name);
+      inner_.DeleteFile(backupFolder_ + "\\" + kRunEndedMark);
+    }
   } catch (...) {
-    // What is left behind is found and taken back by the next run.
+    // What is left behind is found by the next run, which finishes the deleting.
   }
   try {
     if (inner_.DirectoryExists(backupFolder_)) inner_.RemoveDirectory(backupFolder_);

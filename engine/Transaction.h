@@ -36,6 +36,10 @@
 
 namespace sk {
 
+// The file a run folder holds once its run has ended (committed or undone), while the rest of
+// the folder is deleted.
+inline constexpr char kRunEndedMark[] = "ended";
+
 struct UndoStep {
   enum class Kind : uint8_t {
     CreatedFile = 1,

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/uninst/SelfRemoval.h"
+#include "engine/Journal.h"
 #include "engine/UninstallTexts.h"
 #include "engine/Uninstaller.h"
 #include "ui/Dialogs.h"
@@ -49,6 +50,13 @@ int Uninstall() {
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();
+  try {
+    // A run of the product that was killed is taken back first (its journal, see Journal.h).
+    sk::RecoverBeforeUninstall(platform, self);
+  } catch (const sk::Error& e) {
+    sk::ui::MessageError(e.what(), sk::uninstall_text::kUninstall);
+    return kExitFailed;
+  }
   std::unique_ptr<sk::TUnInstall> log;
   try {
     log = sk::ReadUninstallLog(platform, self);

@@ -161,6 +161,20 @@ struct UpgradeMachine {
   std::string setup2;
 };
 
+// The upgrade with the machine killed after n changes; true when the kill stopped it.
+bool KilledAt(uint64_t n, UpgradeMachine& m, std::string& message) {
+  FaultHook& faults = m.run->machine().sandbox()->Faults();
+  faults.Arm(n, FaultHook::Fault::Abort);
+  bool aborted = false;
+  try {
+    message = InstallMessage(m.run->platform(), m.setup2, m.run->installDir());
+  } catch (const SandboxAbort&) {
+    aborted = true;
+  }
+  faults.Disarm();
+  return aborted;
+}
+
 TEST(Transaction, FailedUpgradeRestoresTheRunValueAndTheReplacedFiles) {
   UpgradeMachine m;
   Platform& p = m.run->platform();
@@ -235,28 +249,29 @@ TEST(Transaction, FailureAtEveryChangeOfAnUpgradeLeavesTheMachineAsItWas) {
 // undo's included): the next run's recovery brings the machine back to the state before, byte
 // for byte, and that run then installs completely.
 TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
-  int killed = 0;
+  int killed = 0, afterTheLastChange = 0;
   for (uint64_t n = 0;; ++n) {
     SCOPED_TRACE(n);
     UpgradeMachine m;
     Platform& p = m.run->platform();
     const Snapshot before = Take(m.run->machine());
-    FaultHook& faults = m.run->machine().sandbox()->Faults();
-    faults.Arm(n, FaultHook::Fault::Abort);
-    bool aborted = false;
     std::string message;
-    try {
-      message = InstallMessage(p, m.setup2, m.run->installDir());
-    } catch (const SandboxAbort&) {
-      aborted = true;
-    }
-    faults.Disarm();
-    if (!faults.Fired()) {
+    const bool aborted = KilledAt(n, m, message);
+    if (!m.run->machine().sandbox()->Faults().Fired()) {
       EXPECT_EQ(message, "");
       break;
     }
-    ASSERT_TRUE(aborted || message.empty()) << message;  // passed over: the run went on
-    if (!aborted) continue;
+    ASSERT_TRUE(aborted || message.empty()) << message;
+    if (!aborted) {
+      // Killed after the last change, while the run ended: before its end mark the next run
+      // takes everything back, after it the next run only clears the folder.
+      RecoverDeadRun(p, RunBackupFolder(p, m.run->model().Serial));
+      if (!(Take(m.run->machine()) == before))
+        EXPECT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
+      ASSERT_EQ(InstallMessage(p, m.setup2, m.run->installDir()), "");
+      ++afterTheLastChange;
+      continue;
+    }
     ++killed;
     const RecoveryReport report = RecoverDeadRun(p, RunBackupFolder(p, m.run->model().Serial));
     EXPECT_TRUE(report.failed.empty());
@@ -266,7 +281,29 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
     ASSERT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
   }
   EXPECT_GT(killed, 20);
-  std::printf("kill cut points: %d taken back by the next run, then installed\n", killed);
+  std::printf(
+      "kill cut points: %d taken back by the next run, then installed; %d after the "
+      "last change\n",
+      killed, afterTheLastChange);
+}
+
+// The uninstaller of the product also takes a killed run back before it reads its log.
+TEST(Transaction, UninstallerTakesTheKilledRunBackFirst) {
+  for (uint64_t n : {5u, 30u, 60u}) {
+    SCOPED_TRACE(n);
+    UpgradeMachine m;
+    Platform& p = m.run->platform();
+    const Snapshot before = Take(m.run->machine());
+    std::string message;
+    const bool aborted = KilledAt(n, m, message);
+    EXPECT_TRUE(RecoverBeforeUninstall(p, m.run->installDir() + "\\Uninst.exe").found);
+    if (aborted) {
+      const Snapshot recovered = Take(m.run->machine());
+      EXPECT_TRUE(before == recovered) << Diff(before, recovered);
+    } else {  // killed while the ended run cleared its folder: the install stays complete
+      EXPECT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
+    }
+  }
 }
 
 TEST(Journal, StepsSurviveTheirEncoding) {

@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "engine/Journal.h"
 #include "engine/Texts.h"
 #include "engine/Uninstaller.h"
 #include "package/Compile.h"
@@ -49,6 +50,8 @@ const char* Word(RemovalResult r) {
 // ReadUninstallLog) and naming this product; throws Error otherwise.
 std::unique_ptr<TUnInstall> ProductLog(Platform& machine, const std::string& uninstaller,
                                        const std::string& id) {
+  // A run of the product that was killed is taken back first (its journal, see Journal.h).
+  RecoverDeadRun(machine, RunBackupFolder(machine, id));
   std::unique_ptr<TUnInstall> log;
   try {
     log = ReadUninstallLog(machine, uninstaller);
