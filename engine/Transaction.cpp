@@ -78,10 +78,14 @@ std::vector<std::string> FolderLevels(const std::string& path) {
   return levels;
 }
 
+// The system keeps keys at most this many levels deep and refuses deeper ones.
+constexpr size_t kMaxKeyLevels = 512;
+
+// The key path's levels, shortest first; at most kMaxKeyLevels (deeper ones cannot be made).
 std::vector<std::string> KeyLevels(const std::string& subKey) {
   std::vector<std::string> levels;
   const std::string path = KeyPathText(subKey);
-  for (size_t at = path.find('\\');; at = path.find('\\', at + 1)) {
+  for (size_t at = path.find('\\'); levels.size() < kMaxKeyLevels; at = path.find('\\', at + 1)) {
     const std::string level = path.substr(0, at);
     if (!level.empty() && level.back() != '\\') levels.push_back(level);
     if (at == std::string::npos) break;
@@ -260,9 +264,12 @@ void TransactionPlatform::NoteValue(RegRoot root, const std::string& keyPath,
 
 void TransactionPlatform::NoteMissingKeys(RegRoot root, const std::string& subKey) {
   if (inner_.KeyExists(root, subKey)) return;
-  for (const std::string& level : KeyLevels(subKey))
-    if (!inner_.KeyExists(root, level))
-      Note({.kind = UndoStep::Kind::CreatedKey, .path = level, .root = root});
+  // Below the first missing level every level is missing: no need to ask for each.
+  bool missing = false;
+  for (const std::string& level : KeyLevels(subKey)) {
+    missing = missing || !inner_.KeyExists(root, level);
+    if (missing) Note({.kind = UndoStep::Kind::CreatedKey, .path = level, .root = root});
+  }
 }
 
 void TransactionPlatform::AddUndoCommand(const std::string& commandLine) {
