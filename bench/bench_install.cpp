@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     model.Options.InstallDir = "C:\\" + name;
     lastOutput = machineRoot / "C" / name;
     setupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    sk::InstallPackage(model, "C:\\Setup\\Setup.exe");
+    sk::InstallPackage(model, nullptr, "C:\\Setup\\Setup.exe");
   };
   auto bare = [&] {
     HostFile in(package, "rb");

@@ -12,12 +12,12 @@ namespace {
 
 const std::string kSystemDirMacro = "[System Directory]\\\\";
 
-bool IsChosen(const TCompile& model, const std::string& name) {
-  return std::any_of(model.ComponentList.begin(), model.ComponentList.end(),
+bool IsChosen(const InstallChoices& choices, const std::string& name) {
+  return std::any_of(choices.ComponentList.begin(), choices.ComponentList.end(),
                      [&](const std::string& c) { return SameTextAscii(c, name); });
 }
 
-void RunOneComponent(TCompile& model, const std::string& name) {
+void RunOneComponent(const TPackage& model, const std::string& name) {
   Platform& p = model.GetPlatform();
   const ComponentFileIndex files(model, name);
   const std::string ini = files.Find(name + ".ini");
@@ -49,7 +49,7 @@ std::string LastElement(const std::string& path) {
 
 }  // namespace
 
-ComponentFileIndex::ComponentFileIndex(const TCompile& model, const std::string& component) {
+ComponentFileIndex::ComponentFileIndex(const TPackage& model, const std::string& component) {
   for (const auto& item : model.FileList()) {
     if (item->Kind != kind::CompFile || !SameTextAscii(item->Name, component)) continue;
     std::string path = LowerAscii(item->SourcePath);
@@ -76,7 +76,7 @@ std::string ComponentFileIndex::Find(const std::string& fileName) const {
   return "";
 }
 
-std::string FindComponentFile(const TCompile& model, const std::string& component,
+std::string FindComponentFile(const TPackage& model, const std::string& component,
                               const std::string& fileName) {
   if (fileName.empty()) return "";
   return ComponentFileIndex(model, component).Find(fileName);
@@ -107,9 +107,9 @@ void CopySystemFile(Platform& platform, const std::string& source, const std::st
   platform.CopyFileIfAbsent(source, to);
 }
 
-void RunComponentSetups(TCompile& model) {
+void RunComponentSetups(const TPackage& model, const InstallChoices& choices) {
   for (const auto& comp : model.CompList())
-    if (IsChosen(model, comp->Name)) RunOneComponent(model, comp->Name);
+    if (IsChosen(choices, comp->Name)) RunOneComponent(model, comp->Name);
 }
 
 }  // namespace sk

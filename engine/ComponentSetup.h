@@ -17,11 +17,11 @@
 
 namespace sk {
 
-void RunComponentSetups(TCompile& model);
+void RunComponentSetups(const TPackage& model, const InstallChoices& choices);
 
 // The staged path of the component's file `fileName` (a Kind-3 item of the component whose path
 // ends with "\" + fileName, ASCII case-insensitive), or "" (also for an empty file name).
-std::string FindComponentFile(const TCompile& model, const std::string& component,
+std::string FindComponentFile(const TPackage& model, const std::string& component,
                               const std::string& fileName);
 
 // The staged files of one component grouped by their last path element, for many lookups (a
@@ -29,7 +29,7 @@ std::string FindComponentFile(const TCompile& model, const std::string& componen
 // the model's records: the model must outlive it and keep its file list unchanged.
 class ComponentFileIndex {
  public:
-  ComponentFileIndex(const TCompile& model, const std::string& component);
+  ComponentFileIndex(const TPackage& model, const std::string& component);
   // As FindComponentFile: the first matching item in file-list order, or "".
   std::string Find(const std::string& fileName) const;
 

@@ -10,12 +10,12 @@ namespace sk {
 
 EntryDetails DetailsOf(const InstallContext& ctx) {
   EntryDetails d;
-  d.installLocation = ctx.model.Options.InstallDir;
+  d.installLocation = ctx.choices.Options.InstallDir;
   int64_t bytes = 0;
-  for (const auto& item : ctx.model.FileList()) {
-    const bool counted = (item->Kind == kind::File && ctx.placed.count(item.get())) ||
-                         item->Kind == kind::Uninstaller;
-    if (counted) bytes = SaturatingAdd(bytes, item->UncompressedSize);
+  for (const TCompileFileData& item : ctx.files) {
+    const bool counted =
+        (item.Kind == kind::File && ctx.placed.count(&item)) || item.Kind == kind::Uninstaller;
+    if (counted) bytes = SaturatingAdd(bytes, item.UncompressedSize);
   }
   d.estimatedSizeKiB = SizeInKiB(bytes);
   if (const std::optional<int64_t> now = ctx.platform.LocalNow())

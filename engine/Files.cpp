@@ -35,19 +35,15 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
     const std::optional<int64_t> local = DateTimeToLocalFileTime(*dateTime);
     if (local) utc = ctx.platform.LocalFileTimeToUtc(*local);
   }
-  const bool existed = ctx.platform.FileExists(target);
   std::unique_ptr<OutputStream> out;
   try {
     out = ctx.platform.CreateFile(target);
   } catch (const Error& e) {
     RethrowNaming(ctx.platform, target, e);
   }
-  // From here on the earlier content is gone.
-  if (existed) ctx.NoteReplacedFile(target);
-  ctx.NoteWrittenFile(target);
   const bool timeOnClose = utc && out->SetWriteTimeOnClose(*utc);
   try {
-    ExtractRegion(ctx.package, *out, item.DataStart, item.DataEnd);
+    ExtractRegion(ctx.setupFile, *out, item.DataStart, item.DataEnd);
     out->Close();
   } catch (const Error& e) {
     out.reset();
@@ -70,10 +66,10 @@ std::optional<int64_t> DateTimeToLocalFileTime(double dateTime) {
   return (day + kDaysFrom1601To1899_12_30) * (86400 * kTicksPerSecond) + seconds * kTicksPerSecond;
 }
 
-ShortcutReferences::ShortcutReferences(TCompile& model) {
-  for (auto& link : model.ShotCutList()) {
-    byPath_[LowerAscii(link->Target)].push_back(&link->Target);
-    byPath_[LowerAscii(link->IconFile)].push_back(&link->IconFile);
+ShortcutReferences::ShortcutReferences(std::vector<TShotCutData>& links) {
+  for (TShotCutData& link : links) {
+    byPath_[LowerAscii(link.Target)].push_back(&link.Target);
+    byPath_[LowerAscii(link.IconFile)].push_back(&link.IconFile);
   }
 }
 
@@ -89,22 +85,22 @@ void ShortcutReferences::Retarget(const std::string& oldPath, const std::string&
 }
 
 void InstallFiles(InstallContext& ctx) {
-  TCompile& model = ctx.model;
-  const auto& files = model.FileList();
+  TInstallData& options = ctx.choices.Options;
+  std::vector<TCompileFileData>& files = ctx.files;
   const int64_t count = static_cast<int64_t>(files.size());
-  ShortcutReferences references(model);
+  ShortcutReferences references(ctx.links);
   for (int64_t i = 0; i < count; ++i) {
-    TCompileFileData& item = *files[static_cast<size_t>(i)];
+    TCompileFileData& item = files[static_cast<size_t>(i)];
     if (item.Kind != kind::File || !ctx.OsMatches(item.TargetOs)) continue;
     const std::optional<std::string> folder =
-        ResolveTargetDir(item.TargetDir, model.Options.InstallDir, ctx.windowsDir);
+        ResolveTargetDir(item.TargetDir, options.InstallDir, ctx.windowsDir);
     if (!folder) continue;  // unknown notation: never write to the raw text
     if (!ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
     const std::string target = *folder + "\\" + ExtractFileName(item.SourcePath);
 
     references.Retarget(item.SourcePath, target);
-    if (SameTextAscii(model.Options.AppFile, item.SourcePath)) model.Options.AppFile = target;
-    if (SameTextAscii(model.Options.ReadmeFile, item.SourcePath)) model.Options.ReadmeFile = target;
+    if (SameTextAscii(options.AppFile, item.SourcePath)) options.AppFile = target;
+    if (SameTextAscii(options.ReadmeFile, item.SourcePath)) options.ReadmeFile = target;
     item.SourcePath = target;
     ctx.placed.insert(&item);
 
@@ -117,7 +113,7 @@ void InstallFiles(InstallContext& ctx) {
       const bool foreign = exists && !ctx.Territory().HoldsFile(target);
       ctx.recorder.AddFile(target, item.KeepOnUninstall || foreign ? 0 : 1);
     }
-    if (model.OnCompile) model.OnCompile(target, engine_text::kInstallingFile, i + 1, count);
+    ctx.FileProgress(target, engine_text::kInstallingFile, i + 1, count);
   }
 }
 

@@ -30,10 +30,10 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
 
 // Points shortcut targets and icons at the installed paths of their files. Every reference is
 // indexed once by its case-folded text, so placing thousands of files costs a lookup each, not
-// a pass over every shortcut. Borrows the model's shortcut records (they must stay in place).
+// a pass over every shortcut. Borrows the shortcut records (they must stay in place).
 class ShortcutReferences {
  public:
-  explicit ShortcutReferences(TCompile& model);
+  explicit ShortcutReferences(std::vector<TShotCutData>& links);
   // Points targets and icons equal to oldPath (ASCII case-insensitive) at newPath.
   void Retarget(const std::string& oldPath, const std::string& newPath);
 

@@ -7,6 +7,7 @@
 #include "engine/ComponentSetup.h"
 #include "engine/EntryDetails.h"
 #include "engine/Files.h"
+#include "engine/Journal.h"
 #include "engine/LogMerge.h"
 #include "engine/Register.h"
 #include "engine/Registry.h"
@@ -25,7 +26,7 @@ namespace sk {
 namespace {
 
 void CreateResolved(InstallContext& ctx, const std::string& text) {
-  auto folder = ResolveTargetDir(text, ctx.model.Options.InstallDir, ctx.windowsDir);
+  auto folder = ResolveTargetDir(text, ctx.choices.Options.InstallDir, ctx.windowsDir);
   if (folder && !ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
 }
 
@@ -56,13 +57,14 @@ std::string SafeName(const std::string& serial) {
 // this product's uninstaller takes a name of its own (the file name with "_" and the product
 // identifier before the extension), which a reinstall finds again by its log.
 std::string UninstallerTarget(InstallContext& ctx, const TCompileFileData& item) {
-  const std::string& serial = ctx.model.Serial;
+  const std::string& serial = ctx.package.Serial;
+  const std::string& installDir = ctx.choices.Options.InstallDir;
   const std::string name = ExtractFileName(item.SourcePath);
-  const std::string plain = ctx.model.Options.InstallDir + "\\" + name;
+  const std::string plain = installDir + "\\" + name;
   if (serial.empty()) return plain;
   const size_t dot = name.rfind('.');
-  const std::string own = ctx.model.Options.InstallDir + "\\" + name.substr(0, dot) + "_" +
-                          SafeName(serial) + (dot == std::string::npos ? "" : name.substr(dot));
+  const std::string own = installDir + "\\" + name.substr(0, dot) + "_" + SafeName(serial) +
+                          (dot == std::string::npos ? "" : name.substr(dot));
   const std::optional<std::string> ownOwner = LogOwner(ctx.platform, own);
   if (ownOwner && SameTextAscii(*ownOwner, serial)) return own;
   const std::optional<std::string> plainOwner = LogOwner(ctx.platform, plain);
@@ -77,7 +79,7 @@ void CopyUninstaller(InstallContext& ctx, const TCompileFileData& item) {
 }
 
 void MakeUninstallShortcut(InstallContext& ctx) {
-  const TInstallData& o = ctx.model.Options;
+  const TInstallData& o = ctx.choices.Options;
   // Start-menu shortcuts switched off by the user: no uninstall shortcut
   // either.
   if (!o.CreateStartMenu) return;
@@ -85,7 +87,7 @@ void MakeUninstallShortcut(InstallContext& ctx) {
   if (!folder) return;
   if (!ctx.platform.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
   std::string name =
-      engine_text::kUninstallLinkOpen + ctx.model.ItemName + engine_text::kUninstallLinkClose;
+      engine_text::kUninstallLinkOpen + ctx.package.ItemName + engine_text::kUninstallLinkClose;
   ChooseLinkName(ctx, *folder, name, ".lnk");
   CreateShellLink(ctx.platform, *folder, name + ".lnk", ctx.uninstaller, "", "", "");
   const std::string file = *folder + "\\" + name + ".lnk";
@@ -106,30 +108,11 @@ void TakeInsLogRecords(InstallContext& ctx) {
   ctx.insLog.clear();
 }
 
-// What this run created, newest last, for the undo: records from `first` on, without the items
-// that existed before the run; each is removed whatever its RemoveFlag says. The uninstaller
-// copy, which has no record, comes last so it goes first.
-std::vector<TUnInsData> CreatedByRun(const InstallContext& ctx, size_t first) {
-  std::vector<TUnInsData> created;
-  const auto& records = ctx.recorder.Records();
-  for (size_t i = first; i < records.size(); ++i) {
-    if (ctx.replaced.count(RecordIdentity(records[i]))) continue;
-    created.push_back(records[i]);
-    created.back().RemoveFlag = 1;
-  }
-  const TUnInsData self{"", ctx.uninstaller, "", 1, unins_kind::File};
-  if (!ctx.uninstaller.empty() && !ctx.replaced.count(RecordIdentity(self)))
-    created.push_back(self);
-  return created;
-}
-
-// Removes what the failed run created and returns the text that tells the user so.
+// Takes back every change of the failed run (created items removed, replaced files and values
+// restored, registrations unregistered) and returns the text that tells the user so.
 std::string UndoInstall(InstallContext& ctx) {
-  if (ctx.entryWritten) RemoveUninstallEntry(ctx.platform, ctx.model.Serial, ctx.uninstaller);
-  const RemovalReport report = RemoveRecords(ctx.platform, CreatedByRun(ctx, ctx.firstOwnRecord));
   std::string text = std::string("\r\n\r\n") + uninstall_text::kUndone;
-  if (ctx.replacedFile) text += std::string("\r\n") + uninstall_text::kReplacedStay;
-  const std::vector<std::string> failed = report.Names(RemovalResult::Failed);
+  const std::vector<std::string> failed = ctx.tx.Undo();
   if (!failed.empty()) {
     text += std::string("\r\n") + uninstall_text::kNotUndone;
     constexpr size_t kShown = 10;
@@ -139,19 +122,28 @@ std::string UndoInstall(InstallContext& ctx) {
   return text;
 }
 
+template <typename T>
+std::vector<T> CopyRecords(const RecordList<T>& records) {
+  std::vector<T> copies;
+  copies.reserve(records.size());
+  for (const auto& record : records) copies.push_back(*record);
+  return copies;
+}
+
 // Everything after the recorder is ready, in pipeline order.
 void RunSteps(InstallContext& ctx) {
-  TCompile& model = ctx.model;
+  const TPackage& model = ctx.package;
+  const TInstallData& options = ctx.choices.Options;
   ctx.Status(engine_text::kCreatingFolders);
   CreateInstallFolders(ctx);
   InstallFiles(ctx);
   RegisterFiles(ctx);
   if (model.Patched()) return;
 
-  RunComponentSetups(model);
+  RunComponentSetups(model, ctx.choices);
   WriteRegistry(ctx);
   CreateShortcuts(ctx);
-  if (model.Options.EnableUnIns != text::kEnabled) return;
+  if (options.EnableUnIns != text::kEnabled) return;
   WriteUninstallInfo(ctx);
   // Without an uninstaller there is nothing for an entry or a log to point at.
   if (ctx.uninstaller.empty()) return;
@@ -161,8 +153,7 @@ void RunSteps(InstallContext& ctx) {
   const std::string log = ctx.recorder.SaveToBytes();
   ctx.entryWritten = true;
   ctx.recorder.WriteUninstallEntry(ctx.uninstaller, model.ItemName, model.Version, model.Url,
-                                   model.Author, model.Serial, model.Options.InstallDir,
-                                   Sha256Hex(log));
+                                   model.Author, model.Serial, options.InstallDir, Sha256Hex(log));
   WriteEntryDetails(ctx.platform, model.Serial, DetailsOf(ctx));
   WriteLogFile(ctx.platform, UninstallLogPath(ctx.uninstaller), log);
 }
@@ -176,51 +167,58 @@ std::string InsLogPath(Platform& platform) {
 }
 
 void CreateInstallFolders(InstallContext& ctx) {
-  const std::string& installDir = ctx.model.Options.InstallDir;
+  const std::string& installDir = ctx.choices.Options.InstallDir;
   if (!installDir.empty() && !ctx.platform.DirectoryExists(installDir))
     ctx.recorder.CreateFolderPath(installDir);
-  for (const std::string& text : ctx.model.FileFolderList()) CreateResolved(ctx, text);
-  for (const auto& item : ctx.model.FileList())
-    if (item->Kind == kind::Folder) CreateResolved(ctx, item->TargetDir + "\\" + item->Name);
+  for (const std::string& text : ctx.package.FileFolderList()) CreateResolved(ctx, text);
+  for (const TCompileFileData& item : ctx.files)
+    if (item.Kind == kind::Folder) CreateResolved(ctx, item.TargetDir + "\\" + item.Name);
 }
 
 void WriteUninstallInfo(InstallContext& ctx) {
   ctx.Status(engine_text::kWritingUninstall);
-  for (const auto& item : ctx.model.FileList())
-    if (item->Kind == kind::Uninstaller) CopyUninstaller(ctx, *item);
+  for (const TCompileFileData& item : ctx.files)
+    if (item.Kind == kind::Uninstaller) CopyUninstaller(ctx, item);
   if (ctx.uninstaller.empty()) return;
   MakeUninstallShortcut(ctx);
 }
 
-void InstallPackage(TCompile& model, const std::string& setupPath) {
+void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& run,
+                    const TCompileProEvent& progress, const std::string& setupPath) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
-  UninstallRecorder recorder(platform);
+  // A run of this product that was killed left its journal: it is taken back first.
+  const std::string runFolder = RunBackupFolder(platform, model.Serial);
+  RecoverDeadRun(platform, runFolder, [&] {
+    if (progress) progress("", engine_text::kRollingBack, -1, -1);
+  });
+  JournalWriter journal(platform, runFolder);
+  TransactionPlatform tx(platform, runFolder, [&journal](const UndoStep& step) { journal(step); });
+  UninstallRecorder recorder(tx);
   std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);
   platform.ProcessMessages();
   recorder.SetProductName(model.ItemName);
   recorder.SetUninstallKey(model.Serial);
 
-  InstallContext ctx{model,
-                     platform,
-                     *package,
-                     recorder,
-                     GetOsVersionCode(platform),
-                     GetWindowsFolder(platform),
-                     "",
-                     {},
-                     {},
-                     false,
-                     false,
-                     {},
-                     recorder.Records().size(),
-                     std::move(insLog),
-                     std::move(previousUninstaller),
-                     nullptr,
-                     0};
+  InstallContext ctx{.package = model,
+                     .choices = choices,
+                     .run = run,
+                     .progress = progress,
+                     .platform = tx,
+                     .tx = tx,
+                     .setupFile = *package,
+                     .recorder = recorder,
+                     .osCode = GetOsVersionCode(platform),
+                     .windowsDir = GetWindowsFolder(platform),
+                     .files = CopyRecords(model.FileList()),
+                     .links = CopyRecords(model.ShotCutList()),
+                     .firstOwnRecord = recorder.Records().size(),
+                     .insLog = std::move(insLog),
+                     .previousUninstaller = std::move(previousUninstaller)};
   try {
     RunSteps(ctx);
+    tx.Commit();
   } catch (const Error& e) {
     // A failed install takes back what it made, so no half-installed product stays behind.
     throw Error(e.what() + UndoInstall(ctx));
@@ -231,6 +229,12 @@ void InstallPackage(TCompile& model, const std::string& setupPath) {
       // The original failure is the one to report.
     }
     throw;
+  }
+  // Programs start only once every change has been made: a later failure cannot leave one
+  // running from a product that was taken back.
+  for (const std::string& path : ctx.launches) {
+    ctx.Status(engine_text::kRunningProgram + path + engine_text::kPleaseWaitClose);
+    LaunchProgram(platform, path);
   }
 }
 

@@ -1,20 +1,25 @@
 // The install pipeline: turns the loaded package model into the installed product.
 //
-// InstallPackage(model, setupPath) opens the package stream on setupPath through
-// model.GetPlatform(), starts a fresh recorder with the records of the product's previous log
-// (when its Uninstall entry vouches for it) and reads an "Ins.log" in the current folder when
-// its header names the same product identifier (see LogMerge.h), then runs
-// in order: install folders, files, file registrations and, unless the package is a patch,
-// component setups, registry, shortcuts and (when "卸载程序" is "启用") the uninstaller, its
-// shortcut, the "Ins.log" records in the product's own places, the Uninstall entry with the
-// SHA-256 of the log's bytes, and the uninstall log. Progress goes to model.OnCompile.
+// InstallPackage(package, choices, run, progress, setupPath) opens the package stream on
+// setupPath through package.GetPlatform(), starts a fresh recorder with the records of the
+// product's previous log (when its Uninstall entry vouches for it) and reads an "Ins.log" in the
+// current folder when its header names the same product identifier (see LogMerge.h), then runs in
+// order: install folders, files, file registrations and, unless the package is a patch, component
+// setups, registry, shortcuts and (when "卸载程序" is "启用") the uninstaller, its shortcut, the
+// "Ins.log" records in the product's own places, the Uninstall entry with the SHA-256 of the log's
+// bytes, and the uninstall log. Progress goes to `progress` (may be empty), for this call only. The
+// package is read, never changed: the run works on copies of its file and shortcut records. Of the
+// choices, AppFile and ReadmeFile are pointed at their installed paths; the run's state receives
+// the processes started on staged files.
 //
 // Errors: a package that cannot be opened, a target file that cannot be created or data that
-// does not inflate throws sk::Error naming the file and the reason. Before it leaves, the run
-// is undone: what it created (files, folders, registry keys and values, shortcuts, the
-// uninstaller and its entry) is removed, while items that existed before stay, replaced files
-// keeping their new content; the error's text then says so (GBK). The stream and recorder are
-// released on every path and no uninstall log is written. A damaged "Ins.log" is ignored.
+// does not inflate throws sk::Error naming the file and the reason. Every change is made through
+// a TransactionPlatform (Transaction.h) and so noted with its undo first; before the error
+// leaves, the run is undone: what it created is removed, what it replaced (files with their
+// dates and attributes, registry values with their types) is restored, registrations are
+// unregistered; the error's text then says so (GBK). "Run after install" launches happen only
+// after the last change succeeded. The stream and recorder are released on every path and no
+// uninstall log is written. A damaged "Ins.log" is ignored.
 #pragma once
 
 #include <string>
@@ -24,7 +29,13 @@
 
 namespace sk {
 
-void InstallPackage(TCompile& model, const std::string& setupPath);
+void InstallPackage(const TPackage& package, InstallChoices& choices, RunState& run,
+                    const TCompileProEvent& progress, const std::string& setupPath);
+// The whole session model of a setup run: its package, choices and run state.
+inline void InstallPackage(TCompile& model, const TCompileProEvent& progress,
+                           const std::string& setupPath) {
+  InstallPackage(model.Package(), model.Choices(), model.Run(), progress, setupPath);
+}
 
 // Pipeline steps owned here.
 void CreateInstallFolders(InstallContext& ctx);

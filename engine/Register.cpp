@@ -8,14 +8,23 @@
 
 namespace sk {
 
-void RegisterComServer(Platform& platform, const std::string& path) {
+std::string ComServerCommand(Platform& platform, const std::string& path, bool unregister) {
   const std::string tool = RegsvrPath(platform, kSetupIs32Bit, PeMachine(platform, path));
-  if (tool.empty()) return;  // never fall back to a search by bare name
-  platform.StartProgram(QuoteProgramPath(tool) + " /s \"" + path + "\"", show::Normal);
+  if (tool.empty()) return {};  // never fall back to a search by bare name
+  return QuoteProgramPath(tool) + (unregister ? " /u /s \"" : " /s \"") + path + "\"";
+}
+
+std::string ServiceCommand(const std::string& path, bool uninstall) {
+  return QuoteProgramPath(path) + (uninstall ? " -Uninstall" : " -Install");
+}
+
+void RegisterComServer(Platform& platform, const std::string& path) {
+  const std::string command = ComServerCommand(platform, path, false);
+  if (!command.empty()) platform.StartProgram(command, show::Normal);
 }
 
 void InstallServiceProgram(Platform& platform, const std::string& path) {
-  platform.StartProgram(QuoteProgramPath(path) + " -Install", show::Normal);
+  platform.StartProgram(ServiceCommand(path, false), show::Normal);
 }
 
 void SetAutoRun(Platform& platform, const std::string& name, const std::string& path) {
@@ -31,8 +40,7 @@ void LaunchProgram(Platform& platform, const std::string& path) {
 void RegisterFiles(InstallContext& ctx) {
   using namespace engine_text;
   Platform& p = ctx.platform;
-  for (const auto& holder : ctx.model.FileList()) {
-    const TCompileFileData& item = *holder;
+  for (const TCompileFileData& item : ctx.files) {
     if (item.Kind != kind::File || !ctx.placed.count(&item)) continue;
     const std::string& path = item.SourcePath;
     auto status = [&](const std::string& opening) {
@@ -40,10 +48,13 @@ void RegisterFiles(InstallContext& ctx) {
     };
     if (item.RegisterServer) {
       status(kRegisteringComponent);
+      const std::string undo = ComServerCommand(p, path, true);
+      if (!undo.empty()) ctx.tx.AddUndoCommand(undo);
       RegisterComServer(p, path);
     }
     if (item.InstallService) {
       status(kRegisteringService);
+      ctx.tx.AddUndoCommand(ServiceCommand(path, true));
       InstallServiceProgram(p, path);
     }
     if (item.RunAtStartup) {
@@ -57,10 +68,8 @@ void RegisterFiles(InstallContext& ctx) {
       SetAutoRun(p, ExtractFileName(path), path);
       ctx.recorder.AddRegKey(RootText(RegRoot::LocalMachine), runKey, ExtractFileName(path));
     }
-    if (item.RunAfterInstall) {
-      status(kRunningProgram);
-      LaunchProgram(p, path);
-    }
+    // Started by InstallPackage once the last change has been made.
+    if (item.RunAfterInstall) ctx.launches.push_back(path);
   }
 }
 

@@ -47,13 +47,10 @@ void WriteValue(InstallContext& ctx, const TRegInfoData& item) {
   if (!keyExisted && !parsed->path.empty()) ctx.recorder.CreateKeyPath(parsed->root, parsed->path);
   auto key = ctx.platform.OpenKey(parsed->root, parsed->path, true);
   if (!key) return;
-  if (key->ValueExists(item.ValueName))
-    ctx.replaced.insert(RecordIdentity(
-        {RootText(parsed->root), parsed->path, item.ValueName, 1, unins_kind::Registry}));
   switch (item.ValueType) {
     case 0:
       key->WriteString(item.ValueName, ExpandValueMacros(item.ValueData, ctx.windowsDir,
-                                                         ctx.model.Options.InstallDir));
+                                                         ctx.choices.Options.InstallDir));
       break;
     case 1:
       key->WriteDword(item.ValueName, static_cast<uint32_t>(HexToInt(item.ValueData)));
@@ -118,22 +115,22 @@ std::unique_ptr<ChildProcess> ImportRegFile(Platform& platform, const std::strin
 }
 
 void WriteRegistry(InstallContext& ctx) {
-  TCompile& model = ctx.model;
-  if (!model.FileList().empty() || !model.RegFolderList().empty() || !model.RegList().empty())
+  const TPackage& package = ctx.package;
+  if (!ctx.files.empty() || !package.RegFolderList().empty() || !package.RegList().empty())
     ctx.Status(engine_text::kWritingRegistry);
 
-  for (const auto& item : model.FileList())
-    if (item->Kind == kind::RegFile && ctx.OsMatches(item->TargetOs))
-      if (auto import = ImportRegFile(ctx.platform, item->SourcePath))
-        model.StagedFileReaders.push_back(std::move(import));
+  for (const TCompileFileData& item : ctx.files)
+    if (item.Kind == kind::RegFile && ctx.OsMatches(item.TargetOs))
+      if (auto import = ImportRegFile(ctx.platform, item.SourcePath))
+        ctx.run.StagedFileReaders.push_back(std::move(import));
 
-  for (const std::string& text : model.RegFolderList()) {
+  for (const std::string& text : package.RegFolderList()) {
     const std::optional<KeySpec> parsed = ParseKeySpec(text);
     if (parsed && !parsed->path.empty() && !ctx.platform.KeyExists(parsed->root, parsed->path))
       ctx.recorder.CreateKeyPath(parsed->root, parsed->path);
   }
 
-  for (const auto& item : model.RegList()) WriteValue(ctx, *item);
+  for (const auto& item : package.RegList()) WriteValue(ctx, *item);
 }
 
 }  // namespace sk

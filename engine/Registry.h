@@ -39,7 +39,7 @@ std::string ExpandValueMacros(const std::string& text, const std::string& window
 // Starts "<regedit of the setup's view> /s "<path>"" (SystemViews.h: "<Windows>\regedit.exe",
 // or SysWOW64's for a 32-bit setup on a 64-bit Windows; the program path quoted when it holds a
 // blank) without waiting, and hands back the process (nullptr when it could not be started).
-// WriteRegistry keeps the processes in the model's StagedFileReaders: the staged file must
+// WriteRegistry keeps the processes in the run's StagedFileReaders: the staged file must
 // outlive the import.
 std::unique_ptr<ChildProcess> ImportRegFile(Platform& platform, const std::string& path);
 

@@ -21,9 +21,9 @@ bool PlaceEnabled(const TInstallData& o, const std::string& text) {
 
 void CreateOne(InstallContext& ctx, TShotCutData& link) {
   Platform& p = ctx.platform;
-  if (!PlaceEnabled(ctx.model.Options, link.Folder)) return;
+  if (!PlaceEnabled(ctx.choices.Options, link.Folder)) return;
   const std::optional<std::string> folder =
-      ResolveShortcutFolder(p, ctx.model.Options, link.Folder);
+      ResolveShortcutFolder(p, ctx.choices.Options, link.Folder);
   if (!folder) return;
   std::string file;
   switch (link.Kind) {
@@ -107,22 +107,22 @@ void PinToTaskbar(Platform& platform, const std::string& linkPath) {
 }
 
 void CreateShortcuts(InstallContext& ctx) {
-  TCompile& model = ctx.model;
+  const TPackage& package = ctx.package;
   Platform& p = ctx.platform;
-  const TInstallData& o = model.Options;
-  if (!model.ShotCutFolderList().empty() || !model.ShotCutList().empty())
+  const TInstallData& o = ctx.choices.Options;
+  if (!package.ShotCutFolderList().empty() || !ctx.links.empty())
     ctx.Status(engine_text::kCreatingShortcuts);
 
   if (o.CreateStartMenu && !o.StartMenuFolder.empty()) {
     auto folder = ResolveShortcutFolder(p, o, std::string(engine_text::kRootStartMenu) + "\\");
     if (folder && !p.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
   }
-  for (const std::string& text : model.ShotCutFolderList()) {
+  for (const std::string& text : package.ShotCutFolderList()) {
     if (!PlaceEnabled(o, text)) continue;
     auto folder = ResolveShortcutFolder(p, o, text);
     if (folder && !p.DirectoryExists(*folder)) ctx.recorder.CreateFolderPath(*folder);
   }
-  for (auto& link : model.ShotCutList()) CreateOne(ctx, *link);
+  for (TShotCutData& link : ctx.links) CreateOne(ctx, link);
 }
 
 }  // namespace sk

@@ -27,6 +27,10 @@ inline constexpr char kInstallingAutoRun[] =
 inline constexpr char kRunningProgram[] =
     "\xD5\xFD\xD4\xDA\xD7\xD4\xB6\xAF\xD4\xCB\xD0\xD0\xB3\xCC\xD0\xF2\xA1\xB0";
 // "”，请稍候" (closes the four registration texts above)
+// "正在撤销上次中断的安装，请稍候"
+inline constexpr char kRollingBack[] =
+    "\xD5\xFD\xD4\xDA\xB3\xB7\xCF\xFA\xC9\xCF\xB4\xCE\xD6\xD0\xB6\xCF\xB5\xC4\xB0\xB2\xD7\xB0\xA3"
+    "\xAC\xC7\xEB\xC9\xD4\xBA\xF2";
 inline constexpr char kPleaseWaitClose[] = "\xA1\xB1\xA3\xAC\xC7\xEB\xC9\xD4\xBA\xF2";
 // "正在写入注册表信息，请稍候"
 inline constexpr char kWritingRegistry[] =

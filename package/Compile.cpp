@@ -111,8 +111,8 @@ void TCustomCompile::ClearLists() {
 }
 
 void TCompile::LoadPackage(const std::string& path) {
-  if (!platform_.FileExists(path)) return;
-  auto in = platform_.OpenRead(path);
+  if (!GetPlatform().FileExists(path)) return;
+  auto in = GetPlatform().OpenRead(path);
   LoadFrom(*this, *in, path);
 }
 
@@ -148,7 +148,7 @@ void TCompile::OnSettingParsed(const TCompileData& item) {
     Options.EnableUnIns = v;
 }
 
-void TCompile::GetGroupSettings(int group, std::vector<TCompileData*>& out) const {
+void TPackage::GetGroupSettings(int group, std::vector<TCompileData*>& out) const {
   out.clear();
   for (const auto& item : InfoList())
     if (item->Group == group) out.push_back(item.get());

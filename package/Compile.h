@@ -1,6 +1,7 @@
-// The in-memory installation package: settings, the eight lists, the product identity and the
-// install options. One TCompile per run, owned by the startup driver (or a CLI command / test);
-// windows and the engine borrow it.
+// The in-memory installation package (TPackage: settings, the eight lists, the product identity)
+// and the setup session built on it (TCompile: the package, the user's InstallChoices and the
+// run's RunState). One TCompile per run, owned by the startup driver (or a CLI command / test);
+// windows borrow it, the engine borrows its parts.
 //
 // Loading reads the trailer and settings block of the package file (see Container.h); every
 // malformed byte sequence ends the load with sk::Error naming what is wrong and where, and the
@@ -15,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "package/InstallChoices.h"
+#include "package/RunState.h"
 #include "package/SettingNames.h"
 #include "platform/Platform.h"
 
@@ -80,36 +83,6 @@ struct TCompileCompData {
   int64_t Size = 0;
 };
 
-// <windows.h> defines CreateDesktop as a macro for the desktop-object function (A/W). A source
-// that includes it first would see the field below as CreateDesktopW, and the program would hold
-// two definitions of this struct. Nothing here calls that function, so the macro goes.
-#ifdef CreateDesktop
-#undef CreateDesktop
-#endif
-
-// The install options; bytes are switches (0 off, 1 on).
-struct TInstallData {
-  uint8_t ShowWizard = 1;
-  std::string StartMenuFolder;
-  uint8_t CreateStartMenu = 1;
-  std::string InstallDir;
-  uint8_t CreateDesktop = 0;
-  uint8_t CreateQuickLaunch = 0;
-  uint8_t RunAppChecked = 0;
-  uint8_t ReadmeChecked = 0;
-  uint8_t HomePageChecked = 0;
-  std::string AppFile;
-  std::string ReadmeFile;
-  std::string HomePageUrl;
-  std::string RebootOs;
-  std::string HintMsg;
-  std::string BeforeHintMsg;
-  std::string WebHint;
-  std::string DefaultHtml;
-  std::string EnableUnIns;
-  int64_t TotalSize = 0;
-};
-
 // Progress event of the install pipeline. A status call has an empty FileName and
 // Position = Max = -1.
 using TCompileProEvent = std::function<void(const std::string& FileName, const std::string& HintMsg,
@@ -157,11 +130,48 @@ class TCustomCompile {
   RecordList<TShotCutData> ShotCutList_;
 };
 
-class TCompile : public TCustomCompile {
+// The package as loaded: the eight lists, the product identity and the switches that describe
+// stored data. Read-only once the load has finished; the engine borrows it as const.
+class TPackage : public TCustomCompile {
  public:
-  explicit TCompile(Platform& platform) : platform_(platform) {}
+  explicit TPackage(Platform& platform) : platform_(platform) {}
 
-  Platform& GetPlatform() { return platform_; }
+  // The machine the package was loaded on (not part of the package's state).
+  Platform& GetPlatform() const { return platform_; }
+
+  // Appends to `out` (after clearing it) every setting of InfoList whose Group equals group.
+  void GetGroupSettings(int group, std::vector<TCompileData*>& out) const;
+
+  std::string ItemName;
+  int64_t Size = 0;
+  std::string Serial;
+  std::string Version;
+  std::string Url;
+  std::string Author;
+
+  bool Patched() const { return Patched_; }
+  void SetPatched(bool v) { Patched_ = v; }  // for writers and tests; the load sets it itself
+
+ protected:
+  bool Patched_ = false;
+
+ private:
+  Platform& platform_;
+};
+
+// One setup session's model: the loaded package, the choices the pages edit (seeded by the load
+// with the package's defaults) and the run's own state. The startup driver (or a CLI command /
+// test) owns it; windows borrow it; the install pipeline takes its three parts separately
+// (InstallPackage(package, choices, run, progress)), so no progress handler lives here.
+class TCompile : public TPackage, public InstallChoices, public RunState {
+ public:
+  explicit TCompile(Platform& platform) : TPackage(platform) {}
+
+  TPackage& Package() { return *this; }
+  const TPackage& Package() const { return *this; }
+  InstallChoices& Choices() { return *this; }
+  const InstallChoices& Choices() const { return *this; }
+  RunState& Run() { return *this; }
 
   // Loads the package appended to the file at `path`. A path with no file leaves the model as
   // constructed (no evaluation). Throws Error on a malformed package.
@@ -172,41 +182,13 @@ class TCompile : public TCustomCompile {
   // Parses an inflated settings stream into the lists (with the per-record hooks).
   void ParseSettings(const std::string& stream);
 
-  // Appends to `out` (after clearing it) every setting of InfoList whose Group equals group.
-  void GetGroupSettings(int group, std::vector<TCompileData*>& out) const;
   int64_t CalcTotalSize();
   void EvaluateOptions();
   std::string ReadInstallDir(const std::string& keyName);
   std::string ResolveDefaultInstallDir(const std::string& text);
 
-  void SetOnCompile(TCompileProEvent callback) { OnCompile = std::move(callback); }
-
-  TCompileProEvent OnCompile;
-  std::string ItemName;
-  int64_t Size = 0;
-  TInstallData Options;
-  std::string Serial;
-  std::string Version;
-  std::string Url;
-  std::string Author;
-  StringList StagedFiles;
-  // The run's own staging folder (with trailing backslash), "" until staging has created it.
-  std::string StagingFolder;
-  // Processes started on staged files (.reg imports); DeleteStagedFiles waits for them.
-  std::vector<std::unique_ptr<ChildProcess>> StagedFileReaders;
-  StringList ComponentList;
-  // Set once the package of the running executable has passed the integrity pass of this run
-  // (CheckSetupFile sets it), so the pass runs once. A caller that has itself just checked the
-  // very bytes the run reads may set it before the run.
-  bool PackageChecked = false;
-
-  bool Patched() const { return Patched_; }
-  void SetPatched(bool v) { Patched_ = v; }  // for writers and tests; the load sets it itself
-
  private:
   void OnSettingParsed(const TCompileData& item);
-  Platform& platform_;
-  bool Patched_ = false;
 };
 
 // Removes one trailing "\" if the last byte is "\".

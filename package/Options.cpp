@@ -65,7 +65,7 @@ void TCompile::EvaluateOptions() {
 }
 
 std::string TCompile::ReadInstallDir(const std::string& keyName) {
-  auto key = platform_.OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
+  auto key = GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
   if (!key) return {};
   auto value = key->ReadValue(kInstallDirValue);
   if (!value || value->type != RegType::String) return {};
@@ -74,7 +74,7 @@ std::string TCompile::ReadInstallDir(const std::string& keyName) {
 
 std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
   // At load time only the program-files word is known; "[Run]" is the install-folder page's.
-  return ExpandPathWord(platform_, text, std::nullopt);
+  return ExpandPathWord(GetPlatform(), text, std::nullopt);
 }
 
 }  // namespace sk

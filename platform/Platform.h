@@ -94,6 +94,15 @@ class OutputStream {
   virtual bool SetWriteTimeOnClose(int64_t utcFileTime) { return false; }
 };
 
+// A registry value exactly as the system stores it: its type number (REG_SZ 1, REG_EXPAND_SZ 2,
+// REG_BINARY 3, REG_DWORD 4, ...) and its bytes as the platform keeps them. What ReadStored gives,
+// WriteStored puts back unchanged, so a value can be restored byte for byte, type included.
+struct StoredRegValue {
+  uint32_t type = 0;
+  std::string bytes;
+  bool operator==(const StoredRegValue&) const = default;
+};
+
 // An open registry key. Released (RegCloseKey) when destroyed.
 class RegistryKey {
  public:
@@ -103,6 +112,14 @@ class RegistryKey {
   virtual bool WriteBinary(const std::string& name, const std::string& bytes) = 0;
   virtual std::optional<RegValue> ReadValue(const std::string& name) = 0;
   virtual bool ValueExists(const std::string& name) = 0;
+  // The value as stored (nullopt when absent), and writing such a value back. Stand-ins that do
+  // not keep values keep these defaults: nothing read, nothing written.
+  virtual std::optional<StoredRegValue> ReadStored(const std::string& /*name*/) {
+    return std::nullopt;
+  }
+  virtual bool WriteStored(const std::string& /*name*/, const StoredRegValue& /*value*/) {
+    return false;
+  }
   // Removes one value; false when it does not exist or cannot be removed.
   // Stand-ins that only answer reads keep these defaults: nothing to list, nothing removed.
   virtual bool DeleteValue(const std::string& /*name*/) { return false; }

@@ -137,18 +137,15 @@ void ProgressPage::StartInstall() {
   if (!compile_) return;
   TCompile& model = *compile_.get();
   Platform& p = model.GetPlatform();
-  model.SetOnCompile([this](const std::string& f, const std::string& h, int64_t pos, int64_t m) {
+  // The handler lives for this call only: the page may be destroyed after it.
+  const TCompileProEvent progress = [this](const std::string& f, const std::string& h, int64_t pos,
+                                           int64_t m) {
     if (Forward) Forward(f, h, pos, m);
     const ProgressUpdate u = InstallProgress(f, h, pos, m);
     if (OnProgress) OnProgress(u);
-  });
-  // The handler must not outlive this call: the page may be destroyed after it.
-  struct Unhook {
-    TCompile& model;
-    ~Unhook() { model.SetOnCompile(nullptr); }
-  } unhook{model};
+  };
   p.ProcessMessages();
-  InstallPackage(model, p.ExecutablePath());
+  InstallPackage(model, progress, p.ExecutablePath());
 }
 
 // ---- finish page ----

@@ -5,28 +5,11 @@
 
 namespace sk {
 
-namespace {
-// Hooks a progress callback into the model for one scope; unhooks it however the scope ends.
-class ProgressHook {
- public:
-  ProgressHook(TCompile& model, const TCompileProEvent& progress) : model_(model) {
-    model_.SetOnCompile(progress);
-  }
-  ~ProgressHook() { model_.SetOnCompile(nullptr); }
-  ProgressHook(const ProgressHook&) = delete;
-  ProgressHook& operator=(const ProgressHook&) = delete;
-
- private:
-  TCompile& model_;
-};
-}  // namespace
-
 void NoOptionsInstall::Run(const TCompileProEvent& progress) {
   if (state_ != NoOptionsState::Waiting) return;
   state_ = NoOptionsState::Installing;
   try {
-    ProgressHook hook(model_, progress);
-    InstallWithoutWizard(model_);
+    InstallWithoutWizard(model_, progress);
     state_ = NoOptionsState::Done;
   } catch (...) {
     failure_ = std::current_exception();

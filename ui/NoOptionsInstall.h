@@ -5,8 +5,8 @@
 // of `setupkit simulate` (ui/Session) both run this logic.
 //
 // Ownership: borrows the model for its lifetime. Progress events reach `progress` only while
-// Run() runs; the model's callback is unhooked when Run() returns, also when the install
-// throws. An error that ends the install is kept (Failure()), never rethrown by Run().
+// Run() runs (it is an argument of the install, never stored on the model). An error that ends the
+// install is kept (Failure()), never rethrown by Run().
 #pragma once
 
 #include <exception>

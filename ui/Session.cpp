@@ -11,8 +11,8 @@ void RegisterHeadlessPages(HeadlessPageRegistry& r) {
   for (const PageRow& row : kPageTable) r.Register(row.ClassName, row.MakeLogic);
 }
 
-void InstallWithoutWizard(TCompile& model) {
-  InstallPackage(model, model.GetPlatform().ExecutablePath());
+void InstallWithoutWizard(TCompile& model, const TCompileProEvent& progress) {
+  InstallPackage(model, progress, model.GetPlatform().ExecutablePath());
   RunActionsWithoutWizard(model);
 }
 

@@ -23,8 +23,8 @@ using HeadlessPageRegistry = ClassRegistry<WizardPage, SetupContext&>;
 void RegisterHeadlessPages(HeadlessPageRegistry& registry);
 
 // The no-options window's work: InstallPackage on the executable, then run AppFile and open
-// ReadmeFile when checked.
-void InstallWithoutWizard(TCompile& model);
+// ReadmeFile when checked. `progress` sees the install's events during this call only.
+void InstallWithoutWizard(TCompile& model, const TCompileProEvent& progress);
 
 class HeadlessSetupWindows : public SetupWindows {
  public:

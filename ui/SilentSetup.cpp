@@ -57,22 +57,17 @@ void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
   log_.Line("quick-launch shortcut: " + YesNo(o.CreateQuickLaunch));
 
   std::string lastFile;
-  model.SetOnCompile([&](const std::string& file, const std::string& hint, int64_t, int64_t) {
+  const TCompileProEvent progress = [&](const std::string& file, const std::string& hint, int64_t,
+                                        int64_t) {
     if (file.empty()) {
       log_.Line("step: " + hint);
     } else if (file != lastFile) {
       lastFile = file;
       log_.Line("file: " + file);
     }
-  });
+  };
   InstallStarted = true;
-  try {
-    InstallPackage(model, model.GetPlatform().ExecutablePath());
-  } catch (...) {
-    model.SetOnCompile(nullptr);
-    throw;
-  }
-  model.SetOnCompile(nullptr);
+  InstallPackage(model, progress, model.GetPlatform().ExecutablePath());
   for (const auto& value : model.RegList())
     log_.Line("registry value: " + value->KeyPath + " \"" + value->ValueName + "\"");
   Installed = true;

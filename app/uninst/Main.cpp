@@ -31,6 +31,7 @@
 
 #include "app/uninst/SelfRemoval.h"
 #include "engine/ExitCodes.h"
+#include "engine/Journal.h"
 #include "engine/UninstallTexts.h"
 #include "engine/Uninstaller.h"
 #include "platform/Encoding.h"
@@ -67,6 +68,13 @@ int Uninstall() {
 
   sk::Win32Platform platform;
   const std::string self = platform.ExecutablePath();
+  try {
+    // A run of the product that was killed is taken back first (its journal, see Journal.h).
+    sk::RecoverBeforeUninstall(platform, self);
+  } catch (const sk::Error& e) {
+    sk::ui::MessageError(e.what(), sk::uninstall_text::kUninstall);
+    return kExitFailed;
+  }
   std::unique_ptr<sk::UninstallRecorder> log;
   try {
     log = sk::ReadUninstallLog(platform, self);
@@ -166,6 +174,15 @@ int UninstallWithSwitches(const std::vector<std::wstring>& args) {
     return code::kBadSwitches;
   }
   const std::string self = platform.ExecutablePath();
+  try {
+    // A run of the product that was killed is taken back first (its journal, see Journal.h).
+    sk::RecoverBeforeUninstall(platform, self);
+  } catch (const sk::Error& e) {
+    runLog.Line(std::string("error: ") + e.what());
+    runLog.Line("nothing removed; exit code: " + std::to_string(code::kInstallFailed));
+    if (!switches.silent) sk::ui::MessageError(e.what(), sk::uninstall_text::kUninstall);
+    return code::kInstallFailed;
+  }
   if (!switches.silent) return UninstallLogged(platform, self, runLog);
   const sk::UninstallRunResult result = sk::SilentUninstall(platform, self, runLog);
   if (result.outcome) RemoveSelfLater(self, *result.outcome);

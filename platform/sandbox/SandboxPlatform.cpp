@@ -130,8 +130,8 @@ std::string LogLine(const std::string& gbk) {
 class SandboxKey : public RegistryKey {
  public:
   SandboxKey(std::shared_ptr<sandbox::SandboxRegistry> registry,
-             std::shared_ptr<sandbox::SandboxRegistry::Key> key)
-      : registry_(std::move(registry)), key_(std::move(key)) {}
+             std::shared_ptr<sandbox::SandboxRegistry::Key> key, std::shared_ptr<FaultHook> faults)
+      : registry_(std::move(registry)), key_(std::move(key)), faults_(std::move(faults)) {}
 
   bool WriteString(const std::string& name, const std::string& value) override {
     return Write(name, static_cast<uint32_t>(RegType::String), value);
@@ -157,7 +157,19 @@ class SandboxKey : public RegistryKey {
   bool ValueExists(const std::string& name) override {
     return !key_->deleted && key_->values.count(FoldCase(name)) > 0;
   }
-  bool DeleteValue(const std::string& name) override { return registry_->DeleteValue(*key_, name); }
+  std::optional<StoredRegValue> ReadStored(const std::string& name) override {
+    if (key_->deleted) return std::nullopt;
+    auto it = key_->values.find(FoldCase(name));
+    if (it == key_->values.end()) return std::nullopt;
+    return StoredRegValue{it->second.type, it->second.data};
+  }
+  bool WriteStored(const std::string& name, const StoredRegValue& value) override {
+    return Write(name, value.type, value.bytes);
+  }
+  bool DeleteValue(const std::string& name) override {
+    faults_->Change();
+    return registry_->DeleteValue(*key_, name);
+  }
   std::vector<std::string> ValueNames() override {
     std::vector<std::string> names;
     if (key_->deleted) return names;
@@ -173,11 +185,13 @@ class SandboxKey : public RegistryKey {
 
  private:
   bool Write(const std::string& name, uint32_t type, const std::string& data) {
+    faults_->Change();
     if (key_->deleted) return false;
     return registry_->SetValue(*key_, name, type, data);
   }
   std::shared_ptr<sandbox::SandboxRegistry> registry_;
   std::shared_ptr<sandbox::SandboxRegistry::Key> key_;
+  std::shared_ptr<FaultHook> faults_;
 };
 
 // Splits a command line into its first token (quoted or not) and the rest.
@@ -398,6 +412,7 @@ bool SandboxPlatform::DirectoryExists(const std::string& path) {
 }
 
 bool SandboxPlatform::CreateDirectory(const std::string& path) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.ok() || !r.parentExists || r.exists() || r.win.elements.empty()) return false;
   std::error_code ec;
@@ -438,6 +453,7 @@ std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) 
 }
 
 std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& path) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.ok()) Fail("cannot create file", path, r);
   if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
@@ -459,6 +475,7 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
 }
 
 bool SandboxPlatform::DeleteFile(const std::string& path) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.isFile() || openFiles_->Busy(r.key)) return false;
   if (StoredAttributes(r) & attr::ReadOnly) return false;
@@ -469,6 +486,7 @@ bool SandboxPlatform::DeleteFile(const std::string& path) {
 }
 
 bool SandboxPlatform::RemoveDirectory(const std::string& path) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.isDir() || r.win.elements.empty()) return false;  // drive roots stay
   if (StoredAttributes(r) & attr::ReadOnly) return false;
@@ -498,9 +516,16 @@ uint32_t SandboxPlatform::GetFileAttributes(const std::string& path) {
 }
 
 bool SandboxPlatform::SetFileAttributes(const std::string& path, uint32_t attributes) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.exists()) return false;
-  attributes_[r.key] = attributes & kSettableAttributes;
+  // A file whose attributes read as those of a file without an entry keeps no entry, so that
+  // setting a file's attributes back to what they were leaves the table as it was.
+  const uint32_t kept = attributes & kSettableAttributes;
+  if (!r.isDir() && kept == attr::Archive)
+    attributes_.erase(r.key);
+  else
+    attributes_[r.key] = kept;
   attributesDirty_ = true;
   return true;
 }
@@ -518,6 +543,7 @@ std::optional<int64_t> SandboxPlatform::GetFileWriteTime(const std::string& path
 }
 
 bool SandboxPlatform::SetFileWriteTime(const std::string& path, int64_t utcFileTime) {
+  faults_->Change();
   Resolved r = Resolve(path);
   if (!r.exists()) return false;
   // The date of a file with other hard links is the date of every name it has, perhaps outside
@@ -543,6 +569,7 @@ std::optional<int64_t> SandboxPlatform::LocalNow() {
 }
 
 bool SandboxPlatform::CopyFileIfAbsent(const std::string& from, const std::string& to) {
+  faults_->Change();
   Resolved src = Resolve(from);
   Resolved dst = Resolve(to);
   if (!src.isFile() || openFiles_->writing.count(src.key)) return false;
@@ -608,9 +635,10 @@ std::optional<OsVersion> SandboxPlatform::GetVersion() {
 
 std::unique_ptr<RegistryKey> SandboxPlatform::OpenKey(RegRoot root, const std::string& subKey,
                                                       bool create) {
+  if (create && !KeyExists(root, subKey)) faults_->Change();
   auto key = registry_->Find(root, subKey, create);
   if (!key) return nullptr;
-  return std::make_unique<SandboxKey>(registry_, key);
+  return std::make_unique<SandboxKey>(registry_, key, faults_);
 }
 
 bool SandboxPlatform::KeyExists(RegRoot root, const std::string& subKey) {
@@ -618,10 +646,12 @@ bool SandboxPlatform::KeyExists(RegRoot root, const std::string& subKey) {
 }
 
 bool SandboxPlatform::CreateKey(RegRoot root, const std::string& subKey) {
+  faults_->Change();
   return registry_->Find(root, subKey, true) != nullptr;
 }
 
 bool SandboxPlatform::DeleteKey(RegRoot root, const std::string& subKey) {
+  faults_->Change();
   if (subKey.find_first_not_of('\\') == std::string::npos) return false;  // roots stay
   auto key = registry_->Find(root, subKey, false);
   if (!key || !key->children.empty()) return false;

@@ -36,6 +36,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/sandbox/FaultHook.h"
 
 namespace sk {
 
@@ -80,6 +81,8 @@ class SandboxPlatform : public Platform {
   SandboxPlatform& operator=(const SandboxPlatform&) = delete;
 
   const SandboxConfig& config() const { return config_; }
+  // The fault-injection hook every change of this machine passes (see FaultHook.h).
+  FaultHook& Faults() { return *faults_; }
   // Writes registry.reg and attributes.txt; throws sk::Error when they cannot be written.
   void Save();
   // Host path of a Windows path (existing elements in their stored case); nullopt when the
@@ -168,6 +171,7 @@ class SandboxPlatform : public Platform {
   void LoadAttributes();
 
   SandboxConfig config_;
+  std::shared_ptr<FaultHook> faults_ = std::make_shared<FaultHook>();
   std::shared_ptr<sandbox::SandboxRegistry> registry_;
   std::shared_ptr<OpenFiles> openFiles_;
   std::unique_ptr<sandbox::FolderNames> folderNames_;  // stored spellings of host names

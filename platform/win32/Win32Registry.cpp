@@ -45,6 +45,25 @@ class Win32RegistryKey : public RegistryKey {
   bool WriteBinary(const std::string& name, const std::string& bytes) override {
     return Set(name, REG_BINARY, bytes.data(), bytes.size());
   }
+  std::optional<StoredRegValue> ReadStored(const std::string& name) override {
+    const std::wstring wname = Wide(name);
+    DWORD type = 0;
+    std::vector<BYTE> data(256);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(data.size());
+      const LSTATUS rc =
+          RegQueryValueExW(key_.get(), wname.c_str(), nullptr, &type, data.data(), &size);
+      if (rc == ERROR_MORE_DATA) {
+        data.resize(static_cast<size_t>(size) + 2);
+        continue;
+      }
+      if (rc != ERROR_SUCCESS) return std::nullopt;
+      return StoredRegValue{type, std::string(reinterpret_cast<const char*>(data.data()), size)};
+    }
+  }
+  bool WriteStored(const std::string& name, const StoredRegValue& value) override {
+    return Set(name, value.type, value.bytes.data(), value.bytes.size());
+  }
 
   std::optional<RegValue> ReadValue(const std::string& name) override {
     std::wstring wname = Wide(name);

@@ -39,7 +39,7 @@ TEST(BoundedWork, ComponentFileWithTwentyThousandKeys) {
   }
   stage("Many.ini", ini);
 
-  RunComponentSetups(model);
+  RunComponentSetups(model, model);
 
   for (int i = 0; i < 20000; i += 250) {
     const std::string out = "C:\\Windows\\out" + std::to_string(i) + ".dll";
@@ -53,19 +53,16 @@ TEST(BoundedWork, ComponentFileWithTwentyThousandKeys) {
 
 TEST(BoundedWork, ThousandsOfShortcutsRetargetedByThousandsOfFiles) {
   auto m = MakeSandboxMachine();
-  TCompile model(m->platform());
+  std::vector<TShotCutData> links;
   constexpr int kFiles = 3000;
   for (int i = 0; i < kFiles; ++i) {
-    auto link = std::make_unique<TShotCutData>();
-    link->Target = "Z:\\BUILD\\f" + std::to_string(i) + ".exe";  // case differs from the source
-    link->IconFile = i % 2 ? "z:\\build\\f" + std::to_string(i - 1) + ".exe" : "";
-    model.ShotCutList().push_back(std::move(link));
+    TShotCutData& link = links.emplace_back();
+    link.Target = "Z:\\BUILD\\f" + std::to_string(i) + ".exe";  // case differs from the source
+    link.IconFile = i % 2 ? "z:\\build\\f" + std::to_string(i - 1) + ".exe" : "";
   }
-  auto chained = std::make_unique<TShotCutData>();
-  chained->Target = "z:\\build\\f0.exe";
-  model.ShotCutList().push_back(std::move(chained));
+  links.emplace_back().Target = "z:\\build\\f0.exe";
 
-  ShortcutReferences refs(model);
+  ShortcutReferences refs(links);
   for (int i = 0; i < kFiles; ++i) {
     refs.Retarget("z:\\build\\f" + std::to_string(i) + ".exe",
                   "C:\\App\\f" + std::to_string(i) + ".exe");
@@ -75,7 +72,7 @@ TEST(BoundedWork, ThousandsOfShortcutsRetargetedByThousandsOfFiles) {
   refs.Retarget("c:\\app\\F0.EXE", "C:\\Moved\\f0.exe");
 
   for (int i = 0; i < kFiles; ++i) {
-    const TShotCutData& link = *model.ShotCutList()[static_cast<size_t>(i)];
+    const TShotCutData& link = links[static_cast<size_t>(i)];
     const std::string want =
         i == 0 ? "C:\\Moved\\f0.exe" : "C:\\App\\f" + std::to_string(i) + ".exe";
     ASSERT_EQ(link.Target, want) << i;
@@ -87,7 +84,7 @@ TEST(BoundedWork, ThousandsOfShortcutsRetargetedByThousandsOfFiles) {
       ASSERT_EQ(link.IconFile, "") << i;
     }
   }
-  EXPECT_EQ(model.ShotCutList().back()->Target, "C:\\Moved\\f0.exe");
+  EXPECT_EQ(links.back().Target, "C:\\Moved\\f0.exe");
 }
 
 TEST(BoundedWork, RegistryKeyAHundredThousandLevelsDeep) {

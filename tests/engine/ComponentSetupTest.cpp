@@ -68,7 +68,7 @@ TEST(ComponentSetups, RunCopyOrSkip) {
     out->Close();
   }
 
-  RunComponentSetups(model);
+  RunComponentSetups(model, model);
 
   std::ifstream in(m->sandbox()->ActionsLogPath());
   std::vector<std::string> lines;

@@ -97,7 +97,7 @@ std::string FailedInstallMessage(PackageBuilder& b, const std::function<void(Ins
   return message;
 }
 
-TEST(InstallErrors, UndoSpeaksOfReplacedFilesOnlyWhenOneWasOverwritten) {
+TEST(InstallErrors, UndoRemovesNewFilesAndRestoresReplacedOnes) {
   struct Case {
     const char* what;
     std::function<void(PackageBuilder&)> package;
@@ -133,11 +133,14 @@ TEST(InstallErrors, UndoSpeaksOfReplacedFilesOnlyWhenOneWasOverwritten) {
     std::string installDir;
     const std::string message = FailedInstallMessage(b, c.prepare, [&](InstallRun& run) {
       installDir = run.installDir();
-      // What the run created is gone; what it replaced stays with the new content.
+      // What the run created is gone; what it replaced is back with its earlier content.
       EXPECT_EQ(run.platform().FileExists(installDir + "\\a.txt"), c.replaced);
+      if (c.replaced) {
+        EXPECT_EQ(run.Read(installDir + "\\a.txt"), "OLD");
+      }
     });
     ASSERT_TRUE(Has(message, uninstall_text::kUndone)) << message;
-    EXPECT_EQ(Has(message, uninstall_text::kReplacedStay), c.replaced) << message;
+    EXPECT_FALSE(Has(message, uninstall_text::kReplacedStay)) << message;
     EXPECT_EQ(message.rfind(txt::kCannotCreate + installDir + "\\blocked.txt", 0), 0u) << message;
   }
 }

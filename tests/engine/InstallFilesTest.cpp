@@ -54,6 +54,7 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   for (size_t i = 0; i < std::size(cases); ++i)
     run.model().FileList()[i + 1]->TargetOs = cases[i].targetOs == "same" ? os : cases[i].targetOs;
   run.model().Options.CreateStartMenu = 0;
+  run.model().Options.CreateDesktop = 1;
   const std::string dir = run.installDir() + "\\";
   ASSERT_TRUE(run.platform().ForceDirectories(run.installDir()));
   for (const FileCase& c : cases) {
@@ -74,12 +75,12 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
     const std::string path = dir + c.name;
     if (c.expectContent.empty()) {
       EXPECT_FALSE(run.platform().FileExists(path));
-      EXPECT_EQ(run.model().FileList()[i + 1]->SourcePath, "Z:\\build\\" + c.name);
       continue;
     }
     expectedEvents.push_back({path, engine_text::kInstallingFile, int64_t(i) + 2, max});
     EXPECT_EQ(run.Read(path), c.expectContent);
-    EXPECT_EQ(run.model().FileList()[i + 1]->SourcePath, path);
+    // The package stays as loaded: the run places copies of its records.
+    EXPECT_EQ(run.model().FileList()[i + 1]->SourcePath, "Z:\\build\\" + c.name);
     auto rec = std::find_if(log->Records().begin(), log->Records().end(),
                             [&](const TUnInsData& r) { return r.Path == path; });
     if (c.expectFlag < 0) {
@@ -101,9 +102,16 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
     if (e.pos != -1) fileEvents.push_back(e);
   EXPECT_EQ(fileEvents, expectedEvents);
 
-  const TShotCutData& shortcut = *run.model().ShotCutList()[0];
-  EXPECT_EQ(shortcut.Target, dir + "plain.txt");
-  EXPECT_EQ(shortcut.IconFile, dir + "plain.txt");
+  // The shortcut points at the installed file; the package's record keeps its source text.
+  EXPECT_EQ(run.model().ShotCutList()[0]->Target, "z:\\BUILD\\plain.txt");
+  auto linkRecord = std::find_if(log->Records().begin(), log->Records().end(), [](const auto& r) {
+    return r.Path.size() > 6 && r.Path.substr(r.Path.size() - 6) == "\\P.lnk";
+  });
+  ASSERT_NE(linkRecord, log->Records().end());
+  const std::optional<ShellLinkInfo> shortcut = run.platform().ReadShellLink(linkRecord->Path);
+  ASSERT_TRUE(shortcut);
+  EXPECT_TRUE(SameTextAscii(shortcut->target, dir + "plain.txt")) << shortcut->target;
+  EXPECT_TRUE(SameTextAscii(shortcut->iconPath, dir + "plain.txt")) << shortcut->iconPath;
   EXPECT_EQ(run.model().Options.AppFile, dir + "keep.txt");
   EXPECT_EQ(run.model().Options.ReadmeFile, dir + "plain.txt");  // source paths ignore case
 

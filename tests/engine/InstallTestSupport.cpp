@@ -13,9 +13,6 @@ InstallRun::InstallRun(PackageBuilder& b, std::unique_ptr<TestMachine> machine)
   model_ = std::make_unique<TCompile>(platform());
   model_->LoadPackage(setup_);
   model_->Options.InstallDir = root() + "App";
-  model_->SetOnCompile([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
-    events_.push_back({f, h, p, m});
-  });
 }
 
 std::string InstallRun::Read(const std::string& path) {

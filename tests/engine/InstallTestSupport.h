@@ -46,7 +46,14 @@ class InstallRun {
   std::string installDir() { return model_->Options.InstallDir; }
   const std::vector<Event>& events() const { return events_; }
 
-  void Install() { InstallPackage(*model_, setup_); }
+  void Install() {
+    InstallPackage(
+        *model_,
+        [this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
+          events_.push_back({f, h, p, m});
+        },
+        setup_);
+  }
   std::string Read(const std::string& path);
   void Write(const std::string& path, const std::string& bytes);
   // The uninstall log beside the uninstaller, decoded.

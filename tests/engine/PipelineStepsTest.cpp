@@ -57,8 +57,8 @@ TEST(Pipeline, RegistrationsInOrderWithTheirTexts) {
       kRegisteringComponent + a + kPleaseWaitClose,
       kInstallingAutoRun + a + kPleaseWaitClose,
       kRegisteringService + s + kPleaseWaitClose,
-      kRunningProgram + s + kPleaseWaitClose,
       kWritingRegistry,
+      kRunningProgram + s + kPleaseWaitClose,  // launches follow the last change
   };
   EXPECT_EQ(texts, expected);
   EXPECT_EQ(std::string(kRegisteringComponent) + "x" + kPleaseWaitClose,

@@ -3,6 +3,7 @@
 // a package with the uninstaller switched on, and an uninstall run with the uninstaller's code.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,10 +20,12 @@ inline const std::string kProjectName = "\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6";  // 
 inline const std::string kDesktop = "\xD7\xC0\xC3\xE6";                      // 桌面
 inline const std::string kStartMenu = "\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5";    // 开始菜单
 
-// The machine as files (host path relative to the root → contents) plus its registry text.
+// The machine as files (host path relative to the root → contents, then "@" and the last-write
+// time for files), its registry text and its attribute table.
 struct Snapshot {
   std::map<std::string, std::string> files;
   std::string registry;
+  std::string attributes;
   bool operator==(const Snapshot&) const = default;
 };
 
@@ -31,6 +34,13 @@ inline std::string Slurp(const std::filesystem::path& p) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// A file's last-write time in the 100 ns units of the system's file times.
+inline int64_t FileTimeTicks(const std::filesystem::path& p) {
+  using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
+  const auto sys = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(p));
+  return std::chrono::floor<Ticks>(sys.time_since_epoch()).count();
 }
 
 inline Snapshot Take(TestMachine& m) {
@@ -42,9 +52,12 @@ inline Snapshot Take(TestMachine& m) {
   for (auto it = fs::recursive_directory_iterator(drive); it != fs::recursive_directory_iterator();
        ++it) {
     const std::string rel = fs::relative(it->path(), drive).generic_string();
-    s.files[rel] = it->is_directory() ? "<dir>" : Slurp(it->path());
+    s.files[rel] = it->is_directory()
+                       ? "<dir>"
+                       : Slurp(it->path()) + "@" + std::to_string(FileTimeTicks(it->path()));
   }
   s.registry = Slurp(sb.RegistryPath());
+  s.attributes = Slurp(sb.config().root / "attributes.txt");
   return s;
 }
 
@@ -59,6 +72,8 @@ inline std::string Diff(const Snapshot& a, const Snapshot& b) {
   for (const auto& [k, v] : b.files)
     if (!a.files.count(k)) out += "+ " + k + "\n";
   if (a.registry != b.registry) out += "registry differs:\n" + a.registry + "\n----\n" + b.registry;
+  if (a.attributes != b.attributes)
+    out += "attributes differ:\n" + a.attributes + "\n----\n" + b.attributes;
   return out;
 }
 

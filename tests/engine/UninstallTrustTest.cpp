@@ -236,7 +236,7 @@ void InstallOnSameMachine(InstallRun& run, const std::string& setup, std::string
   model.LoadPackage(setup);
   model.Options.InstallDir = installDir.empty() ? run.installDir() : installDir;
   model.Options.CreateDesktop = 1;
-  InstallPackage(model, setup);
+  InstallPackage(model, nullptr, setup);
 }
 
 std::string UninstallerOf(Platform& p, const std::string& serial) {

@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "engine/Journal.h"
 #include "engine/Texts.h"
 #include "engine/Uninstaller.h"
 #include "package/Compile.h"
@@ -33,6 +34,8 @@ namespace {
 // ReadUninstallLog) and naming this product; throws Error otherwise.
 std::unique_ptr<UninstallRecorder> ProductLog(Platform& machine, const std::string& uninstaller,
                                               const std::string& id) {
+  // A run of the product that was killed is taken back first (its journal, see Journal.h).
+  RecoverDeadRun(machine, RunBackupFolder(machine, id));
   std::unique_ptr<UninstallRecorder> log;
   try {
     log = ReadUninstallLog(machine, uninstaller);

@@ -1,0 +1,223 @@
+// The journal of an install run that survives a kill (see Journal.h).
+#include "engine/Journal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "engine/UninstallRecorder.h"
+#include "package/Compile.h"
+#include "package/Container.h"
+
+namespace sk {
+
+namespace {
+
+constexpr char kMagic[] = "SKJ1";
+constexpr char kEnd[] = "SKJE";  // the last bytes of a complete entry
+// "上次中断的安装记录已损坏，未做任何更改，请检查或删除："
+constexpr char kDamaged[] =
+    "\xC9\xCF\xB4\xCE\xD6\xD0\xB6\xCF\xB5\xC4\xB0\xB2\xD7\xB0\xBC\xC7\xC2\xBC\xD2\xD1\xCB\xF0\xBB"
+    "\xB5\xA3\xAC\xCE\xB4\xD7\xF6\xC8\xCE\xBA\xCE\xB8\xFC\xB8\xC4\xA3\xAC\xC7\xEB\xBC\xEC\xB2\xE9"
+    "\xBB\xF2\xC9\xBE\xB3\xFD\xA3\xBA";
+
+bool Digits(const std::string& s, size_t from) {
+  return s.size() > from && s.size() <= from + 12 &&
+         std::all_of(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool KnownRoot(uint32_t root) {
+  return root >= static_cast<uint32_t>(RegRoot::ClassesRoot) &&
+         root <= static_cast<uint32_t>(RegRoot::LocalMachine) + 3;
+}
+
+// An absolute drive path ("C:\...") without empty, "." or ".." elements.
+bool SoundFilePath(const std::string& path) {
+  if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
+  const char drive = static_cast<char>(path[0] & ~0x20);
+  if (drive < 'A' || drive > 'Z') return false;
+  bool sound = true;
+  ForEachPiece(path.substr(3), "\\", [&](std::string_view e) {
+    sound = e != "." && e != ".." && e.find_first_of("\0<>\"|?*", 0, 7) == std::string_view::npos;
+    return sound;
+  });
+  return sound && path.find("\\\\") == std::string::npos && path.back() != '\\';
+}
+
+bool SoundKeyPath(const std::string& path) {
+  return !path.empty() && path.front() != '\\' && path.find('\0') == std::string::npos;
+}
+
+std::string DamageText(const std::string& folder, const std::string& what) {
+  return std::string(kDamaged) + folder + "\r\n" + what;
+}
+
+}  // namespace
+
+std::string RunBackupFolder(Platform& platform, const std::string& serial) {
+  std::string temp = platform.GetTempPath();
+  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  std::string name;
+  for (unsigned char c : serial)
+    name += (std::isalnum(c) || c == '-' || c == '_' || c == '{' || c == '}') ? char(c) : '_';
+  return temp + "sktx-" + name;
+}
+
+RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath) {
+  UninstallRecorder log(platform);
+  try {
+    log.LoadFromFile(UninstallLogPath(uninstallerPath));
+  } catch (const Error&) {
+    return {};
+  }
+  if (log.UninstallKey().empty()) return {};
+  return RecoverDeadRun(platform, RunBackupFolder(platform, log.UninstallKey()));
+}
+
+std::string EncodeStep(const UndoStep& step) {
+  MemoryWriter w;
+  w.WriteBytes(kMagic, 4);
+  w.WriteByte(static_cast<uint8_t>(step.kind));
+  w.WriteInt32(static_cast<int32_t>(step.root));
+  TElement::WriteString(w, step.path);
+  TElement::WriteString(w, step.valueName);
+  TElement::WriteString(w, step.backup);
+  TElement::WriteString(w, step.previous.bytes);
+  w.WriteInt32(static_cast<int32_t>(step.previous.type));
+  w.WriteInt32(static_cast<int32_t>(step.attributes));
+  w.WriteByte(step.writeTime ? 1 : 0);
+  w.WriteInt64(step.writeTime.value_or(0));
+  w.WriteBytes(kEnd, 4);
+  return std::move(w.Data());
+}
+
+UndoStep DecodeStep(const std::string& bytes, const std::string& what) {
+  MemoryReader r(bytes, what);
+  if (r.ReadBytes(4) != kMagic) r.FailAt(0, "not a journal entry");
+  UndoStep step;
+  const uint8_t kind = r.ReadByte();
+  if (kind < 1 || kind > 7) r.Fail("unknown kind " + std::to_string(kind));
+  step.kind = static_cast<UndoStep::Kind>(kind);
+  const uint32_t root = static_cast<uint32_t>(r.ReadInt32());
+  if (!KnownRoot(root)) r.Fail("unknown registry root");
+  step.root = static_cast<RegRoot>(root);
+  step.path = TElement::ReadString(r);
+  step.valueName = TElement::ReadString(r);
+  step.backup = TElement::ReadString(r);
+  step.previous.bytes = TElement::ReadString(r);
+  step.previous.type = static_cast<uint32_t>(r.ReadInt32());
+  step.attributes = static_cast<uint32_t>(r.ReadInt32());
+  const uint8_t hasTime = r.ReadByte();
+  const int64_t time = r.ReadInt64();
+  if (hasTime > 1) r.Fail("bad time flag");
+  if (hasTime) step.writeTime = time;
+  if (r.Remaining() != 4 || r.ReadBytes(4) != kEnd) r.Fail("no end mark where the entry ends");
+  using K = UndoStep::Kind;
+  const bool fileKind =
+      step.kind == K::CreatedFile || step.kind == K::ReplacedFile || step.kind == K::CreatedFolder;
+  if (fileKind && !SoundFilePath(step.path)) r.Fail("bad path");
+  if ((step.kind == K::CreatedKey || step.kind == K::NewValue || step.kind == K::ReplacedValue) &&
+      !SoundKeyPath(step.path))
+    r.Fail("bad key path");
+  return step;
+}
+
+JournalWriter::JournalWriter(Platform& platform, std::string folder)
+    : platform_(platform), folder_(std::move(folder)) {
+  if (!folder_.empty() && folder_.back() == '\\') folder_.pop_back();
+}
+
+void JournalWriter::operator()(const UndoStep& step) {
+  if (!platform_.DirectoryExists(folder_)) platform_.ForceDirectories(folder_);
+  char name[16];
+  std::snprintf(name, sizeof name, "j%08zu", next_++);
+  const std::string bytes = EncodeStep(step);
+  std::unique_ptr<OutputStream> out = platform_.CreateFile(folder_ + "\\" + name);
+  out->Write(bytes.data(), bytes.size());
+  out->Close();
+}
+
+RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
+                              const std::function<void()>& status) {
+  std::string folder = folderText;
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  RecoveryReport report;
+  if (!platform.DirectoryExists(folder)) return report;
+  const uint32_t folderAttributes = platform.GetFileAttributes(folder);
+  if (folderAttributes & attr::ReparsePoint)
+    throw Error(DamageText(folder, "the folder is a link"));
+
+  // Everything is read and checked before anything is changed.
+  std::vector<std::string> names = platform.ListDirectory(folder);
+  std::sort(names.begin(), names.end());
+  std::vector<UndoStep> steps;
+  std::vector<std::string> files;
+  bool ended = false;
+  for (const std::string& name : names) {
+    const std::string path = folder + "\\" + name;
+    if (name == kRunEndedMark) {
+      ended = true;
+      continue;
+    }
+    const bool backup = name[0] == 'b' && Digits(name, 1);
+    const bool entry = name[0] == 'j' && Digits(name, 1) && name.size() == 9;
+    if ((!backup && !entry) ||
+        platform.GetFileAttributes(path) & (attr::Directory | attr::ReparsePoint))
+      throw Error(DamageText(folder, "unexpected entry " + name));
+    files.push_back(path);
+    if (backup) continue;
+    if (steps.size() >= kMaxJournalEntries) throw Error(DamageText(folder, "too many entries"));
+    std::string bytes;
+    const bool last = &name == &names.back();
+    try {
+      std::unique_ptr<InputStream> in = platform.OpenRead(path);
+      if (in->Size() < 0 || in->Size() > static_cast<int64_t>(kMaxJournalEntry))
+        throw Error(name + ": entry too large");
+      bytes.resize(static_cast<size_t>(in->Size()));
+      bytes.resize(in->Read(bytes.data(), bytes.size()));
+      // The last entry may have been cut short by the kill itself (no end mark): its change,
+      // made only once the entry was closed, never happened.
+      if (last && (bytes.size() < 4 || bytes.compare(bytes.size() - 4, 4, kEnd) != 0)) continue;
+      steps.push_back(DecodeStep(bytes, name));
+    } catch (const Error& e) {
+      throw Error(DamageText(folder, e.what()));
+    }
+  }
+  for (const UndoStep& step : steps) {
+    // A run that had ended may have deleted backups already: its steps are not taken back.
+    if (!ended && step.kind == UndoStep::Kind::ReplacedFile) {
+      const std::string expected = folder + "\\" + ExtractFileName(step.backup);
+      const std::string leaf = ExtractFileName(step.backup);
+      if (!SameTextAscii(step.backup, expected) || leaf.empty() || leaf[0] != 'b' ||
+          !Digits(leaf, 1) || !platform.FileExists(step.backup))
+        throw Error(
+            DamageText(folder, DescribeStep(step) + ": backup outside the run folder or missing"));
+    }
+  }
+
+  report.found = true;
+  if (status) status();
+  // A run that had ended was killed while deleting its folder: nothing is taken back.
+  if (ended) steps.clear();
+  for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+    if (it->kind == UndoStep::Kind::Command) {
+      report.skipped.push_back(it->path);
+      continue;
+    }
+    bool done = false;
+    try {
+      done = UndoOneStep(platform, *it);
+    } catch (const Error&) {
+    }
+    if (!done) report.failed.push_back(DescribeStep(*it));
+  }
+  const std::string mark = folder + "\\" + kRunEndedMark;
+  if (!ended) platform.CreateFile(mark)->Close();
+  for (const std::string& file : files) platform.DeleteFile(file);
+  platform.DeleteFile(mark);
+  platform.RemoveDirectory(folder);
+  return report;
+}
+
+}  // namespace sk

@@ -1,0 +1,69 @@
+// The journal of an install run that survives a kill: each work item (UndoStep) is written to a
+// file of its own in the product's run folder before its change is made, so that the next run of
+// a setup for the same product can take back what a killed run left half done.
+//
+// Layout: the run folder (RunBackupFolder: "<temp>\sktx-<product id>") holds the backups
+// "b<n>" and the journal entries "j<8 decimal digits>", one per step in the order noted. A run
+// that ends (committed or undone) first creates "ended" (kRunEndedMark), then deletes the rest:
+// a folder with that mark is only cleared by the next run, nothing is taken back. Each
+// entry: "SKJ1", byte kind, Int32 root, then Strings path, value name, backup, stored bytes,
+// Int32 stored type, Int32 attributes, byte has-time, Int64 time (Container.h encodings), "SKJE".
+// A last entry without its end mark was cut short by the kill: its change never began.
+//
+// Recovery (RecoverDeadRun) reads every entry first and applies nothing unless all are sound:
+// at most kMaxJournalEntries entries of at most kMaxJournalEntry bytes, known kinds and roots,
+// absolute paths without "." or ".." elements, backups only "b<n>" files of the run folder
+// itself that exist. A damaged journal throws sk::Error (GBK text naming the folder) and is
+// left untouched for the user. A sound one is taken back newest first; registration undo
+// commands are not run from a journal (a file could name any program), they are reported. The
+// entries, backups and folder are then removed. Errors: reading failures count as damage.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/Transaction.h"
+#include "platform/Platform.h"
+
+namespace sk {
+
+constexpr size_t kMaxJournalEntries = 1000000;
+constexpr size_t kMaxJournalEntry = 16u << 20;
+
+std::string EncodeStep(const UndoStep& step);
+// Throws Error naming `what` when the bytes are not one sound entry.
+UndoStep DecodeStep(const std::string& bytes, const std::string& what);
+
+// The observer for TransactionPlatform that writes each step to the run folder, flushed (the
+// file closed) before the change. Throws Error when the entry cannot be written.
+class JournalWriter {
+ public:
+  JournalWriter(Platform& platform, std::string folder);
+  void operator()(const UndoStep& step);
+
+ private:
+  Platform& platform_;
+  std::string folder_;
+  size_t next_ = 0;
+};
+
+// The product's run folder, which holds the copies of what a run replaces and the journal until
+// the run ends: "<temp>\sktx-<serial, file-name-safe>".
+std::string RunBackupFolder(Platform& platform, const std::string& serial);
+
+struct RecoveryReport {
+  bool found = false;                // a journal of a dead run was there
+  std::vector<std::string> failed;   // steps that could not be taken back
+  std::vector<std::string> skipped;  // registration undo commands not run
+};
+
+// Takes back the run left in `folder` by a process that ended without finishing (see above).
+// `status` (may be empty) is called once before anything is changed.
+RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folder,
+                              const std::function<void()>& status = nullptr);
+// For an uninstaller: the product named by the log beside `uninstallerPath` (read only for its
+// product identifier; a missing or unreadable log recovers nothing) has its dead run taken back.
+RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath);
+
+}  // namespace sk
