@@ -37,10 +37,10 @@ TEST(DayCount, HostTimesCoverTheYears1900To9999) {
   const std::pair<double, bool> cases[] = {
       {1.0, false},        // 1899-12-31
       {2958466.0, false},  // 10000-01-01
-      {2958465.5, true},   // 9999-12-31 12:00
       {45000.5, true},
-#ifndef _WIN32      // the C runtime of Windows has no times before 1970
+#ifndef _WIN32      // the C runtime of Windows has no times before 1970 nor after the year 3000
       {2.0, true},  // 1900-01-01
+      {2958465.5, true},  // 9999-12-31 12:00
 #endif
   };
   for (auto [days, exists] : cases) EXPECT_EQ(TimeFromDayCount(days).has_value(), exists) << days;
