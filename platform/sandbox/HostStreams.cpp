@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <fstream>
+#include <limits>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace sk::sandbox {
@@ -133,7 +135,15 @@ std::unique_ptr<OutputStream> CreateHostOutput(const std::filesystem::path& host
 bool SetHostWriteTime(const std::filesystem::path& host, int64_t utcFileTime) {
   if (utcFileTime < 0) return false;
   using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
-  std::chrono::sys_time<Ticks> sys{Ticks{utcFileTime - kUnixEpochFileTime}};
+  // The host clocks count nanoseconds in 64 bits, the file clock from an epoch of its own: they
+  // hold about the years 1882 to 2261. A time outside 1900 to 2261 is refused rather than
+  // overflowing in the conversion.
+  static_assert(std::is_same_v<std::chrono::system_clock::period, std::nano>);
+  constexpr int64_t kLatest = std::numeric_limits<int64_t>::max() / 100;
+  constexpr int64_t kEarliest = -2208988800LL * 10000000;  // 1900-01-01, in 100 ns from 1970
+  const int64_t ticks = utcFileTime - kUnixEpochFileTime;
+  if (ticks > kLatest || ticks < kEarliest) return false;
+  std::chrono::sys_time<Ticks> sys{Ticks{ticks}};
   std::error_code ec;
   std::filesystem::last_write_time(
       host,

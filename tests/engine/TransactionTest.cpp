@@ -45,7 +45,8 @@ TEST(Transaction, EveryKindOfChangeIsTakenBackExactly) {
          p.SetFileWriteTime("C:\\Old\\kept.txt", kOldTime + 99);
        }},
       {"a file deleted", [](Platform& p) { p.DeleteFile("C:\\Old\\plain.txt"); }},
-      {"a file re-dated", [](Platform& p) { p.SetFileWriteTime("C:\\Old\\plain.txt", 1); }},
+      {"a file re-dated",
+       [](Platform& p) { p.SetFileWriteTime("C:\\Old\\plain.txt", kOldTime - 1000000000); }},
       {"a file copied where none was",
        [](Platform& p) { p.CopyFileIfAbsent("C:\\Old\\plain.txt", "C:\\Old\\copy.txt"); }},
       {"a shortcut over an older one",

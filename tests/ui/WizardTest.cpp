@@ -13,12 +13,14 @@
 namespace sk {
 namespace {
 
+// References: the names are strings of another translation unit, built during its own
+// dynamic initialisation, which may come after this one's.
 const std::string kOn = text::kEnabled;
-const std::string kWelcome = kPageTable[0].ListSwitch.name;
-const std::string kAgreement = kPageTable[1].ListSwitch.name;
-const std::string kReady = kPageTable[7].ListSwitch.name;
-const std::string kProgress = kPageTable[8].ListSwitch.name;
-const std::string kFinish = kPageTable[9].ListSwitch.name;
+const std::string& kWelcome = kPageTable[0].ListSwitch.name;
+const std::string& kAgreement = kPageTable[1].ListSwitch.name;
+const std::string& kReady = kPageTable[7].ListSwitch.name;
+const std::string& kProgress = kPageTable[8].ListSwitch.name;
+const std::string& kFinish = kPageTable[9].ListSwitch.name;
 
 std::vector<std::string> Names(const std::vector<const PageRow*>& rows) {
   std::vector<std::string> out;
