@@ -101,11 +101,11 @@ std::vector<std::string> SplitList(const std::string& value) {
   return items;
 }
 
-struct SwitchSpec {
+struct SwitchRule {
   const char* name;
   bool takesValue;
 };
-constexpr SwitchSpec kSwitches[] = {
+constexpr SwitchRule kSwitches[] = {
     {"?", false},         {"S", false},    {"NOSTARTMENU", false}, {"D", true},
     {"COMPONENTS", true}, {"TASKS", true}, {"GROUP", true},        {"LOG", true},
 };
@@ -124,12 +124,12 @@ class Parser {
     if (word.size() < 2 || (word[0] != '/' && word[0] != '-')) return Fault(word, kUnknown);
     const size_t eq = word.find('=');
     const std::string name = UpperAscii(word.substr(1, eq == std::string::npos ? eq : eq - 1));
-    const SwitchSpec* spec = nullptr;
-    for (const SwitchSpec& s : kSwitches)
-      if (name == s.name) spec = &s;
-    if (!spec || (known_ && !known_(name))) return Fault(word, kUnknown);
-    if (spec->takesValue && eq == std::string::npos) return Fault(word, kNeedsValue);
-    if (!spec->takesValue && eq != std::string::npos) return Fault(word, kNoValue);
+    const SwitchRule* rule = nullptr;
+    for (const SwitchRule& s : kSwitches)
+      if (name == s.name) rule = &s;
+    if (!rule || (known_ && !known_(name))) return Fault(word, kUnknown);
+    if (rule->takesValue && eq == std::string::npos) return Fault(word, kNeedsValue);
+    if (!rule->takesValue && eq != std::string::npos) return Fault(word, kNoValue);
     if (!out_.spelled.emplace(name, word).second) return Fault(word, kTwice);
     const std::string value = eq == std::string::npos ? std::string() : word.substr(eq + 1);
     Apply(name, word, value);

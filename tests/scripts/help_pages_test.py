@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
 """scripts/help-pages: the man page and bash completion made from the program's help texts."""
 import importlib.machinery
-import importlib.util
 import os
 import subprocess
 import tempfile
+import types
 import unittest
 
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
                       "help-pages")
 loader = importlib.machinery.SourceFileLoader("help_pages", SCRIPT)
-spec = importlib.util.spec_from_loader("help_pages", loader)
-help_pages = importlib.util.module_from_spec(spec)
+help_pages = types.ModuleType("help_pages")
+help_pages.__file__ = SCRIPT
 loader.exec_module(help_pages)
 
 TOP = """usage: setupkit <command> [options]
