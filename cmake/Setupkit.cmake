@@ -67,3 +67,25 @@ function(sk_check_imports target)
       VERBATIM)
   endif()
 endfunction()
+
+# sk_gbk_texts(<target> <file.texts>...): the texts the setup shows are written in UTF-8 in
+# .texts files beside the code; scripts/gbk-texts turns each into a header of GBK byte strings,
+# <dir>/<file>.texts.h under build/generated (included as "<dir>/<file>.texts.h"). A text GBK
+# cannot encode stops the build with its file and line. The headers are made before the target
+# (and every target that links it) compiles.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+set(SK_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+function(sk_gbk_texts target)
+  foreach(texts ${ARGN})
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${texts})
+    set(header ${SK_GENERATED_DIR}/${rel}.h)
+    add_custom_command(OUTPUT ${header}
+      COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/gbk-texts ${rel} ${header}
+      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+      DEPENDS ${CMAKE_SOURCE_DIR}/${rel} ${CMAKE_SOURCE_DIR}/scripts/gbk-texts
+      COMMENT "Making the GBK texts of ${rel}"
+      VERBATIM)
+    target_sources(${target} PRIVATE ${header})
+  endforeach()
+  target_include_directories(${target} PUBLIC ${SK_GENERATED_DIR})
+endfunction()

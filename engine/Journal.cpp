@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "engine/Texts.h"
 #include "engine/UninstallRecorder.h"
 #include "package/Compile.h"
 #include "package/Container.h"
@@ -15,11 +16,6 @@ namespace {
 
 constexpr char kMagic[] = "SKJ1";
 constexpr char kEnd[] = "SKJE";  // the last bytes of a complete entry
-// "上次中断的安装记录已损坏，未做任何更改，请检查或删除："
-constexpr char kDamaged[] =
-    "\xC9\xCF\xB4\xCE\xD6\xD0\xB6\xCF\xB5\xC4\xB0\xB2\xD7\xB0\xBC\xC7\xC2\xBC\xD2\xD1\xCB\xF0\xBB"
-    "\xB5\xA3\xAC\xCE\xB4\xD7\xF6\xC8\xCE\xBA\xCE\xB8\xFC\xB8\xC4\xA3\xAC\xC7\xEB\xBC\xEC\xB2\xE9"
-    "\xBB\xF2\xC9\xBE\xB3\xFD\xA3\xBA";
 
 bool Digits(const std::string& s, size_t from) {
   return s.size() > from && s.size() <= from + 12 &&
@@ -50,7 +46,7 @@ bool SoundKeyPath(const std::string& path) {
 }
 
 std::string DamageText(const std::string& folder, const std::string& what) {
-  return std::string(kDamaged) + folder + "\r\n" + what;
+  return std::string(engine_text::kJournalDamaged) + folder + "\r\n" + what;
 }
 
 }  // namespace

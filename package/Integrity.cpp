@@ -14,6 +14,7 @@
 
 #include "package/ByteSize.h"
 #include "package/Container.h"
+#include "package/Package.texts.h"
 #include "package/Staging.h"
 
 namespace sk {
@@ -350,13 +351,7 @@ std::optional<IntegrityFault> CheckPackage(InputStream& in, TCompile& parsed,
 }
 
 std::string DamagedSetupMessage(int64_t offset) {
-  // "安装文件已损坏或不完整，请重新下载。" (the setup file is damaged or incomplete, please
-  // download it again) and "偏移量：" (offset:)
-  return "\xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE\xD2\xD1\xCB\xF0\xBB\xB5\xBB\xF2\xB2\xBB\xCD\xEA\xD5\xFB"
-         "\xA3\xAC\xC7\xEB\xD6\xD8\xD0\xC2\xCF\xC2\xD4\xD8\xA1\xA3"
-         "\r\n\r\n"
-         "\xC6\xAB\xD2\xC6\xC1\xBF\xA3\xBA" +
-         std::to_string(offset);
+  return package_text::kDamagedSetup + std::to_string(offset);
 }
 
 void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {

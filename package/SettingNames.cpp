@@ -2,149 +2,95 @@
 // once in the program, so that they are initialised once rather than in every file that reads them.
 #include "package/SettingNames.h"
 
+#include "package/Package.texts.h"
+
 namespace sk {
 
 namespace setting {
 
-const SettingName kItemName{kAnyGroup, "\xCF\xEE\xC4\xBF\xC3\xFB\xB3\xC6",  // 项目名称
-                            "project name"};
-const SettingName kAuthor{kAnyGroup, "\xD7\xF7\xD5\xDF\xC3\xFB\xB3\xC6",  // 作者名称
-                          "author name"};
-const SettingName kVersion{kAnyGroup, "\xB0\xE6\xB1\xBE\xBA\xC5",  // 版本号
-                           "product version"};
-const SettingName kUrl{kAnyGroup, "\xD7\xF7\xD5\xDF\xCD\xF8\xD6\xB7",  // 作者网址
-                       "author's web address"};
+const SettingName kItemName{kAnyGroup, setting_name::kItemName, "project name"};
+const SettingName kAuthor{kAnyGroup, setting_name::kAuthor, "author name"};
+const SettingName kVersion{kAnyGroup, setting_name::kVersion, "product version"};
+const SettingName kUrl{kAnyGroup, setting_name::kUrl, "author's web address"};
 const SettingName kPatch{kAnyGroup, "Patch",
                          "boolean text: the package patches an earlier install"};
-const SettingName kRebootOs{
-    kAnyGroup,
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xA3\xAC\xD6\xD8\xC6\xF4\xB2\xD9\xD7\xF7\xCF\xB5\xCD"
-    "\xB3",
-    "switch: restart the operating system after installation"};
-const SettingName kHintMsg{
-    kAnyGroup,
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE",
-    "message shown after installation"};
-const SettingName kBeforeHintMsg{
-    kAnyGroup, "\xB0\xB2\xD7\xB0\xC7\xB0\xB5\xAF\xB3\xF6\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE",
-    "message shown before installation"};
-const SettingName kWebHint{
-    kAnyGroup,
-    "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xB5\xAF\xB3\xF6\xCD\xF8\xD2\xB3\xC1\xB4\xBD\xD3",
-    "web page opened after installation"};
-const SettingName kDefaultHtml{kAnyGroup,
-                               "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9\xBA\xF3\xC9\xE8\xD6\xC3"
-                               "IE"
-                               "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3",
+const SettingName kRebootOs{kAnyGroup, setting_name::kRebootOs,
+                            "switch: restart the operating system after installation"};
+const SettingName kHintMsg{kAnyGroup, setting_name::kHintMsg, "message shown after installation"};
+const SettingName kBeforeHintMsg{kAnyGroup, setting_name::kBeforeHintMsg,
+                                 "message shown before installation"};
+const SettingName kWebHint{kAnyGroup, setting_name::kWebHint, "web page opened after installation"};
+const SettingName kDefaultHtml{kAnyGroup, setting_name::kDefaultHtml,
                                "browser start page set after installation"};
-const SettingName kEnableUnIns{kAnyGroup, "\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2",  // 卸载程序
+const SettingName kEnableUnIns{kAnyGroup, setting_name::kEnableUnIns,
                                "switch: install the uninstaller"};
-const SettingName kShowWizard{kGeneral,
-                              "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xBD\xE7\xC3\xE6",  // 显示安装界面
-                              "switch: show the wizard"};
+const SettingName kShowWizard{kGeneral, setting_name::kShowWizard, "switch: show the wizard"};
 const SettingName kShowLoading{
-    kGeneral, "\xCF\xD4\xCA\xBE\xBC\xD3\xD4\xD8\xBD\xF8\xB6\xC8",  // 显示加载进度
+    kGeneral, setting_name::kShowLoading,
     "present: stage support files (behind the loading window when enabled)"};
 const SettingName kShowBackground{
-    kGeneral,
-    "\xCF\xD4\xCA\xBE\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xB4\xB0\xBF\xDA",  // 显示安装背景窗口
+    kGeneral, setting_name::kShowBackground,
     "present: open the wizard (behind the background window when enabled)"};
-const SettingName kMusic{kGeneral, "\xB1\xB3\xBE\xB0\xD2\xF4\xC0\xD6",  // 背景音乐
-                         "background music file"};
-const SettingName kBackgroundPicture{
-    kGeneral, "\xB0\xB2\xD7\xB0\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC",  // 安装背景图片
-    "picture of the background window"};
-const SettingName kCompressionType{kGeneral, "\xD1\xB9\xCB\xF5\xC0\xE0\xD0\xCD",  // 压缩类型
+const SettingName kMusic{kGeneral, setting_name::kMusic, "background music file"};
+const SettingName kBackgroundPicture{kGeneral, setting_name::kBackgroundPicture,
+                                     "picture of the background window"};
+const SettingName kCompressionType{kGeneral, setting_name::kCompressionType,
                                    "compression type (not read)"};
-const SettingName kSetupIcon{kGeneral,
-                             "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xCD\xBC\xB1\xEA",  // 安装程序图标
-                             "setup program icon (not read)"};
-const SettingName kUninstallerIcon{
-    kGeneral,
-    "\xD0\xB6\xD4\xD8\xB3\xCC\xD0\xF2\xCD\xBC\xB1\xEA",  // 卸载程序图标
-    "uninstaller icon (not read)"};
-const SettingName kPageWelcome{kPageList, "\xBB\xB6\xD3\xAD",  // 欢迎
+const SettingName kSetupIcon{kGeneral, setting_name::kSetupIcon, "setup program icon (not read)"};
+const SettingName kUninstallerIcon{kGeneral, setting_name::kUninstallerIcon,
+                                   "uninstaller icon (not read)"};
+const SettingName kPageWelcome{kPageList, setting_name::kPageWelcome,
                                "switch: show the welcome page"};
-const SettingName kPageAgreement{kPageList, "\xB0\xB2\xD7\xB0\xD0\xAD\xD2\xE9",  // 安装协议
+const SettingName kPageAgreement{kPageList, setting_name::kPageAgreement,
                                  "switch: show the agreement page"};
-const SettingName kPageNotes{kPageList,
-                             "\xC8\xED\xBC\xFE\xCA\xB9\xD3\xC3\xCB\xB5\xC3\xF7",  // 软件使用说明
+const SettingName kPageNotes{kPageList, setting_name::kPageNotes,
                              "switch: show the explanation page"};
-const SettingName kPageStartMenu{
-    kPageList, "\xD1\xA1\xD4\xF1\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xCE\xC4\xBC\xFE\xBC\xD0",
-    "switch: show the start-menu folder page"};
-const SettingName kPageComponents{
-    kPageList, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xD7\xE9\xBC\xFE\xB0\xFC",  // 选择安装组件包
-    "switch: show the component page"};
-const SettingName kPageInstallFolder{
-    kPageList, "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE\xBC\xD0",  // 选择安装文件夹
-    "switch: show the install folder page"};
-const SettingName kPageTasks{kPageList, "\xB8\xBD\xBC\xD3\xC8\xCE\xCE\xF1",  // 附加任务
+const SettingName kPageStartMenu{kPageList, setting_name::kPageStartMenu,
+                                 "switch: show the start-menu folder page"};
+const SettingName kPageComponents{kPageList, setting_name::kPageComponents,
+                                  "switch: show the component page"};
+const SettingName kPageInstallFolder{kPageList, setting_name::kPageInstallFolder,
+                                     "switch: show the install folder page"};
+const SettingName kPageTasks{kPageList, setting_name::kPageTasks,
                              "switch: show the additional-tasks page"};
-const SettingName kPageReady{kPageList, "\xC8\xB7\xC8\xCF\xB0\xB2\xD7\xB0",  // 确认安装
-                             "switch: show the ready page"};
-const SettingName kPageProgress{kPageList, "\xB0\xB2\xD7\xB0\xBD\xF8\xB3\xCC",  // 安装进程
+const SettingName kPageReady{kPageList, setting_name::kPageReady, "switch: show the ready page"};
+const SettingName kPageProgress{kPageList, setting_name::kPageProgress,
                                 "switch: show the progress page"};
-const SettingName kPageFinish{kPageList, "\xB0\xB2\xD7\xB0\xCD\xEA\xB1\xCF",  // 安装完毕
-                              "switch: show the finish page"};
+const SettingName kPageFinish{kPageList, setting_name::kPageFinish, "switch: show the finish page"};
 const SettingName kWelcomePicture{kWelcome, kPictureName, "picture beside the text"};
-const SettingName kWelcomeCompany{kWelcome, "\xB9\xAB\xCB\xBE\xC3\xFB\xB3\xC6",  // 公司名称
-                                  "company name"};
-const SettingName kWelcomeWebsite{kWelcome, "\xCD\xF8\xD6\xB7",  // 网址
-                                  "web address"};
+const SettingName kWelcomeCompany{kWelcome, setting_name::kWelcomeCompany, "company name"};
+const SettingName kWelcomeWebsite{kWelcome, setting_name::kWelcomeWebsite, "web address"};
 const SettingName kAgreementHeader{kAgreement, kHeaderPictureName, "header picture"};
-const SettingName kAgreementFile{kAgreement, "\xD0\xAD\xD2\xE9\xCE\xC4\xBC\xFE",  // 协议文件
-                                 "agreement document"};
+const SettingName kAgreementFile{kAgreement, setting_name::kAgreementFile, "agreement document"};
 const SettingName kNotesHeader{kNotes, kHeaderPictureName, "header picture"};
-const SettingName kNotesFile{kNotes, "\xCB\xB5\xC3\xF7\xCE\xC4\xBC\xFE",  // 说明文件
-                             "explanation document"};
+const SettingName kNotesFile{kNotes, setting_name::kNotesFile, "explanation document"};
 const SettingName kStartMenuHeader{kStartMenu, kHeaderPictureName, "header picture"};
-const SettingName kStartMenuFolder{
-    kStartMenu, "\xC4\xAC\xC8\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6",  // 默认文件夹名称
-    "start-menu folder name"};
-const SettingName kStartMenuAllowChange{
-    kStartMenu,
-    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xC3\xFB\xB3\xC6",
-    "switch: the user may change the folder name"};
-const SettingName kStartMenuShowOption{
-    kStartMenu,
-    "\xCF\xD4\xCA\xBE\xD3\xC3\xBB\xA7\xD1\xA1\xD4\xF1\xD1\xA1\xCF\xEE",  // 显示用户选择选项
-    "switch: show the user's choice"};
+const SettingName kStartMenuFolder{kStartMenu, setting_name::kStartMenuFolder,
+                                   "start-menu folder name"};
+const SettingName kStartMenuAllowChange{kStartMenu, setting_name::kStartMenuAllowChange,
+                                        "switch: the user may change the folder name"};
+const SettingName kStartMenuShowOption{kStartMenu, setting_name::kStartMenuShowOption,
+                                       "switch: show the user's choice"};
 const SettingName kComponentsHeader{kComponents, kHeaderPictureName, "header picture"};
 const SettingName kInstallFolderHeader{kInstallFolder, kHeaderPictureName, "header picture"};
-const SettingName kDefaultInstallDir{
-    kInstallFolder, "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6",  // 默认安装路径
-    "default install folder"};
-const SettingName kInstallFolderAllowChange{
-    kInstallFolder,
-    "\xD4\xCA\xD0\xED\xD3\xC3\xBB\xA7\xD0\xDE\xB8\xC4\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6",
-    "switch: the user may change the path"};
-const SettingName kSearchKeywords{kInstallFolder,
-                                  "\xCB\xD1\xCB\xF7\xB9\xD8\xBC\xFC\xD7\xD6",  // 搜索关键字
-                                  "search keywords"};
+const SettingName kDefaultInstallDir{kInstallFolder, setting_name::kDefaultInstallDir,
+                                     "default install folder"};
+const SettingName kInstallFolderAllowChange{kInstallFolder, setting_name::kInstallFolderAllowChange,
+                                            "switch: the user may change the path"};
+const SettingName kSearchKeywords{kInstallFolder, setting_name::kSearchKeywords, "search keywords"};
 const SettingName kTasksHeader{kTasks, kHeaderPictureName, "header picture"};
-const SettingName kCreateDesktop{
-    kTasks, "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD",  // 创建桌面快捷方式
-    "switch: make the desktop shortcuts"};
-const SettingName kCreateQuickLaunch{
-    kTasks, "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD",
-    "switch: make the quick-launch shortcuts"};
+const SettingName kCreateDesktop{kTasks, setting_name::kCreateDesktop,
+                                 "switch: make the desktop shortcuts"};
+const SettingName kCreateQuickLaunch{kTasks, setting_name::kCreateQuickLaunch,
+                                     "switch: make the quick-launch shortcuts"};
 const SettingName kReadyHeader{kReady, kHeaderPictureName, "header picture"};
 const SettingName kProgressHeader{kProgress, kHeaderPictureName, "header picture"};
-const SettingName kShowDetails{kProgress,
-                               "\xB0\xB2\xD7\xB0\xCF\xEA\xCF\xB8\xD0\xC5\xCF\xA2",  // 安装详细信息
+const SettingName kShowDetails{kProgress, setting_name::kShowDetails,
                                "switch: show installation details"};
 const SettingName kFinishPicture{kFinish, kPictureName, "picture beside the text"};
-const SettingName kAppFile{kFinish,
-                           "\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE",  // 应用程序文件
-                           "program to run"};
-const SettingName kReadmeFile{kFinish,
-                              "Readme"
-                              "\xCE\xC4\xBC\xFE",  // Readme文件
-                              "readme to open"};
-const SettingName kHomePageUrl{kFinish,
-                               "\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xC1\xB4\xBD\xD3",  // 默认主页链接
-                               "home page to open"};
+const SettingName kAppFile{kFinish, setting_name::kAppFile, "program to run"};
+const SettingName kReadmeFile{kFinish, setting_name::kReadmeFile, "readme to open"};
+const SettingName kHomePageUrl{kFinish, setting_name::kHomePageUrl, "home page to open"};
 
 }  // namespace setting
 

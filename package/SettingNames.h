@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "package/Package.texts.h"
+
 namespace sk {
 
 struct SettingName {
@@ -22,12 +24,9 @@ struct SettingName {
   const char* meaning;  // what the value says
 };
 
-// The two values of a switch. Readers test for kEnabled byte for byte; any other text is off,
-// and kDisabled is the one writers use.
-namespace text {
-inline constexpr char kEnabled[] = "\xC6\xF4\xD3\xC3";           // 启用
-inline constexpr char kDisabled[] = "\xB2\xBB\xC6\xF4\xD3\xC3";  // 不启用
-}  // namespace text
+// The two values of a switch, text::kEnabled and text::kDisabled (package/Package.texts).
+// Readers test for kEnabled byte for byte; any other text is off, and kDisabled is the one
+// writers use.
 
 namespace setting {
 
@@ -94,9 +93,8 @@ extern const SettingName kPageReady;
 extern const SettingName kPageProgress;
 extern const SettingName kPageFinish;
 
-// Words that several pages use under their own group.
-inline constexpr char kHeaderPictureName[] = "\xB1\xEA\xCC\xE2\xCD\xBC\xC6\xAC";  // 标题图片
-inline constexpr char kPictureName[] = "\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC";        // 背景图片
+// Words that several pages use under their own group: kHeaderPictureName and kPictureName of
+// package/Package.texts.
 
 // ---- welcome page (group 2) ----
 extern const SettingName kWelcomePicture;

@@ -3,6 +3,8 @@
 #include <cfenv>
 #include <cmath>
 
+#include "platform/Platform.texts.h"
+
 namespace sk {
 
 namespace {
@@ -45,9 +47,7 @@ std::string GetTempFolder(Platform& p) {
   if (path.empty()) throw Error("Cannot determine the temporary folder");
   if (path.back() != '\\') path += '\\';
   if (path.size() >= kTempPathBuffer) {
-    // "临时文件夹路径过长: " (the temporary folder path is too long)
-    throw Error("\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE\xBC\xD0\xC2\xB7\xBE\xB6\xB9\xFD\xB3\xA4: " +
-                path);
+    throw Error(platform_text::kTempPathTooLong + path);
   }
   return path;
 }

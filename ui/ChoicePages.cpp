@@ -3,6 +3,7 @@
 #include "package/ByteSize.h"
 #include "platform/SystemHelpers.h"
 #include "ui/ChoicePaths.h"
+#include "ui/Ui.texts.h"
 
 namespace sk {
 
@@ -10,28 +11,12 @@ namespace {
 
 using namespace choice_setting;
 
-// 安装程序将安装“ ... ”到下列文件夹中。 (setup will install ... into this folder)
-const std::string kInstallCaptionHead =
-    "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xBD\xAB\xB0\xB2\xD7\xB0\xA1\xB0";
-const std::string kInstallCaptionTail =
-    "\xA1\xB1\xB5\xBD\xCF\xC2\xC1\xD0\xCE\xC4\xBC\xFE\xBC\xD0\xD6\xD0\xA1\xA3";
-// 选择您想要安装程序在安装“ ... ”的时候执行的附加任务，点击“下一步”按钮继续后面的操作。
-const std::string kTasksCaptionHead =
-    "\xD1\xA1\xD4\xF1\xC4\xFA\xCF\xEB\xD2\xAA\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xD4\xDA\xB0\xB2\xD7"
-    "\xB0"
-    "\xA1\xB0";
-const std::string kTasksCaptionTail =
-    "\xA1\xB1\xB5\xC4\xCA\xB1\xBA\xF2\xD6\xB4\xD0\xD0\xB5\xC4\xB8\xBD\xBC\xD3\xC8\xCE\xCE\xF1\xA3"
-    "\xAC"
-    "\xB5\xE3\xBB\xF7\xA1\xB0\xCF\xC2\xD2\xBB\xB2\xBD\xA1\xB1\xB0\xB4\xC5\xA5\xBC\xCC\xD0\xF8\xBA"
-    "\xF3"
-    "\xC3\xE6\xB5\xC4\xB2\xD9\xD7\xF7\xA1\xA3";
-// 没有找到“ ... ”的安装目录，请点击“浏览”按钮进行手工确认。
-const std::string kNotFoundHead = "\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD\xA1\xB0";
-const std::string kNotFoundTail =
-    "\xA1\xB1\xB5\xC4\xB0\xB2\xD7\xB0\xC4\xBF\xC2\xBC\xA3\xAC\xC7\xEB\xB5\xE3\xBB\xF7\xA1\xB0\xE4"
-    "\xAF"
-    "\xC0\xC0\xA1\xB1\xB0\xB4\xC5\xA5\xBD\xF8\xD0\xD0\xCA\xD6\xB9\xA4\xC8\xB7\xC8\xCF\xA1\xA3";
+const std::string kInstallCaptionHead = ui_text::kInstallCaptionHead;
+const std::string kInstallCaptionTail = ui_text::kInstallCaptionTail;
+const std::string kTasksCaptionHead = ui_text::kTasksCaptionHead;
+const std::string kTasksCaptionTail = ui_text::kTasksCaptionTail;
+const std::string kNotFoundHead = ui_text::kNotFoundHead;
+const std::string kNotFoundTail = ui_text::kNotFoundTail;
 
 bool Enabled(const TCompileData* item) {
   return item->Value == text::kEnabled;

@@ -18,6 +18,7 @@
 #include "package/SettingNames.h"
 #include "ui/FolderSearch.h"
 #include "ui/Startup.h"
+#include "ui/Ui.texts.h"
 #include "ui/Wizard.h"
 
 namespace sk {
@@ -142,12 +143,8 @@ class AddonsTaskPage : public WizardPage {
   bool desktopShown_ = false, desktop_ = false, quickLaunchShown_ = false, quickLaunch_ = false;
 };
 
-// The fixed texts of the pages (GBK).
-namespace choice_text {
-inline constexpr char kMainProgram[] = "\xD6\xF7\xB3\xCC\xD0\xF2";  // 主程序
-// 所需空间大小 (space needed), with its trailing blank
-inline constexpr char kSpaceNeeded[] = "\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1 ";
-}  // namespace choice_text
+// The fixed texts of the pages (GBK) are choice_text::kMainProgram and kSpaceNeeded (with its
+// trailing blank) of ui/Ui.texts.
 
 // The names of the settings the pages read (groups 6 to 9), from the package's table.
 namespace choice_setting {

@@ -5,31 +5,22 @@
 #include "engine/Install.h"
 #include "package/SettingNames.h"
 #include "ui/Progress.h"
+#include "ui/Ui.texts.h"
 
 namespace sk {
 
-const std::string ReadyPage::kIntro =
-    "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xCF\xD6\xD4\xDA\xBF\xAA\xCA\xBC\xD7\xBC\xB1\xB8\xB0\xB2"
-    "\xD7\xB0\xA1\xB0%s\xA1\xB1\xB5\xBD\xC4\xFA\xB5\xC4\xB5\xE7\xC4\xD4\xD6\xD0";
-// 安装程序现在开始准备安装“%s”到您的电脑中
-const std::string FinishPage::kTitle =
-    "\xA1\xB0%s\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC\xD2\xD1\xCD\xEA\xB3\xC9\xB0\xB2\xD7\xB0";
-// “%s”安装向导已完成安装
-const std::string FinishPage::kDone =
-    "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xD2\xD1\xD4\xDA\xC4\xFA\xB5\xE7\xC4\xD4\xD6\xD0\xB3\xC9"
-    "\xB9\xA6\xB0\xB2\xD7\xB0\xC1\xCB\xA1\xB0%s\xA1\xB1\xA3\xAC\xB4\xCB\xD3\xA6\xD3\xC3\xB3\xCC"
-    "\xD0\xF2\xBF\xC9\xCD\xA8\xB9\xFD\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xC6\xF4\xB6\xAF\xD4\xCB"
-    "\xD0\xD0\xA1\xA3";
-// 安装程序已在您电脑中成功安装了“%s”，此应用程序可通过快捷方式启动运行。
-const std::string FinishPage::kRunApp = "\xD4\xCB\xD0\xD0\xA1\xB0%s\xA1\xB1";  // 运行“%s”
+const std::string ReadyPage::kIntro = ui_text::kReadyIntro;
+const std::string FinishPage::kTitle = ui_text::kFinishTitle;
+const std::string FinishPage::kDone = ui_text::kFinishDone;
+const std::string FinishPage::kRunApp = ui_text::kFinishRunApp;
 
 namespace {
 const std::string& kDetails = setting::kShowDetails.name;
 const std::string& kAppFile = setting::kAppFile.name;
 const std::string& kReadmeFile = setting::kReadmeFile.name;
 const std::string& kHomePage = setting::kHomePageUrl.name;
-const std::string kOpenQuote = "\xA1\xB0";   // “
-const std::string kCloseQuote = "\xA1\xB1";  // ”
+const std::string kOpenQuote = ui_text::kOpenQuote;
+const std::string kCloseQuote = ui_text::kCloseQuote;
 }  // namespace
 
 // ---- ready page ----
@@ -51,25 +42,17 @@ std::string BuildSummary(const TCompile& model) {
   const TInstallData& o = model.Options;
   const std::string end = "\r\n\r\n";  // each entry ends in CR LF, then the memo's own line end
   std::string text = "\r\n";
-  // "  “" + name + "”安装到“" + dir + "”文件夹下"
-  text += "  " + kOpenQuote + model.ItemName + kCloseQuote + "\xB0\xB2\xD7\xB0\xB5\xBD" +
-          kOpenQuote + o.InstallDir + kCloseQuote + "\xCE\xC4\xBC\xFE\xBC\xD0\xCF\xC2" + end;
+  text += "  " + kOpenQuote + model.ItemName + kCloseQuote + ui_text::kReadyInstallTo + kOpenQuote +
+          o.InstallDir + kCloseQuote + ui_text::kReadyInFolder + end;
   if (o.CreateDesktop == 1) {
-    text += "  \xB4\xB4\xBD\xA8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xB5\xBD\xD7\xC0\xC3\xE6" + end;
-    // "  创建快捷方式到桌面"
+    text += ui_text::kReadyDesktop + end;
   }
   if (o.CreateQuickLaunch == 1) {
-    text +=
-        "  \xB4\xB4\xBD\xA8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xB5\xBD\xBF\xEC\xCB\xD9\xC6\xF4"
-        "\xC0\xB8\xD6\xD0" +
-        end;  // "  创建快捷方式到快速启栏中"
+    text += ui_text::kReadyQuickLaunch + end;
   }
   if (o.CreateStartMenu == 1) {
-    // "  创建快捷方式到开始菜单的“" + folder + "”文件夹中"
-    text +=
-        "  \xB4\xB4\xBD\xA8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xB5\xBD\xBF\xAA\xCA\xBC\xB2\xCB"
-        "\xB5\xA5\xB5\xC4" +
-        kOpenQuote + o.StartMenuFolder + kCloseQuote + "\xCE\xC4\xBC\xFE\xBC\xD0\xD6\xD0" + end;
+    text += ui_text::kReadyStartMenu + kOpenQuote + o.StartMenuFolder + kCloseQuote +
+            ui_text::kReadyStartMenuEnd + end;
   }
   return text;
 }
@@ -153,7 +136,7 @@ void ProgressPage::StartInstall() {
 FinishPage::FinishPage() {
   Boxes[0].caption = kRunApp;
   Boxes[1].caption = "Readme";
-  Boxes[2].caption = "\xC9\xE8\xD6\xC3\xCE\xD2\xB5\xC4\xD6\xF7\xD2\xB3";  // 设置我的主页
+  Boxes[2].caption = ui_text::kFinishHomePage;
 }
 
 bool FinishPage::Load(TCompile* model) {

@@ -1,10 +1,11 @@
 #include "ui/Startup.h"
 
+#include "ui/Ui.texts.h"
+
 namespace sk {
 
 std::string MessageCaptionFor(const std::string& itemName) {
-  // "“" (A1B0) + name + "”安装向导" (A1B1 B0B2 D7B0 CFF2 B5BC)
-  return "\xA1\xB0" + itemName + "\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC";
+  return ui_text::kOpenQuote + itemName + ui_text::kWizardCaptionClose;
 }
 
 const TCompileData* FindSetting(const TCompile& model, const std::string& name) {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Ui.texts.h"
+
 namespace sk {
 
 struct SetupSwitches {
@@ -58,17 +60,6 @@ std::string BadSwitchMessage(const std::string& word, const std::string& reason)
 std::string SetupSwitchesHelp();
 std::string UninstallSwitchesHelp();
 
-namespace switch_text {
-inline constexpr char kNotOffered[] =  // 安装包不提供此选项，或不允许更改它。
-    "\xB0\xB2\xD7\xB0\xB0\xFC\xB2\xBB\xCC\xE1\xB9\xA9\xB4\xCB\xD1\xA1\xCF\xEE\xA3\xAC\xBB\xF2\xB2"
-    "\xBB\xD4\xCA\xD0\xED\xB8\xFC\xB8\xC4\xCB\xFC\xA1\xA3";
-inline constexpr char kNoSuchComponent[] =  // 安装包中没有此组件：
-    "\xB0\xB2\xD7\xB0\xB0\xFC\xD6\xD0\xC3\xBB\xD3\xD0\xB4\xCB\xD7\xE9\xBC\xFE\xA3\xBA";
-inline constexpr char kUnrepresentable[] =  // 命令行含有安装程序无法表示的字符。
-    "\xC3\xFC\xC1\xEE\xD0\xD0\xBA\xAC\xD3\xD0\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xCE\xDE\xB7\xA8\xB1"
-    "\xED\xCA\xBE\xB5\xC4\xD7\xD6\xB7\xFB\xA1\xA3";
-inline constexpr char kLogNotCreated[] =  // 无法创建日志文件。
-    "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xC8\xD5\xD6\xBE\xCE\xC4\xBC\xFE\xA1\xA3";
-}  // namespace switch_text
+// The command line's fault texts (namespace switch_text) are in ui/Ui.texts.
 
 }  // namespace sk

@@ -3,15 +3,16 @@
 #include <algorithm>
 
 #include "ui/Actions.h"
+#include "ui/Ui.texts.h"
 
 namespace sk {
 
 namespace caption {
-const std::string kPrevious = "<-\xC9\xCF\xD2\xBB\xB2\xBD(&P)";  // <-上一步(&P)
-const std::string kNext = "\xCF\xC2\xD2\xBB\xB2\xBD(&N)->";      // 下一步(&N)->
-const std::string kAgree = "\xCE\xD2\xCD\xAC\xD2\xE2(&T)";       // 我同意(&T)
-const std::string kCancel = "\xC8\xA1\xCF\xFB(&C)";              // 取消(&C)
-const std::string kFinish = "\xCD\xEA\xB3\xC9(&F)";              // 完成(&F)
+const std::string kPrevious = ui_text::kButtonPrevious;
+const std::string kNext = ui_text::kButtonNext;
+const std::string kAgree = ui_text::kButtonAgree;
+const std::string kCancel = ui_text::kButtonCancel;
+const std::string kFinish = ui_text::kButtonFinish;
 }  // namespace caption
 
 std::vector<const PageRow*> EnabledPages(const TCompile& model) {

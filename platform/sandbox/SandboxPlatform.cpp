@@ -8,6 +8,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/LnkFormat.h"
+#include "platform/Platform.texts.h"
 #include "platform/sandbox/FolderNames.h"
 #include "platform/sandbox/HostStreams.h"
 #include "platform/sandbox/IniProfile.h"
@@ -35,23 +36,18 @@ constexpr int kCannotAccess = 1920;
 
 const char* Reason(int code) {
   switch (code) {
-    case kFileNotFound:  // 系统找不到指定的文件。
-      return "\xCF\xB5\xCD\xB3\xD5\xD2\xB2\xBB\xB5\xBD\xD6\xB8\xB6\xA8\xB5\xC4\xCE\xC4\xBC\xFE"
-             "\xA1\xA3";
-    case kPathNotFound:  // 系统找不到指定的路径。
-      return "\xCF\xB5\xCD\xB3\xD5\xD2\xB2\xBB\xB5\xBD\xD6\xB8\xB6\xA8\xB5\xC4\xC2\xB7\xBE\xB6"
-             "\xA1\xA3";
-    case kAccessDenied:  // 拒绝访问。
-      return "\xBE\xDC\xBE\xF8\xB7\xC3\xCE\xCA\xA1\xA3";
-    case kSharingViolation:  // 另一个程序正在使用此文件，进程无法访问。
-      return "\xC1\xED\xD2\xBB\xB8\xF6\xB3\xCC\xD0\xF2\xD5\xFD\xD4\xDA\xCA\xB9\xD3\xC3\xB4\xCB"
-             "\xCE\xC4\xBC\xFE\xA3\xAC\xBD\xF8\xB3\xCC\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA\xA1\xA3";
-    case kInvalidName:  // 文件名、目录名或卷标语法不正确。
-      return "\xCE\xC4\xBC\xFE\xC3\xFB\xA1\xA2\xC4\xBF\xC2\xBC\xC3\xFB\xBB\xF2\xBE\xED\xB1\xEA"
-             "\xD3\xEF\xB7\xA8\xB2\xBB\xD5\xFD\xC8\xB7\xA1\xA3";
-    case kCannotAccess:  // 系统无法访问此文件。
-      return "\xCF\xB5\xCD\xB3\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA\xB4\xCB\xCE\xC4\xBC\xFE"
-             "\xA1\xA3";
+    case kFileNotFound:
+      return platform_text::kFileNotFound;
+    case kPathNotFound:
+      return platform_text::kPathNotFound;
+    case kAccessDenied:
+      return platform_text::kAccessDenied;
+    case kSharingViolation:
+      return platform_text::kSharingViolation;
+    case kInvalidName:
+      return platform_text::kInvalidName;
+    case kCannotAccess:
+      return platform_text::kCannotAccess;
     default:
       return "error";
   }

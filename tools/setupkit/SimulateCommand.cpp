@@ -52,9 +52,7 @@ std::optional<OsVersion> VersionFromCode(const std::string& code) {
 }
 
 const char* NothingInstalledReason(const HeadlessSetupWindows& w) {
-  if (w.WindowRun.empty())
-    return "the package opens no window (no \"\xE6\x98\xBE\xE7\xA4\xBA\xE5\xAE\x89\xE8\xA3\x85"
-           "\xE8\x83\x8C\xE6\x99\xAF\xE7\xAA\x97\xE5\x8F\xA3\" setting)";  // 显示安装背景窗口
+  if (w.WindowRun.empty()) return "the package opens no window (no \"显示安装背景窗口\" setting)";
   return "the wizard has no enabled progress page";
 }
 

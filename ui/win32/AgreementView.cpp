@@ -1,35 +1,25 @@
 #include "ui/win32/AgreementView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 namespace {
-const DocumentLayout kLayout{
-    L"TfrmProtocol",
-    DocumentPage::Kind::Agreement,
-    506,
-    288,
-    60,
-    {16, 11},
-    {43, 29},
-    {15, 66, 474, 12},
-    {15, 87, 476, 156},
-    {15, 256, 474, 24},
-    false,
-    "\xC8\xED\xBC\xFE\xD0\xED\xBF\xC9\xD0\xAD\xD2\xE9\xCA\xE9",  // 软件许可协议书
-    // 请在继续安装之前，详细阅读下面协议
-    "\xC7\xEB\xD4\xDA\xBC\xCC\xD0\xF8\xB0\xB2\xD7\xB0\xD6\xAE\xC7\xB0\xA3\xAC\xCF\xEA\xCF\xB8"
-    "\xD4\xC4\xB6\xC1\xCF\xC2\xC3\xE6\xD0\xAD\xD2\xE9",
-    // 请仔细阅读该协议  按[PgDn]向上卷动页面
-    "\xC7\xEB\xD7\xD0\xCF\xB8\xD4\xC4\xB6\xC1\xB8\xC3\xD0\xAD\xD2\xE9  \xB0\xB4[PgDn]\xCF\xF2"
-    "\xC9\xCF\xBE\xED\xB6\xAF\xD2\xB3\xC3\xE6",
-    // 如果您已仔细阅读，并同意该协议，单击[我同意(&N)]按钮继续安装，如果您选定取消,
-    // 安装程序将会关闭。必须要同意该协议才能安装
-    "\xC8\xE7\xB9\xFB\xC4\xFA\xD2\xD1\xD7\xD0\xCF\xB8\xD4\xC4\xB6\xC1\xA3\xAC\xB2\xA2\xCD\xAC"
-    "\xD2\xE2\xB8\xC3\xD0\xAD\xD2\xE9\xA3\xAC\xB5\xA5\xBB\xF7[\xCE\xD2\xCD\xAC\xD2\xE2(&N)]"
-    "\xB0\xB4\xC5\xA5\xBC\xCC\xD0\xF8\xB0\xB2\xD7\xB0\xA3\xAC\xC8\xE7\xB9\xFB\xC4\xFA\xD1\xA1"
-    "\xB6\xA8\xC8\xA1\xCF\xFB, \xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xBD\xAB\xBB\xE1\xB9\xD8\xB1\xD5"
-    "\xA1\xA3\xB1\xD8\xD0\xEB\xD2\xAA\xCD\xAC\xD2\xE2\xB8\xC3\xD0\xAD\xD2\xE9\xB2\xC5\xC4\xDC"
-    "\xB0\xB2\xD7\xB0"};
+const DocumentLayout kLayout{L"TfrmProtocol",
+                             DocumentPage::Kind::Agreement,
+                             506,
+                             288,
+                             60,
+                             {16, 11},
+                             {43, 29},
+                             {15, 66, 474, 12},
+                             {15, 87, 476, 156},
+                             {15, 256, 474, 24},
+                             false,
+                             view_text::kAgreementTitle,
+                             view_text::kAgreementQuestion,
+                             view_text::kAgreementHint,
+                             view_text::kAgreementExplain};
 }  // namespace
 
 TfrmProtocol::TfrmProtocol(TContainer& panel, SetupContext&) : TDocumentPageView(panel, kLayout) {}

@@ -2,6 +2,7 @@
 
 #include "ui/InformPages.h"
 #include "ui/win32/PageView.h"
+#include "ui/win32/Views.texts.h"
 #include "ui/win32/WizardWindow.h"
 
 namespace sk::ui {
@@ -20,7 +21,7 @@ TfrmBackIns::TfrmBackIns(SetupContext& context, const PageRegistry& pages)
       Timer(*this, 100, true),
       context_(context),
       pages_(pages) {
-  SetText("\xB1\xB3\xBE\xB0\xB4\xB0\xBF\xDA");  // "背景窗口" (background window)
+  SetText(view_text::kBackgroundCaption);
   const RECT work = WorkArea();
   MoveWindow(hwnd_, work.left, work.top, work.right - work.left, work.bottom - work.top, FALSE);
   RECT client;

@@ -14,6 +14,7 @@
 #include "package/Compile.h"
 #include "ui/Choices.h"
 #include "ui/win32/PageView.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
 
@@ -43,16 +44,6 @@ class TChoicePageView : public TPageView {
 };
 
 // The captions the pages share (GBK).
-namespace choice_caption {
-// 浏览(&B)... (browse)
-inline constexpr char kBrowse[] = "\xE4\xAF\xC0\xC0(&B)...";
-// 单击“下一步”按钮继续，如果您想选择其它的文件夹请点击“浏览”按钮。
-inline constexpr char kClickNext[] =
-    "\xB5\xA5\xBB\xF7\xA1\xB0\xCF\xC2\xD2\xBB\xB2\xBD\xA1\xB1\xB0\xB4\xC5\xA5\xBC\xCC\xD0\xF8\xA3"
-    "\xAC"
-    "\xC8\xE7\xB9\xFB\xC4\xFA\xCF\xEB\xD1\xA1\xD4\xF1\xC6\xE4\xCB\xFC\xB5\xC4\xCE\xC4\xBC\xFE\xBC"
-    "\xD0"
-    "\xC7\xEB\xB5\xE3\xBB\xF7\xA1\xB0\xE4\xAF\xC0\xC0\xA1\xB1\xB0\xB4\xC5\xA5\xA1\xA3";
-}  // namespace choice_caption
+// The folder pages' captions (namespace choice_caption) are in ui/win32/Views.texts.
 
 }  // namespace sk::ui

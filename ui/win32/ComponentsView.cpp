@@ -1,17 +1,13 @@
 #include "ui/win32/ComponentsView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 namespace {
-const std::string kTitle = "\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xD7\xE9\xBC\xFE";  // 选择安装组件
-// 选择你要安装的哪些组件 (choose which components to install)
-const std::string kQuestion =
-    "\xD1\xA1\xD4\xF1\xC4\xE3\xD2\xAA\xB0\xB2\xD7\xB0\xB5\xC4\xC4\xC4\xD0\xA9\xD7\xE9\xBC\xFE";
-// 选择您想要安装的组件，点击[下一步]继续。
-const std::string kExplain =
-    "\xD1\xA1\xD4\xF1\xC4\xFA\xCF\xEB\xD2\xAA\xB0\xB2\xD7\xB0\xB5\xC4\xD7\xE9\xBC\xFE\xA3\xAC\xB5"
-    "\xE3"
-    "\xBB\xF7[\xCF\xC2\xD2\xBB\xB2\xBD]\xBC\xCC\xD0\xF8\xA1\xA3";
+const std::string kTitle = view_text::kComponentsTitle;
+const std::string kQuestion = view_text::kComponentsQuestion;
+const std::string kExplain = view_text::kComponentsExplain;
 }  // namespace
 
 TfrmSelComponent::TfrmSelComponent(TContainer& parent, SetupContext& context)

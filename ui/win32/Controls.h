@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ui/Progress.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk {
 class Platform;
@@ -59,8 +60,8 @@ class GdiObject {
 
 // 宋体 9 pt (height -12 at 96 DPI), GB2312 character set unless told otherwise.
 struct FontSpec {
-  std::string face = "\xCB\xCE\xCC\xE5";  // 宋体
-  int height = -12;                       // designed pixels (negative: character height)
+  std::string face = view_text::kDefaultFace;
+  int height = -12;  // designed pixels (negative: character height)
   bool bold = false;
   bool underline = false;
   BYTE charset = GB2312_CHARSET;

@@ -1,5 +1,7 @@
 #include "ui/win32/FinishView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 TfrmEndIns::TfrmEndIns(TContainer& panel, SetupContext&)
@@ -7,13 +9,10 @@ TfrmEndIns::TfrmEndIns(TContainer& panel, SetupContext&)
       Image9(*this, 0, 0, kPageWidth, kPageHeight),
       Lb_Insted_Prog(*this, 168, 28, FinishPage::kTitle, false, 302, 45),
       DoneLabel(*this, 168, 74, FinishPage::kDone, false, 302, 28),
-      // 点击“完成”按钮退出安装向导
-      Label2(*this, 168, 110,
-             "\xB5\xE3\xBB\xF7\xA1\xB0\xCD\xEA\xB3\xC9\xA1\xB1\xB0\xB4\xC5\xA5\xCD\xCB\xB3\xF6"
-             "\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC"),
+      Label2(*this, 168, 110, view_text::kFinishExit),
       CheckBox1(*this, 168, 133, 302, 17, FinishPage::kRunApp),
       CheckBox2(*this, 168, 157, 302, 17, "Readme"),
-      CheckBox3(*this, 168, 181, 302, 17, "\xC9\xE8\xD6\xC3\xCE\xD2\xB5\xC4\xD6\xF7\xD2\xB3") {
+      CheckBox3(*this, 168, 181, 302, 17, view_text::kFinishHomePage) {
   Color = RGB(255, 255, 255);
   FontSpec title;
   title.bold = true;

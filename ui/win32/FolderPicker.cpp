@@ -1,5 +1,7 @@
 #include "ui/win32/FolderPicker.h"
 
+#include "ui/win32/Views.texts.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -7,15 +9,10 @@
 namespace sk::ui {
 
 namespace {
-// 浏览文件夹 (browse for folder)
-const std::string kCaption = "\xE4\xAF\xC0\xC0\xCE\xC4\xBC\xFE\xBC\xD0";
-// 在下列列表中选择一个文件夹，点击“确定”按钮
-const std::string kHint =
-    "\xD4\xDA\xCF\xC2\xC1\xD0\xC1\xD0\xB1\xED\xD6\xD0\xD1\xA1\xD4\xF1\xD2\xBB\xB8\xF6\xCE\xC4\xBC"
-    "\xFE"
-    "\xBC\xD0\xA3\xAC\xB5\xE3\xBB\xF7\xA1\xB0\xC8\xB7\xB6\xA8\xA1\xB1\xB0\xB4\xC5\xA5";
-const std::string kOk = "\xC8\xB7\xB6\xA8(&O)";      // 确定(&O)
-const std::string kCancel = "\xC8\xA1\xCF\xFB(&C)";  // 取消(&C)
+const std::string kCaption = view_text::kPickerCaption;
+const std::string kHint = view_text::kPickerHint;
+const std::string kOk = view_text::kPickerOk;
+const std::string kCancel = view_text::kPickerCancel;
 
 struct PidlFree {
   void operator()(ITEMIDLIST* p) const { CoTaskMemFree(p); }

@@ -3,26 +3,16 @@
 #include "ui/PagePictures.h"
 #include "ui/win32/Dialogs.h"
 #include "ui/win32/FolderPicker.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
 
 namespace {
-// 选择软件的安装目录 (choose the install folder)
-const std::string kTitle =
-    "\xD1\xA1\xD4\xF1\xC8\xED\xBC\xFE\xB5\xC4\xB0\xB2\xD7\xB0\xC4\xBF\xC2\xBC";
-// 请选择安装目录，如不选择安装向导将选择默认的目录进行安装
-const std::string kQuestion =
-    "\xC7\xEB\xD1\xA1\xD4\xF1\xB0\xB2\xD7\xB0\xC4\xBF\xC2\xBC\xA3\xAC\xC8\xE7\xB2\xBB\xD1\xA1\xD4"
-    "\xF1"
-    "\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC\xBD\xAB\xD1\xA1\xD4\xF1\xC4\xAC\xC8\xCF\xB5\xC4\xC4\xBF\xC2"
-    "\xBC"
-    "\xBD\xF8\xD0\xD0\xB0\xB2\xD7\xB0";
-const std::string kSearch = "\xCB\xD1\xCB\xF7";  // 搜索
-// 安装所需空间大小 (space needed)
-const std::string kNeeds = "\xB0\xB2\xD7\xB0\xCB\xF9\xD0\xE8\xBF\xD5\xBC\xE4\xB4\xF3\xD0\xA1";
-// 目标驱动器剩余空间 (free space on the target drive)
-const std::string kFree =
-    "\xC4\xBF\xB1\xEA\xC7\xFD\xB6\xAF\xC6\xF7\xCA\xA3\xD3\xE0\xBF\xD5\xBC\xE4";
+const std::string kTitle = view_text::kInstallFolderTitle;
+const std::string kQuestion = view_text::kInstallFolderQuestion;
+const std::string kSearch = view_text::kInstallFolderSearch;
+const std::string kNeeds = view_text::kInstallFolderNeeds;
+const std::string kFree = view_text::kInstallFolderFree;
 
 // Turns a close attempt of the wizard into "stop the search" while it runs.
 class CloseStopsSearch {

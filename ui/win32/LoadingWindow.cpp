@@ -1,19 +1,17 @@
 #include "ui/win32/LoadingWindow.h"
 
 #include "ui/SetupDriver.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
 
 TfrmInitIns::TfrmInitIns(SetupContext& context)
     : TForm(L"TfrmInitIns", 383, 108, WS_POPUP | WS_CAPTION | WS_SYSMENU),
-      // "正在解压安装文件,请稍候..." (extracting setup files, please wait...)
-      Label1(*this, 15, 25,
-             "\xD5\xFD\xD4\xDA\xBD\xE2\xD1\xB9\xB0\xB2\xD7\xB0\xCE\xC4\xBC\xFE,"
-             "\xC7\xEB\xC9\xD4\xBA\xF2..."),
+      Label1(*this, 15, 25, view_text::kLoadingLabel),
       pRelease(*this, 15, 51, 357, 19),
       Timer1(*this, 1000, true),
       context_(context) {
-  SetText("\xB3\xF5\xCA\xBC\xBB\xAF...");  // "初始化..." (initialising...)
+  SetText(view_text::kLoadingCaption);
   Timer1.OnTimer = [this] { Timer1Timer(); };
   OnCloseQuery = [this] { return FormCloseQuery(); };
 }

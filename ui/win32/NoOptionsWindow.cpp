@@ -2,6 +2,7 @@
 
 #include "ui/Actions.h"
 #include "ui/win32/Dialogs.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
 
@@ -10,7 +11,7 @@ TfrmInstall::TfrmInstall(SetupContext& context)
       Gauge1(*this, 16, 22, 305, 24, RGB(0, 128, 192)),
       Timer(*this, 10, false),
       context_(context) {
-  SetText("\xCE\xDE\xD1\xA1\xCF\xEE\xB0\xB2\xD7\xB0");  // "无选项安装" (install without options)
+  SetText(view_text::kNoOptionsCaption);
   Gauge1.SetMax(100);
   Gauge1.SetProgress(12);
   Timer.OnTimer = [this] { TimerTimer(); };

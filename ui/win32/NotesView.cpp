@@ -1,32 +1,25 @@
 #include "ui/win32/NotesView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 namespace {
-const DocumentLayout kLayout{
-    L"TfrmSoftExplaion",
-    DocumentPage::Kind::Notes,
-    504,
-    288,
-    57,
-    {16, 13},
-    {40, 32},
-    {16, 66, 465, 12},
-    {16, 90, 463, 154},
-    {16, 257, 420, 24},
-    false,
-    "\xC8\xED\xBC\xFE\xD7\xD4\xCA\xF6\xCB\xB5\xC3\xF7",  // 软件自述说明
-    // 该信息是对软件使用的说明，请详细阅读。
-    "\xB8\xC3\xD0\xC5\xCF\xA2\xCA\xC7\xB6\xD4\xC8\xED\xBC\xFE\xCA\xB9\xD3\xC3\xB5\xC4\xCB\xB5"
-    "\xC3\xF7\xA3\xAC\xC7\xEB\xCF\xEA\xCF\xB8\xD4\xC4\xB6\xC1\xA1\xA3",
-    // 请仔细阅读该说明  按[PgDn]向上卷动页面
-    "\xC7\xEB\xD7\xD0\xCF\xB8\xD4\xC4\xB6\xC1\xB8\xC3\xCB\xB5\xC3\xF7  \xB0\xB4[PgDn]\xCF\xF2"
-    "\xC9\xCF\xBE\xED\xB6\xAF\xD2\xB3\xC3\xE6",
-    // 如果你已仔细阅读，单击[下一步(&N)>]按钮继续安装，如果你选定取消, 安装程序将会关闭。
-    "\xC8\xE7\xB9\xFB\xC4\xE3\xD2\xD1\xD7\xD0\xCF\xB8\xD4\xC4\xB6\xC1\xA3\xAC\xB5\xA5\xBB\xF7"
-    "[\xCF\xC2\xD2\xBB\xB2\xBD(&N)>]\xB0\xB4\xC5\xA5\xBC\xCC\xD0\xF8\xB0\xB2\xD7\xB0\xA3\xAC"
-    "\xC8\xE7\xB9\xFB\xC4\xE3\xD1\xA1\xB6\xA8\xC8\xA1\xCF\xFB, \xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2"
-    "\xBD\xAB\xBB\xE1\xB9\xD8\xB1\xD5\xA1\xA3"};
+const DocumentLayout kLayout{L"TfrmSoftExplaion",
+                             DocumentPage::Kind::Notes,
+                             504,
+                             288,
+                             57,
+                             {16, 13},
+                             {40, 32},
+                             {16, 66, 465, 12},
+                             {16, 90, 463, 154},
+                             {16, 257, 420, 24},
+                             false,
+                             view_text::kNotesTitle,
+                             view_text::kNotesQuestion,
+                             view_text::kNotesHint,
+                             view_text::kNotesExplain};
 }  // namespace
 
 TfrmSoftExplaion::TfrmSoftExplaion(TContainer& panel, SetupContext&)

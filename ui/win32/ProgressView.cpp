@@ -1,5 +1,7 @@
 #include "ui/win32/ProgressView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 namespace {
@@ -9,15 +11,8 @@ constexpr ULONGLONG kRepaintMs = 30;
 TfrmBeginIns::TfrmBeginIns(TContainer& panel, SetupContext&)
     : TPageView(panel, L"TfrmBeginIns"),
       Image8(*this, 0, 0, kPageWidth, 57),
-      // 安装程序正在进行安装操作，请稍候...
-      Label28(*this, 16, 15,
-              "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xD5\xFD\xD4\xDA\xBD\xF8\xD0\xD0\xB0\xB2\xD7\xB0"
-              "\xB2\xD9\xD7\xF7\xA3\xAC\xC7\xEB\xC9\xD4\xBA\xF2..."),
-      // 安装过程中，请不要强制退出安装向导。否则会导致文件安装不完整
-      Label29(*this, 45, 34,
-              "\xB0\xB2\xD7\xB0\xB9\xFD\xB3\xCC\xD6\xD0\xA3\xAC\xC7\xEB\xB2\xBB\xD2\xAA\xC7\xBF"
-              "\xD6\xC6\xCD\xCB\xB3\xF6\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC\xA1\xA3\xB7\xF1\xD4\xF2"
-              "\xBB\xE1\xB5\xBC\xD6\xC2\xCE\xC4\xBC\xFE\xB0\xB2\xD7\xB0\xB2\xBB\xCD\xEA\xD5\xFB"),
+      Label28(*this, 16, 15, view_text::kProgressWorking),
+      Label29(*this, 45, 34, view_text::kProgressWarning),
       Label30(*this, 24, 76, "", false, 398, 14),
       Label31(*this, 452, 77, ""),
       ProgressBar1(*this, 24, 98, 446, 19),

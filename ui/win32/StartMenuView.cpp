@@ -2,28 +2,15 @@
 
 #include "ui/PagePictures.h"
 #include "ui/win32/FolderPicker.h"
+#include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
 
 namespace {
-// 选择开始菜单文件夹 (choose the start-menu folder)
-const std::string kTitle =
-    "\xD1\xA1\xD4\xF1\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xCE\xC4\xBC\xFE\xBC\xD0";
-// 您想在哪里创建程序的快捷方式？
-const std::string kQuestion =
-    "\xC4\xFA\xCF\xEB\xD4\xDA\xC4\xC4\xC0\xEF\xB4\xB4\xBD\xA8\xB3\xCC\xD0\xF2\xB5\xC4\xBF\xEC\xBD"
-    "\xDD"
-    "\xB7\xBD\xCA\xBD\xA3\xBF";
-// 安装程序将创建程序的快捷方式到下面的开始菜单文件夹中。
-const std::string kExplain =
-    "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xBD\xAB\xB4\xB4\xBD\xA8\xB3\xCC\xD0\xF2\xB5\xC4\xBF\xEC\xBD"
-    "\xDD"
-    "\xB7\xBD\xCA\xBD\xB5\xBD\xCF\xC2\xC3\xE6\xB5\xC4\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xCE\xC4\xBC"
-    "\xFE"
-    "\xBC\xD0\xD6\xD0\xA1\xA3";
-// 创建开始菜单的快捷方式 (create start-menu shortcuts)
-const std::string kCreate =
-    "\xB4\xB4\xBD\xA8\xBF\xAA\xCA\xBC\xB2\xCB\xB5\xA5\xB5\xC4\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
+const std::string kTitle = view_text::kStartMenuTitle;
+const std::string kQuestion = view_text::kStartMenuQuestion;
+const std::string kExplain = view_text::kStartMenuExplain;
+const std::string kCreate = view_text::kStartMenuCreate;
 }  // namespace
 
 TfrmStartFolder::TfrmStartFolder(TContainer& parent, SetupContext& context)

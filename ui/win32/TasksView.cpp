@@ -1,21 +1,15 @@
 #include "ui/win32/TasksView.h"
 
+#include "ui/win32/Views.texts.h"
+
 namespace sk::ui {
 
 namespace {
-const std::string kTitle = "\xB8\xBD\xBC\xD3\xC8\xCE\xCE\xF1";  // 附加任务
-// 您想要安装程序执行哪些任务？ (which tasks shall setup perform?)
-const std::string kQuestion =
-    "\xC4\xFA\xCF\xEB\xD2\xAA\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2\xD6\xB4\xD0\xD0\xC4\xC4\xD0\xA9\xC8"
-    "\xCE"
-    "\xCE\xF1\xA3\xBF";
-// 附加快捷方式： (additional shortcuts:)
-const std::string kShortcuts = "\xB8\xBD\xBC\xD3\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xA3\xBA";
-// 创建桌面快捷方式 (create a desktop shortcut)
-const std::string kDesktop = "\xB4\xB4\xBD\xA8\xD7\xC0\xC3\xE6\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
-// 创建快速启动栏快捷方式 (create a quick-launch shortcut)
-const std::string kQuickLaunch =
-    "\xB4\xB4\xBD\xA8\xBF\xEC\xCB\xD9\xC6\xF4\xB6\xAF\xC0\xB8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD";
+const std::string kTitle = view_text::kTasksTitle;
+const std::string kQuestion = view_text::kTasksQuestion;
+const std::string kShortcuts = view_text::kTasksShortcuts;
+const std::string kDesktop = view_text::kTasksDesktop;
+const std::string kQuickLaunch = view_text::kTasksQuickLaunch;
 }  // namespace
 
 TfrmAddonsTask::TfrmAddonsTask(TContainer& parent, SetupContext& context)
