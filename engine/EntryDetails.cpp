@@ -1,10 +1,11 @@
 #include "engine/EntryDetails.h"
 
-#include <cstdio>
+#include <string>
 
 #include "engine/Texts.h"
 #include "package/ByteSize.h"
 #include "package/CivilDate.h"
+#include "package/Compile.h"
 
 namespace sk {
 
@@ -35,10 +36,9 @@ std::string InstallDateText(int64_t localFileTime) {
   constexpr int64_t kDaysFrom1601To1970 = 134774;
   const int64_t days = (localFileTime >= 0 ? localFileTime / kDayIn100ns : 0) - kDaysFrom1601To1970;
   const CivilDate date = CivilFromDays(days);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04lld%02u%02u", static_cast<long long>(date.year), date.month,
-                date.day);
-  return text;
+  // Days before 1601 do not occur (negative times count as 1601-01-01).
+  return PaddedDecimal(static_cast<uint64_t>(date.year), 4) + PaddedDecimal(date.month, 2) +
+         PaddedDecimal(date.day, 2);
 }
 
 std::string QuietUninstallCommand(const std::string& uninstaller) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 
 #include "engine/Texts.h"
 #include "engine/UninstallRecorder.h"
@@ -126,8 +125,7 @@ JournalWriter::JournalWriter(Platform& platform, std::string folder)
 
 void JournalWriter::operator()(const UndoStep& step) {
   if (!platform_.DirectoryExists(folder_)) platform_.ForceDirectories(folder_);
-  char name[16];
-  std::snprintf(name, sizeof name, "j%08zu", next_++);
+  const std::string name = "j" + PaddedDecimal(next_++, 8);
   const std::string bytes = EncodeStep(step);
   std::unique_ptr<OutputStream> out = platform_.CreateFile(folder_ + "\\" + name);
   out->Write(bytes.data(), bytes.size());

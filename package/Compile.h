@@ -205,6 +205,9 @@ std::string LowerAscii(std::string s);
 // True when Windows reads this path element as a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9,
 // CONIN$, CONOUT$), with any extension and trailing blanks: "nul.txt", "COM1 ".
 bool IsDeviceName(const std::string& element);
+// The decimal digits of `value`, with leading zeros up to `width` digits ("%0*llu" without the
+// C library's formatted output, which would bring its whole printf into the Windows programs).
+std::string PaddedDecimal(uint64_t value, size_t width);
 // The text after the last "\" or ":".
 std::string ExtractFileName(const std::string& path);
 // The text up to and including the last "\" or ":".

@@ -115,4 +115,10 @@ std::string ExtractFilePath(const std::string& path) {
   return p == std::string::npos ? std::string() : path.substr(0, p + 1);
 }
 
+std::string PaddedDecimal(uint64_t value, size_t width) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
 }  // namespace sk

@@ -34,6 +34,14 @@ std::wstring Quoted(const std::wstring& s) {
 
 constexpr int kCleanupRefused = 2;
 constexpr DWORD kWaitForUninstallerMs = 60000;
+constexpr DWORD kWaitForCopyMs = 15000;
+
+// The event by which the copy tells the uninstaller with process id `pid` that it has looked at
+// the running process: until then the uninstaller must not end (an ended process can no longer
+// be shown to run from the file, and the copy would refuse to remove anything).
+std::wstring ReadyEventName(unsigned long pid) {
+  return L"Local\\sk-uninst-cleanup-" + Decimal(pid);
+}
 
 // The full path of the program a process runs; "" when it cannot be asked.
 std::string ImageOf(HANDLE process) {
@@ -91,6 +99,11 @@ bool StartCopy(const std::wstring& uninstaller, const std::vector<std::wstring>&
   std::wstring command =
       Quoted(copy) + L" /cleanup " + Decimal(GetCurrentProcessId()) + L" " + Quoted(uninstaller);
   for (const std::wstring& f : folders) command += L" " + Quoted(f);
+  // An event that another program created first is not ours to wait for: then the copy is
+  // only given a moment to start.
+  win32::Handle ready(
+      CreateEventW(nullptr, TRUE, FALSE, ReadyEventName(GetCurrentProcessId()).c_str()));
+  if (ready && GetLastError() == ERROR_ALREADY_EXISTS) ready.reset();
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -101,7 +114,14 @@ bool StartCopy(const std::wstring& uninstaller, const std::vector<std::wstring>&
     return false;
   }
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  win32::Handle copyProcess(pi.hProcess);
+  // Until the copy has looked at this process, or has ended (it refused), or a while has passed.
+  if (ready) {
+    HANDLE waits[2] = {ready.get(), copyProcess.get()};
+    WaitForMultipleObjects(2, waits, FALSE, kWaitForCopyMs);
+  } else {
+    WaitForSingleObject(copyProcess.get(), 2000);
+  }
   return true;
 }
 
@@ -130,6 +150,11 @@ int RunCleanup(const std::vector<std::wstring>& args) {
   facts.tempFolder = platform.GetTempPath();
   facts.selfFolderEntries = platform.ListDirectory(ExtractFilePath(facts.self));
   if (process) facts.processImage = ImageOf(process.get());
+  // The uninstaller may end now (see ReadyEventName).
+  if (win32::Handle ready(
+          OpenEventW(EVENT_MODIFY_STATE, FALSE, ReadyEventName(request->pid).c_str()));
+      ready)
+    SetEvent(ready.get());
   facts.sameBytes = SameBytes(platform, facts.self, request->file);
   if (!CleanupRefusal(platform, *request, facts).empty()) return kCleanupRefused;
   // The uninstaller has ended, or the file is still in use and left alone.

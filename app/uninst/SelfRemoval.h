@@ -4,7 +4,9 @@
 // fresh private folder under the temporary folder and starts the copy with
 // "/cleanup <pid> <uninstaller> <folder>...": the copy waits until this process has ended,
 // deletes the uninstaller, removes each folder in order while it is empty, then asks the system
-// to delete the copy and its private folder at the next restart. When the copy cannot be
+// to delete the copy and its private folder at the next restart. ScheduleSelfRemoval returns
+// once the copy has looked at this process (or has ended, or 15 s have passed), so the caller
+// may end right away. When the copy cannot be
 // started, the uninstaller and the folders are marked for deletion at the next restart.
 // Returns false when even that failed (the caller says so).
 //

@@ -398,10 +398,13 @@ TEST(E2eTest, UninstallerRemovesTheProductAfterAskingFirst) {
 
 TEST(E2eTest, ThirtyTwoBitSetupWritesInTheThirtyTwoBitView) {
   if (sizeof(void*) != 4) GTEST_SKIP() << "the x86_64 programs have one view";
-  if (!robot::RunsUnderWow64()) GTEST_SKIP() << "a 32-bit Windows has one view";
+  // On a 64-bit Windows a 32-bit program has a view and a program-files folder of its own; a
+  // 32-bit Windows has one of each, without "(x86)" and without WOW6432Node.
+  const bool wow64 = robot::RunsUnderWow64();
   SetupRun s;
   // The program-files folder that the setup's "[System ProgramFiles]" stands for.
-  EXPECT_EQ(LowerAscii(GetProgramFilesFolder(s.p)), "c:\\program files (x86)");
+  EXPECT_EQ(LowerAscii(GetProgramFilesFolder(s.p)),
+            wow64 ? "c:\\program files (x86)" : "c:\\program files");
 
   const std::string app = s.machine->root() + "App";
   const std::string serial = "sk-e2e-" + test::UniqueName();
@@ -428,14 +431,20 @@ TEST(E2eTest, ThirtyTwoBitSetupWritesInTheThirtyTwoBitView) {
   }
   const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + serial;
   // The values, the import and the Uninstall entry are where 32-bit programs (and "Programs and
-  // Features", for a 32-bit product) look, and not in the 64-bit view.
+  // Features", for a 32-bit product) look, and not in the 64-bit view; on a 32-bit Windows they
+  // are in its only view, under their own names.
   const std::pair<std::string, std::string> written[] = {
       {key, "Text"}, {key + "\\Imported", "FromReg"}, {entry, "UninstallString"}};
   for (const auto& [k, name] : written) {
     EXPECT_TRUE(robot::WaitUntil(
         [&] { return robot::MachineValueInView(k, name, robot::RegView::Bits32); }, kTimeout))
         << k << " " << name;
-    EXPECT_FALSE(robot::MachineValueInView(k, name, robot::RegView::Bits64)) << k << " " << name;
+    if (wow64)
+      EXPECT_FALSE(robot::MachineValueInView(k, name, robot::RegView::Bits64)) << k << " " << name;
+    else
+      EXPECT_FALSE(robot::MachineValueInView("SOFTWARE\\WOW6432Node" + k.substr(8), name,
+                                             robot::RegView::Bits32))
+          << k << " " << name;
   }
 
   ASSERT_NO_FATAL_FAILURE(

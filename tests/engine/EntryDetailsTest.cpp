@@ -43,6 +43,7 @@ TEST(EntryDetails, InstallDateIsTheLocalDay) {
       {k1970 + kDay - 1, "19700101"},  // the last moment of the day
       {k1970 + 20000 * kDay, "20241004"},
       {-1, "16010101"},
+      {k1970 + 2932897 * kDay, "100000101"},  // past 9999 the year has five digits
   };
   for (const auto& c : cases) EXPECT_EQ(InstallDateText(c.fileTime), c.text) << c.fileTime;
 }

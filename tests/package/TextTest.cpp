@@ -40,6 +40,19 @@ TEST(Text, AsciiCaseFolding) {
   EXPECT_EQ(LowerAscii("AbC" + kDbcsLetter + "D"), "abc" + kDbcsLetter + "d");
 }
 
+TEST(Text, PaddedDecimal) {
+  const struct {
+    uint64_t value;
+    size_t width;
+    const char* text;
+  } cases[] = {
+      {0, 8, "00000000"}, {7, 2, "07"},
+      {123, 2, "123"},  // a wider number is never cut
+      {5, 0, "5"},        {UINT64_MAX, 4, "18446744073709551615"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PaddedDecimal(c.value, c.width), c.text) << c.value;
+}
+
 TEST(Text, FileNameParts) {
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"C:\\dir\\a.txt", "C:\\dir\\", "a.txt"},
