@@ -117,10 +117,12 @@ class OverlayOutput : public OutputStream {
   void Write(const void* data, size_t n) override {
     if (closed_) throw Error(path_ + ": written after closing");
     size_ += static_cast<int64_t>(n);
-    if (keep_ && size_ <= PlanningPlatform::kKeptFileBytes)
+    if (keep_ && size_ <= PlanningPlatform::kKeptFileBytes) {
       bytes_.append(static_cast<const char*>(data), n);
-    else
-      keep_ = false, bytes_.clear();
+    } else if (keep_) {
+      keep_ = false;  // past the bound: only the size is kept
+      std::string().swap(bytes_);
+    }
   }
   void Close() override {
     if (closed_) return;
@@ -197,7 +199,9 @@ class OverlayKey : public RegistryKey {
   }
   bool DeleteValue(const std::string& name) override {
     if (!ValueExists(name)) return false;
-    owner_.TouchValue(root_, path_, name).exists = false;
+    PlanningPlatform::ValueEntry& v = owner_.TouchValue(root_, path_, name);
+    v.exists = false;
+    v.order = owner_.NextOrder();  // a removal stands where it happens
     return true;
   }
   std::vector<std::string> ValueNames() override {
@@ -214,6 +218,7 @@ class OverlayKey : public RegistryKey {
   bool Write(const std::string& name, RegValue value, StoredRegValue stored) {
     if (!owner_.KeyExists(root_, path_)) return false;
     PlanningPlatform::ValueEntry& v = owner_.TouchValue(root_, path_, name);
+    if (!v.exists) v.order = owner_.NextOrder();  // written again after its removal
     v.exists = true;
     v.value = std::move(value);
     v.stored = std::move(stored);
@@ -258,7 +263,11 @@ PlanningPlatform::FileEntry& PlanningPlatform::Touch(const std::string& path) {
   entry.dated = true;
   if (!entry.folder) {
     entry.innerSource = path;
-    entry.size = inner_.OpenRead(path)->Size();
+    try {
+      entry.size = inner_.OpenRead(path)->Size();
+    } catch (const Error&) {
+      entry.size = 0;  // held open elsewhere: the plan reads the machine's size itself
+    }
   }
   return entry;
 }
@@ -319,7 +328,7 @@ bool PlanningPlatform::CreateDirectory(const std::string& path) {
     return false;
   FileEntry& e = NewEntry(path);
   e = FileEntry{
-      .path = e.path, .order = e.order, .baseline = e.baseline, .folder = true, .attributes = 0};
+      .path = e.path, .order = ++order_, .baseline = e.baseline, .folder = true, .attributes = 0};
   return true;
 }
 
@@ -349,6 +358,7 @@ std::unique_ptr<OutputStream> PlanningPlatform::CreateFile(const std::string& pa
   const std::string parent = ParentOf(path);
   if (parent.empty() || !DirectoryExists(parent)) throw Error(path + ": the folder does not exist");
   FileEntry& e = attributes == attr::Invalid ? NewEntry(path) : Touch(path);
+  if (!e.exists) e.order = ++order_;  // made again after the run removed it
   e.exists = true;
   e.folder = false;
   e.link.reset();
@@ -365,14 +375,14 @@ bool PlanningPlatform::DeleteFile(const std::string& path) {
   if (attributes == attr::Invalid || (attributes & (attr::Directory | attr::ReadOnly)))
     return false;
   FileEntry& e = NewEntry(path);
-  e = FileEntry{.path = e.path, .order = e.order, .baseline = e.baseline, .exists = false};
+  e = FileEntry{.path = e.path, .order = ++order_, .baseline = e.baseline, .exists = false};
   return true;
 }
 
 bool PlanningPlatform::RemoveDirectory(const std::string& path) {
   if (!DirectoryExists(path) || !ListDirectory(path).empty()) return false;
   FileEntry& e = NewEntry(path);
-  e = FileEntry{.path = e.path, .order = e.order, .baseline = e.baseline, .exists = false};
+  e = FileEntry{.path = e.path, .order = ++order_, .baseline = e.baseline, .exists = false};
   return true;
 }
 
@@ -420,7 +430,7 @@ bool PlanningPlatform::CopyFileIfAbsent(const std::string& from, const std::stri
   }
   FileEntry& e = NewEntry(to);
   copy.path = e.path;
-  copy.order = e.order;
+  copy.order = ++order_;
   copy.baseline = e.baseline;
   copy.changed = true;
   e = std::move(copy);
@@ -433,7 +443,8 @@ std::vector<std::string> PlanningPlatform::ListDirectory(const std::string& path
   auto inOverlay = [&](const std::string& name) {
     return files_.count(folded + "\\" + LowerAscii(name)) > 0;
   };
-  if (!Entry(path) && inner_.DirectoryExists(path))
+  // The machine's entries stay unless the run removed or replaced them.
+  if (DirectoryExists(path) && inner_.DirectoryExists(path))
     for (const std::string& name : inner_.ListDirectory(path))
       if (!inOverlay(name)) names.push_back(name);
   for (const auto& [key, e] : files_)
@@ -538,8 +549,8 @@ bool PlanningPlatform::CreateKey(RegRoot root, const std::string& subKey) {
   const size_t cut = path.rfind('\\');
   if (cut != std::string::npos && !CreateKey(root, path.substr(0, cut))) return false;
   auto& slot = keys_[FoldKey(root, path)];
-  if (!slot)
-    slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = path, .order = ++order_});
+  if (!slot) slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = path});
+  slot->order = ++order_;
   slot->exists = true;
   return true;
 }
@@ -559,8 +570,8 @@ bool PlanningPlatform::DeleteKey(RegRoot root, const std::string& subKey) {
   OverlayKey key(*this, root, path);
   for (const std::string& name : key.ValueNames()) key.DeleteValue(name);
   auto& slot = keys_[FoldKey(root, path)];
-  if (!slot)
-    slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = path, .order = ++order_});
+  if (!slot) slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = path});
+  slot->order = ++order_;
   slot->exists = false;
   return true;
 }

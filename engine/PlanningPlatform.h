@@ -121,6 +121,7 @@ class PlanningPlatform : public Platform {
   ValueEntry* Value(RegRoot root, const std::string& keyPath, const std::string& name);
   ValueEntry& TouchValue(RegRoot root, const std::string& keyPath, const std::string& name);
   Platform& Inner() { return inner_; }
+  uint64_t NextOrder() { return ++order_; }
   std::vector<std::string> SubKeyNames(RegRoot root, const std::string& path);
   std::vector<std::string> OverlayValueNames(RegRoot root, const std::string& path);
 

@@ -321,6 +321,9 @@ TEST(InstallPlan, OverlayReadsItsOwnChangesAndLeavesTheMachineAlone) {
   std::string data(8, '\0');
   data.resize(in->Read(data.data(), data.size()));
   EXPECT_EQ(data, "NEW");
+  // A folder the run only re-attributes still lists the machine's files.
+  EXPECT_TRUE(o.SetFileAttributes("C:\\Old", attr::Directory));
+  EXPECT_EQ(o.ListDirectory("C:\\Old"), std::vector<std::string>{"a.txt"});
   EXPECT_TRUE(o.DeleteFile("C:\\Old\\a.txt"));
   EXPECT_FALSE(o.FileExists("C:\\Old\\a.txt"));
   EXPECT_TRUE(o.ListDirectory("C:\\Old").empty());
@@ -363,6 +366,23 @@ TEST(InstallPlan, OverlayReadsItsOwnChangesAndLeavesTheMachineAlone) {
   const Snapshot after = Take(*m);
   EXPECT_TRUE(before == after) << Diff(before, after);
   EXPECT_EQ(Registry(p), regBefore);
+}
+
+TEST(InstallPlan, LargeFilesKeepOnlyTheirSize) {
+  auto m = Sandbox();
+  PlanningPlatform o(m->platform());
+  const std::string chunk(1 << 20, 'x');
+  auto out = o.CreateFile("C:\\big.bin");
+  for (int64_t i = 0; i <= PlanningPlatform::kKeptFileBytes >> 20; ++i)
+    out->Write(chunk.data(), chunk.size());
+  out->Close();
+  const int64_t size = PlanningPlatform::kKeptFileBytes + (1 << 20);
+  EXPECT_TRUE(o.FileExists("C:\\big.bin"));
+  EXPECT_THROW(o.OpenRead("C:\\big.bin"), Error);
+  const InstallPlan plan = o.Plan();
+  ASSERT_EQ(plan.size(), 1u);
+  EXPECT_EQ(plan[0].file.size, size);
+  EXPECT_FALSE(m->platform().FileExists("C:\\big.bin"));
 }
 
 TEST(InstallPlan, FileTimesAndValuesReadAsText) {
