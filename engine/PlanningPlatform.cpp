@@ -15,6 +15,9 @@ namespace sk {
 namespace {
 
 constexpr uint32_t kProtected = attr::ReadOnly | attr::Hidden | attr::System;
+// The longest path and the deepest key the system makes.
+constexpr size_t kMaxPathLength = 32767;
+constexpr size_t kMaxKeyLevels = 512;
 
 // The folded identity of a path: ASCII case ignored, no trailing backslash.
 std::string FoldPath(const std::string& path) {
@@ -333,10 +336,16 @@ bool PlanningPlatform::CreateDirectory(const std::string& path) {
 }
 
 bool PlanningPlatform::ForceDirectories(const std::string& path) {
-  if (DirectoryExists(path)) return true;
-  const std::string parent = ParentOf(path);
-  if (parent.empty() || !ForceDirectories(parent)) return false;
-  return CreateDirectory(path);
+  if (path.size() > kMaxPathLength) return false;  // the system makes no such folder
+  // The missing levels, deepest first; made from the top down.
+  std::vector<std::string> missing;
+  for (std::string level = path; !DirectoryExists(level); level = ParentOf(level)) {
+    if (level.empty()) return false;
+    missing.push_back(level);
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+    if (!CreateDirectory(*it)) return false;
+  return true;
 }
 
 std::unique_ptr<InputStream> PlanningPlatform::OpenRead(const std::string& path) {
@@ -546,12 +555,21 @@ bool PlanningPlatform::CreateKey(RegRoot root, const std::string& subKey) {
   const std::string path = KeyText(subKey);
   if (path.empty()) return false;
   if (KeyExists(root, path)) return true;
-  const size_t cut = path.rfind('\\');
-  if (cut != std::string::npos && !CreateKey(root, path.substr(0, cut))) return false;
-  auto& slot = keys_[FoldKey(root, path)];
-  if (!slot) slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = path});
-  slot->order = ++order_;
-  slot->exists = true;
+  // The levels, shortest first; the system keeps no key deeper than kMaxKeyLevels.
+  std::vector<std::string> levels;
+  for (size_t at = path.find('\\');; at = path.find('\\', at + 1)) {
+    if (levels.size() == kMaxKeyLevels) return false;
+    levels.push_back(path.substr(0, at));
+    if (at == std::string::npos) break;
+  }
+  for (const std::string& level : levels) {
+    if (level.empty() || level.back() == '\\') continue;  // an empty name between two backslashes
+    if (KeyExists(root, level)) continue;
+    auto& slot = keys_[FoldKey(root, level)];
+    if (!slot) slot = std::make_unique<KeyEntry>(KeyEntry{.root = root, .path = level});
+    slot->order = ++order_;
+    slot->exists = true;
+  }
   return true;
 }
 

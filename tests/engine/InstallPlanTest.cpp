@@ -385,6 +385,33 @@ TEST(InstallPlan, LargeFilesKeepOnlyTheirSize) {
   EXPECT_FALSE(m->platform().FileExists("C:\\big.bin"));
 }
 
+// Paths and keys from a package are bounded as the system bounds them, without deep recursion.
+TEST(InstallPlan, FolderAndKeyDepthsHaveTheSystemsBounds) {
+  auto m = Sandbox();
+  PlanningPlatform o(m->platform());
+  auto levels = [](const std::string& first, size_t n) {
+    std::string path = first;
+    for (size_t i = 1; i < n; ++i) path += "\\k";
+    return path;
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> make;
+    bool made;
+  } cases[] = {
+      {"key 512 levels deep",
+       [&] { return o.CreateKey(RegRoot::CurrentUser, levels("Software", 512)); }, true},
+      {"key 100000 levels deep",
+       [&] { return o.CreateKey(RegRoot::CurrentUser, levels("Software", 100000)); }, false},
+      {"folder path longer than the system allows",
+       [&] { return o.ForceDirectories(levels("C:\\d", 20000)); }, false},
+      {"folder 200 levels deep", [&] { return o.ForceDirectories(levels("C:\\d", 200)); }, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.make(), c.made) << c.what;
+  EXPECT_TRUE(o.KeyExists(RegRoot::CurrentUser, levels("Software", 512)));
+  EXPECT_FALSE(m->platform().KeyExists(RegRoot::CurrentUser, "Software\\k"));
+}
+
 TEST(InstallPlan, FileTimesAndValuesReadAsText) {
   const struct {
     int64_t time;
