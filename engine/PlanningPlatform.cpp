@@ -68,26 +68,26 @@ struct EndedProcess : ChildProcess {
 }  // namespace
 
 struct PlanningPlatform::FileEntry {
-  std::string path;  // as first spelled
+  std::string path = {};  // as first spelled
   uint64_t order = 0;
   bool baseline = false;
   bool exists = true;
   bool folder = false;
   uint32_t attributes = attr::Archive;
-  std::optional<int64_t> writeTime;
+  std::optional<int64_t> writeTime = {};
   bool dated = false;  // writeTime was given by the run (not the time of the install)
   int64_t size = 0;
   // The bytes: the machine's file `innerSource` (unchanged), `bytes`, `open`, or none kept.
-  std::string innerSource;
-  std::shared_ptr<const std::string> bytes;
-  std::function<std::unique_ptr<InputStream>()> open;
-  std::optional<ShellLinkInfo> link;
+  std::string innerSource = {};
+  std::shared_ptr<const std::string> bytes = {};
+  std::function<std::unique_ptr<InputStream>()> open = {};
+  std::optional<ShellLinkInfo> link = {};
   bool changed = false;  // bytes, attributes or date changed by the run
 };
 
 struct PlanningPlatform::KeyEntry {
   RegRoot root = RegRoot::LocalMachine;
-  std::string path;
+  std::string path = {};
   uint64_t order = 0;
   bool baseline = false;
   bool exists = true;
@@ -95,13 +95,13 @@ struct PlanningPlatform::KeyEntry {
 
 struct PlanningPlatform::ValueEntry {
   RegRoot root = RegRoot::LocalMachine;
-  std::string keyPath;
-  std::string name;
+  std::string keyPath = {};
+  std::string name = {};
   uint64_t order = 0;
   bool baseline = false;
   bool exists = true;
-  RegValue value;
-  StoredRegValue stored;
+  RegValue value = {};
+  StoredRegValue stored = {};
 };
 
 namespace {

@@ -138,12 +138,14 @@ void ExpectPlanApplied(const InstallPlan& plan, const Snapshot& before, const Sn
       case K::Shortcut:
         planned.insert(id);
         ASSERT_TRUE(filesAfter.count(id)) << id;
-        if (item.kind == K::PlaceFile)
+        if (item.kind == K::PlaceFile) {
           EXPECT_EQ(filesAfter.at(id).rfind('@'), static_cast<size_t>(item.file.size)) << id;
-        if (item.file.writeTime)  // Snapshot times count from 1970, file times from 1601
+        }
+        if (item.file.writeTime) {  // Snapshot times count from 1970, file times from 1601
           EXPECT_EQ(filesAfter.at(id).substr(filesAfter.at(id).rfind('@') + 1),
                     std::to_string(*item.file.writeTime - 116444736000000000))
               << id;
+        }
         break;
       case K::SetValue:
         planned.insert(id);

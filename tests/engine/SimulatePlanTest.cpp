@@ -99,8 +99,9 @@ TEST_F(SimulatePlan, PrintsTheUpgradeAndLeavesTheMachineAsItWas) {
     for (const std::string& line : c.lines) EXPECT_TRUE(Has(lines, line)) << line;
     // The program is replaced, and nothing installs the settings file again.
     for (const std::string& line : lines) {
-      if (line.rfind("file C:\\Prog\\app.exe", 0) == 0)
+      if (line.rfind("file C:\\Prog\\app.exe", 0) == 0) {
         EXPECT_NE(line.find("replacing 11 bytes"), std::string::npos) << line;
+      }
       EXPECT_NE(line.rfind("file C:\\Prog\\settings.ini", 0), 0u) << line;
       EXPECT_NE(line.rfind(run, 0), 0u) << line;
     }
