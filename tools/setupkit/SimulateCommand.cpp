@@ -23,6 +23,7 @@
 // per item, tools/setupkit/PlanJson.h). The machine's folder is left exactly as it was.
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -108,7 +109,8 @@ int SwitchFault(const std::string& gbkMessage, int code) {
 
 // The run of Setup.exe with switches on the prepared machine. Non-silent runs answer the
 // wizard's pages with the switches (as starting values that Next accepts).
-int RunWithSwitches(Platform& machine, const Options& opt, const TCompileProEvent& onProgress) {
+int RunWithSwitches(Platform& machine, const Options& opt, const TCompileProEvent& onProgress,
+                    const std::function<void()>& beforeExitLine) {
   const SetupSwitches& switches = *opt.switches;
   int code = exit_code::kSuccess;
   {
@@ -151,6 +153,7 @@ int RunWithSwitches(Platform& machine, const Options& opt, const TCompileProEven
       log.Line("exit code: " + std::to_string(code));
     }
   }
+  if (beforeExitLine) beforeExitLine();
   std::cout << ExitLine(code) << "\n";
   return code;
 }
@@ -225,11 +228,10 @@ int Simulate(const Options& opt) {
         overlay->NoteFilePlaced(file);
     };
   if (opt.switches) {
-    const int code = RunWithSwitches(target, opt, onProgress);
-    if (overlay)
-      PrintPlan(overlay->Plan(), opt.json);
-    else
-      machine.Save();
+    const int code = RunWithSwitches(target, opt, onProgress, [&] {
+      if (overlay) PrintPlan(overlay->Plan(), opt.json);
+    });
+    if (!overlay) machine.Save();
     return overlay && code == exit_code::kSuccess ? kExitOk : code;
   }
 
