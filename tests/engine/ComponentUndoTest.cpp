@@ -35,7 +35,9 @@ TEST(ComponentUndo, CopiedSystemFilesFollowTheInstallsOutcome) {
         "Directory]\\\\lib.dll\r\n");
     Put(p, "C:\\Staged\\Lib\\lib.dll", "LIB");
     const std::string dir = "C:\\Program Files\\Demo";
-    if (c.blockUninstaller) ASSERT_TRUE(p.ForceDirectories(dir + "\\Uninst.exe"));
+    if (c.blockUninstaller) {
+      ASSERT_TRUE(p.ForceDirectories(dir + "\\Uninst.exe"));
+    }
 
     TCompile model(p);
     model.LoadPackage("C:\\Setup.exe");

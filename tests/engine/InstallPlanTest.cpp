@@ -136,8 +136,10 @@ void ExpectPlanApplied(const InstallPlan& plan, const Snapshot& before, const Sn
         break;
       case K::PlaceFile:
       case K::Shortcut:
-        planned.insert(id);
         ASSERT_TRUE(filesAfter.count(id)) << id;
+        // A file written again with the same bytes within the clock's resolution (the log of a
+        // reinstall under Wine) leaves no trace in the picture; any other file is a change.
+        if (!item.replaces || filesBefore.at(id) != filesAfter.at(id)) planned.insert(id);
         if (item.kind == K::PlaceFile) {
           EXPECT_EQ(filesAfter.at(id).rfind('@'), static_cast<size_t>(item.file.size)) << id;
         }
