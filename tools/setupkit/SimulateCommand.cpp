@@ -1,7 +1,6 @@
-// setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--plan [--json]] [--cwd
-// WINPATH]
-//                   [--drive LETTER[=FREE]]... [--program-files DIR] [--windows-dir DIR]
-//                   [--utc-offset MINUTES] [choices]
+// setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--plan [--json]]
+//                   [--cwd WINPATH] [--drive LETTER[=FREE]]... [--program-files DIR]
+//                   [--windows-dir DIR] [--utc-offset MINUTES] [choices]
 //
 // Runs a setup file on a virtual Windows machine kept in DIR (SandboxPlatform): the file is
 // presented as C:\Setup\<its name> and the setup session of Setup.exe runs on it without
