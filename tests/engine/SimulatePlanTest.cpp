@@ -131,6 +131,10 @@ TEST_F(SimulatePlan, JsonLinesDescribeEachItem) {
     }
   }
   EXPECT_TRUE(file && value);
+  // A silent run's progress events are printed too.
+  auto [silent, events] = Run("2.0", {"--events", "--", "/S"});
+  ASSERT_EQ(silent, 0) << error;
+  EXPECT_TRUE(Has(events, "{\"FileName\":\"C:\\\\Prog\\\\app.exe\",\"HintMsg\""));
   EXPECT_EQ(Run("2.0", {"--json"}).first, 2);  // only with --plan
   EXPECT_NE(error.find("--json goes with --plan"), std::string::npos) << error;
 }
