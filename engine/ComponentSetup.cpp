@@ -17,8 +17,7 @@ bool IsChosen(const InstallChoices& choices, const std::string& name) {
                      [&](const std::string& c) { return SameTextAscii(c, name); });
 }
 
-void RunOneComponent(const TPackage& model, const std::string& name) {
-  Platform& p = model.GetPlatform();
+void RunOneComponent(Platform& p, const TPackage& model, const std::string& name) {
   const ComponentFileIndex files(model, name);
   const std::string ini = files.Find(name + ".ini");
   if (ini.empty()) return;
@@ -107,9 +106,13 @@ void CopySystemFile(Platform& platform, const std::string& source, const std::st
   platform.CopyFileIfAbsent(source, to);
 }
 
-void RunComponentSetups(const TPackage& model, const InstallChoices& choices) {
+void RunComponentSetups(Platform& platform, const TPackage& model, const InstallChoices& choices) {
   for (const auto& comp : model.CompList())
-    if (IsChosen(choices, comp->Name)) RunOneComponent(model, comp->Name);
+    if (IsChosen(choices, comp->Name)) RunOneComponent(platform, model, comp->Name);
+}
+
+void RunComponentSetups(const TPackage& model, const InstallChoices& choices) {
+  RunComponentSetups(model.GetPlatform(), model, choices);
 }
 
 }  // namespace sk

@@ -17,6 +17,9 @@
 
 namespace sk {
 
+// On `platform` (the install's transaction, so that a failed install takes the copies back), or
+// on the package's own platform.
+void RunComponentSetups(Platform& platform, const TPackage& model, const InstallChoices& choices);
 void RunComponentSetups(const TPackage& model, const InstallChoices& choices);
 
 // The staged path of the component's file `fileName` (a Kind-3 item of the component whose path

@@ -140,7 +140,7 @@ void RunSteps(InstallContext& ctx) {
   RegisterFiles(ctx);
   if (model.Patched()) return;
 
-  RunComponentSetups(model, ctx.choices);
+  RunComponentSetups(ctx.platform, model, ctx.choices);
   WriteRegistry(ctx);
   CreateShortcuts(ctx);
   if (options.EnableUnIns != text::kEnabled) return;

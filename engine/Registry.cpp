@@ -76,6 +76,12 @@ std::optional<RegRoot> RootFromName(const std::string& name) {
   return std::nullopt;
 }
 
+std::string RootName(RegRoot root) {
+  for (const auto& [text, known] : kRoots)
+    if (known == root) return text;
+  return RootText(root);
+}
+
 std::optional<KeySpec> ParseKeySpec(const std::string& text) {
   const std::vector<std::string> parts = SplitText(text, "\\");
   if (parts.size() < 2) return std::nullopt;

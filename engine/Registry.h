@@ -29,6 +29,8 @@ void WriteRegistry(InstallContext& ctx);
 std::optional<KeySpec> ParseKeySpec(const std::string& text);
 // The predefined root named by `name` (ASCII case-insensitive), if any.
 std::optional<RegRoot> RootFromName(const std::string& name);
+// The root's name ("HKEY_LOCAL_MACHINE"); the number for a root without one.
+std::string RootName(RegRoot root);
 // Hex digits, most significant first; bytes that are not hex digits count as 0. 64-bit wrap.
 int64_t HexToInt(const std::string& text);
 // Two hex digits per byte, an odd count padded with a trailing "0".

@@ -57,8 +57,9 @@ void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
   log_.Line("quick-launch shortcut: " + YesNo(o.CreateQuickLaunch));
 
   std::string lastFile;
-  const TCompileProEvent progress = [&](const std::string& file, const std::string& hint, int64_t,
-                                        int64_t) {
+  const TCompileProEvent progress = [&](const std::string& file, const std::string& hint,
+                                        int64_t position, int64_t max) {
+    if (OnProgress) OnProgress(file, hint, position, max);
     if (file.empty()) {
       log_.Line("step: " + hint);
     } else if (file != lastFile) {
@@ -80,6 +81,7 @@ SilentOutcome RunSilentSetup(Platform& platform, const SetupSwitches& switches, 
                              const SilentRunOptions& options) {
   log.Line("silent setup: " + platform.ExecutablePath());
   SilentSetupWindows windows(switches, log);
+  windows.OnProgress = options.onProgress;
   int code = exit_code::kSuccess;
   std::string message;
   try {

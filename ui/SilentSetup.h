@@ -37,6 +37,8 @@ class SilentSetupWindows : public SetupWindows {
   bool InstallStarted = false;
   bool Installed = false;
   bool RebootNeeded = false;
+  // Sees every progress event of the install too (may be empty).
+  TCompileProEvent OnProgress;
 
  private:
   void Install(TCompile& model, const SetupContext& context,
@@ -49,6 +51,8 @@ class SilentSetupWindows : public SetupWindows {
 struct SilentRunOptions {
   // The caller has itself checked the very bytes the run reads (`setupkit simulate`).
   bool packageChecked = false;
+  // Sees every progress event of the install (the install plan notes the files placed).
+  TCompileProEvent onProgress;
 };
 
 struct SilentOutcome {

@@ -1,6 +1,6 @@
-// setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--cwd WINPATH]
-//                   [--drive LETTER[=FREE]]... [--program-files DIR] [--windows-dir DIR]
-//                   [--utc-offset MINUTES] [choices]
+// setupkit simulate FILE --root DIR [--os-version CODE] [--events] [--plan [--json]]
+//                   [--cwd WINPATH] [--drive LETTER[=FREE]]... [--program-files DIR]
+//                   [--windows-dir DIR] [--utc-offset MINUTES] [choices]
 //
 // Runs a setup file on a virtual Windows machine kept in DIR (SandboxPlatform): the file is
 // presented as C:\Setup\<its name> and the setup session of Setup.exe runs on it without
@@ -16,18 +16,26 @@
 // (ui/Switches.h): the same parser, the same checks against the package and, with /S, the same
 // silent run (ui/SilentSetup.h); the exit code is then the one Setup.exe would return
 // (engine/ExitCodes.h), and /LOG= writes its log inside the machine.
+//
+// --plan runs the same session on a PlanningPlatform over the machine (engine/PlanningPlatform.h)
+// and prints the install plan instead of installing: one line per item (--json: one JSON object
+// per item, tools/setupkit/PlanJson.h). The machine's folder is left exactly as it was.
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "engine/ExitCodes.h"
+#include "engine/PlanningPlatform.h"
+#include "engine/Texts.h"
 #include "platform/Encoding.h"
 #include "platform/sandbox/SandboxPlatform.h"
 #include "tools/setupkit/CommandLine.h"
 #include "tools/setupkit/Commands.h"
 #include "tools/setupkit/HostFiles.h"
 #include "tools/setupkit/PackageFile.h"
+#include "tools/setupkit/PlanJson.h"
 #include "tools/setupkit/SimulateChoices.h"
 #include "tools/setupkit/SimulatedMachine.h"
 #include "tools/setupkit/SwitchHelp.h"
@@ -77,7 +85,7 @@ void PrintEvent(const std::string& file, const std::string& hint, int64_t pos, i
 
 struct Options {
   std::string file, root, osVersion, cwd;
-  bool events = false;
+  bool events = false, plan = false, json = false;
   WizardChoices choices;
   MachineOptions machine;
   std::optional<SetupSwitches> switches;  // the words after "--"
@@ -98,7 +106,8 @@ int SwitchFault(const std::string& gbkMessage, int code) {
 
 // The run of Setup.exe with switches on the prepared machine. Non-silent runs answer the
 // wizard's pages with the switches (as starting values that Next accepts).
-int RunWithSwitches(SandboxPlatform& machine, const Options& opt) {
+int RunWithSwitches(Platform& machine, const Options& opt, const TCompileProEvent& onProgress,
+                    const std::function<void()>& beforeExitLine) {
   const SetupSwitches& switches = *opt.switches;
   int code = exit_code::kSuccess;
   {
@@ -114,14 +123,16 @@ int RunWithSwitches(SandboxPlatform& machine, const Options& opt) {
       }
     }
     if (switches.silent) {
-      const SilentOutcome outcome = RunSilentSetup(machine, switches, log, {true});
+      const SilentOutcome outcome = RunSilentSetup(
+          machine, switches, log, {.packageChecked = true, .onProgress = onProgress});
       if (!outcome.message.empty()) ReportGbkError(outcome.message);
       code = outcome.code;
     } else {
       ChoosingSetupWindows windows(ChoicesFromSwitches(switches));
+      windows.OnEvent = onProgress;
       windows.OnMessage = [&](HeadlessSetupWindows::Box box, const std::string& caption,
                               const std::string& text) {
-        PrintMessage(box, caption, text, opt.events);
+        PrintMessage(box, caption, text, opt.events || opt.json);
       };
       try {
         SetupDriver driver(machine, windows);
@@ -139,9 +150,20 @@ int RunWithSwitches(SandboxPlatform& machine, const Options& opt) {
       log.Line("exit code: " + std::to_string(code));
     }
   }
-  machine.Save();
+  if (beforeExitLine) beforeExitLine();
   std::cout << ExitLine(code) << "\n";
   return code;
+}
+
+void PrintPlan(const InstallPlan& plan, bool json) {
+  for (const PlanItem& item : plan) {
+    if (json)
+      std::cout << PlanItemToJson(item).dump(-1, ' ', false,
+                                             nlohmann::ordered_json::error_handler_t::replace)
+                << "\n";
+    else
+      std::cout << GbkToUtf8(DescribePlanItem(item)) << "\n";
+  }
 }
 
 int Simulate(const Options& opt) {
@@ -176,24 +198,50 @@ int Simulate(const Options& opt) {
     return SwitchFault(e.what(), exit_code::kDamagedPackage);
   }
   SandboxPlatform machine(config);
-  PrepareFreshProfile(machine);
+  // Planning: the session runs on an overlay of the machine, which stays as it is.
+  std::optional<PlanningPlatform> overlay;
+  if (opt.plan) overlay.emplace(machine);
+  Platform& target = overlay ? static_cast<Platform&>(*overlay) : machine;
+  PrepareFreshProfile(target);
   const std::string setupPath = config.executablePath;
-  if (!machine.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
-  const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
-  if (!inside) return ReportError("cannot place the setup file in the machine");
-  std::filesystem::copy_file(hostFile, *inside, std::filesystem::copy_options::overwrite_existing);
-  if (opt.switches) return RunWithSwitches(machine, opt);
+  if (!target.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
+  if (overlay) {
+    const int64_t size = HostInputStream(hostFile).Size();
+    overlay->Provide(setupPath, size,
+                     [hostFile] { return std::make_unique<HostInputStream>(hostFile); });
+    overlay->MarkBaseline();
+  } else {
+    const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
+    if (!inside) return ReportError("cannot place the setup file in the machine");
+    std::filesystem::copy_file(hostFile, *inside,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  // The files the install places, so that the plan can name those it keeps as they are.
+  TCompileProEvent onProgress;
+  if (overlay || opt.events)
+    onProgress = [&](const std::string& file, const std::string& hint, int64_t pos, int64_t max) {
+      if (opt.events) PrintEvent(file, hint, pos, max);
+      if (overlay && !file.empty() && hint == engine_text::kInstallingFile)
+        overlay->NoteFilePlaced(file);
+    };
+  if (opt.switches) {
+    const int code = RunWithSwitches(target, opt, onProgress, [&] {
+      if (overlay) PrintPlan(overlay->Plan(), opt.json);
+    });
+    if (!overlay) machine.Save();
+    return overlay && code == exit_code::kSuccess ? kExitOk : code;
+  }
 
   ChoosingSetupWindows windows(opt.choices);
-  if (opt.events) windows.OnEvent = PrintEvent;
+  windows.OnEvent = onProgress;
   windows.OnMessage = [&](HeadlessSetupWindows::Box box, const std::string& caption,
                           const std::string& text) {
-    PrintMessage(box, caption, text, opt.events);
+    PrintMessage(box, caption, text, opt.events || opt.json);
   };
   std::string itemName, installDir;
   {
     // The driver deletes the staged files when it goes, however the run ends.
-    SetupDriver driver(machine, windows);
+    SetupDriver driver(target, windows);
     // The run reads a copy of the bytes RefuseDamagedPackage checked above: Setup.exe's own pass
     // over them would find the same, at the cost of inflating the whole package a second time.
     driver.Compile().PackageChecked = true;
@@ -201,10 +249,14 @@ int Simulate(const Options& opt) {
     itemName = driver.Compile().ItemName;
     installDir = driver.Compile().Options.InstallDir;
   }
-  machine.Save();
+  if (!overlay) machine.Save();
   std::cout.flush();
   if (windows.WindowRun.empty()) opt.choices.CheckPages({});  // no wizard took the answers
-  if (!opt.events) {
+  if (overlay) {
+    if (!windows.Installed && !opt.json)
+      std::cout << "nothing would be installed: " << NothingInstalledReason(windows) << "\n";
+    PrintPlan(overlay->Plan(), opt.json);
+  } else if (!opt.events) {
     if (windows.Installed)
       std::cout << "installed \"" << GbkToUtf8(itemName) << "\" into " << GbkToUtf8(installDir)
                 << " (machine " << opt.root << ")\n";
@@ -228,6 +280,9 @@ int CmdSimulate(const std::vector<std::string>& allArgs) {
       ->required();
   app.add_option("--os-version", opt.osVersion, "OS version code: 1, 2 or major.minor (6.1)");
   app.add_flag("--events", opt.events, "print every progress event as a JSON line");
+  app.add_flag("--plan", opt.plan,
+               "print what the install would change, item by item, and change nothing");
+  app.add_flag("--json", opt.json, "with --plan: print each item as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
   AddMachineOptions(app, opt.machine);
   ChoiceArgs choices;
@@ -251,6 +306,7 @@ int CmdSimulate(const std::vector<std::string>& allArgs) {
       }
       if (!opt.switches->Valid()) return SwitchFault(opt.switches->error, exit_code::kBadSwitches);
     }
+    if (opt.json && !opt.plan) return ReportError("--json goes with --plan");
     return Simulate(opt);
   });
 }

@@ -108,7 +108,7 @@ void ApplyMachineOptions(const MachineOptions& options, SandboxConfig& config) {
   config.utcOffsetMinutes = options.utcOffsetMinutes;
 }
 
-void PrepareFreshProfile(SandboxPlatform& machine) {
+void PrepareFreshProfile(Platform& machine) {
   const std::string appData = GetSpecialFolder(machine, csidl::AppData);
   const std::string folders[] = {
       appData.empty() ? std::string() : appData + engine_text::kQuickLaunchSubPath,

@@ -35,6 +35,6 @@ void ApplyMachineOptions(const MachineOptions& options, SandboxConfig& config);
 // Creates what a fresh user profile has and installs rely on: the quick-launch folder below the
 // roaming application data, the system folder and the shared program files folder. Folders that
 // exist are left alone.
-void PrepareFreshProfile(SandboxPlatform& machine);
+void PrepareFreshProfile(Platform& machine);
 
 }  // namespace sk::cli
