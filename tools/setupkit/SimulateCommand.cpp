@@ -15,7 +15,9 @@
 // setupkit simulate FILE --root DIR [options] -- SWITCHES runs Setup.exe's command line instead
 // (ui/Switches.h): the same parser, the same checks against the package and, with /S, the same
 // silent run (ui/SilentSetup.h); the exit code is then the one Setup.exe would return
-// (engine/ExitCodes.h), and /LOG= writes its log inside the machine.
+// (engine/ExitCodes.h), and /LOG= writes its log inside the machine; the replacements a silent run
+// scheduled for the next restart are printed. --hold WINPATH has another program hold that file
+// open for the whole run (a target in use).
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
@@ -83,6 +85,7 @@ struct Options {
   WizardChoices choices;
   MachineOptions machine;
   std::optional<SetupSwitches> switches;  // the words after "--"
+  std::vector<std::string> held;          // Windows paths another program holds (GBK)
 };
 
 // What the run of Setup.exe with switches ended with, as a line for the terminal.
@@ -119,6 +122,9 @@ int RunWithSwitches(SandboxPlatform& machine, const Options& opt) {
       const SilentOutcome outcome = RunSilentSetup(machine, switches, log, {true});
       if (!outcome.message.empty()) ReportGbkError(outcome.message);
       code = outcome.code;
+      for (const SandboxPlatform::PendingRename& rename : machine.PendingRenames())
+        std::cout << "at the next restart: " << GbkToUtf8(rename.source) << " replaces "
+                  << GbkToUtf8(rename.target) << "\n";
     } else {
       ChoosingSetupWindows windows(ChoicesFromSwitches(switches));
       windows.OnMessage = [&](HeadlessSetupWindows::Box box, const std::string& caption,
@@ -179,6 +185,7 @@ int Simulate(const Options& opt) {
   }
   SandboxPlatform machine(config);
   PrepareFreshProfile(machine);
+  for (const std::string& path : opt.held) machine.HoldFile(path);
   const std::string setupPath = config.executablePath;
   if (!machine.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
   const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
@@ -232,11 +239,19 @@ int CmdSimulate(const std::vector<std::string>& allArgs) {
   app.add_flag("--events", opt.events, "print every progress event as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
   AddMachineOptions(app, opt.machine);
+  std::vector<std::string> held;
+  app.add_option("--hold", held,
+                 "a Windows path that another program holds open during the run (repeatable)");
   ChoiceArgs choices;
   AddChoiceOptions(app, choices);
   if (auto code = ParseCommandLine(app, args)) return *code;
   return Guarded([&] {
     opt.choices = ToChoices(app, choices);
+    for (const std::string& path : held) {
+      const std::optional<std::string> gbk = Utf8ToGbk(path);
+      if (!gbk) return ReportError("the --hold path has no GBK form: " + path);
+      opt.held.push_back(*gbk);
+    }
     if (dashes != allArgs.end()) {
       std::vector<std::string> words;
       for (auto it = dashes + 1; it != allArgs.end(); ++it) {
