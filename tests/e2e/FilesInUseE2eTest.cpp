@@ -18,6 +18,7 @@ namespace {
 
 using namespace e2e;
 
+constexpr int kIdAbort = 3;
 constexpr int kIdRetry = 4;
 
 // HoldFile.exe holding `file` until `release` appears (or a minute has passed).
@@ -104,6 +105,34 @@ TEST(FilesInUseE2e, WizardAsksAndRetrySucceedsOnceTheProgramLetGo) {
   robot::PostClose(w.wizard);
   ASSERT_TRUE(w.proc->WaitExit(kTimeout));
   EXPECT_EQ(w.proc->ExitCode(), 0u);
+}
+
+// Abort at the held file: the install is undone (the file is the user's old one, the other files
+// are gone) and, started with switches, the program ends with the cancel code.
+TEST(FilesInUseE2e, AbortUndoesTheInstall) {
+  WizardRun w(2);
+  const std::string demo = w.app + "\\demo.exe";
+  ASSERT_TRUE(w.p.ForceDirectories(w.app));
+  test::WriteHostFile(demo, "old program");
+  Holder holder(w.machine->root(), demo, w.machine->root() + "release-abort");
+  ASSERT_TRUE(holder.held);
+  w.Start("\"/LOG=" + w.machine->root() + "abort.log\"");
+  w.WalkToProgress();
+  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  ASSERT_NE(box, nullptr);
+  robot::PressDialogButton(box, kIdAbort);
+  HWND error = WaitNextMessageBox(w.proc->Id(), box);
+  ASSERT_NE(error, nullptr);
+  const std::string text = robot::ReadMessageBox(error).text;
+  EXPECT_EQ(text.rfind(G("安装已被用户取消。")), 0u) << GbkToUtf8(text);
+  EXPECT_NE(text.find(G("已撤销本次安装所做的更改")), std::string::npos) << GbkToUtf8(text);
+  Shot(error, "wizard-file-in-use-aborted");
+  robot::PressDialogButton(error, robot::kIdOk);
+  ASSERT_TRUE(w.proc->WaitExit(kTimeout));
+  EXPECT_EQ(w.proc->ExitCode(), unsigned{exit_code::kCancelled});
+  holder.Release();
+  EXPECT_EQ(test::ReadHostFile(demo), "old program");
+  EXPECT_FALSE(w.p.FileExists(w.app + "\\f0.txt"));
 }
 
 TEST(FilesInUseE2e, SilentRunReplacesTheHeldFileAtTheRestart) {
