@@ -77,16 +77,30 @@ bool Contains(const std::vector<std::string>& strings, const std::string& s) {
   return std::find(strings.begin(), strings.end(), s) != strings.end();
 }
 
+// The wizard's demo.exe is there before the install (the user's old copy) and held by
+// HoldFile.exe; the wizard is started with `arguments` and walked to the progress page, where
+// the box about the held file comes up.
+struct HeldWizard {
+  explicit HeldWizard(int files, const std::string& arguments = "") : w(files) {
+    EXPECT_TRUE(w.p.ForceDirectories(w.app));
+    test::WriteHostFile(demo, "old program");
+    holder = std::make_unique<Holder>(w.machine->root(), demo, w.machine->root() + "release");
+    EXPECT_TRUE(holder->held);
+    w.Start(arguments);
+    w.WalkToProgress();
+    box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  }
+  WizardRun w;
+  std::string demo = w.app + "\\demo.exe";
+  std::unique_ptr<Holder> holder;
+  HWND box = nullptr;
+};
+
 TEST(FilesInUseE2e, WizardAsksAndRetrySucceedsOnceTheProgramLetGo) {
-  WizardRun w(0);
-  const std::string demo = w.app + "\\demo.exe";
-  ASSERT_TRUE(w.p.ForceDirectories(w.app));
-  test::WriteHostFile(demo, "old program");
-  Holder holder(w.machine->root(), demo, w.machine->root() + "release-wizard");
-  ASSERT_TRUE(holder.held);
-  w.Start();
-  w.WalkToProgress();
-  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  HeldWizard held(0);
+  WizardRun& w = held.w;
+  const std::string& demo = held.demo;
+  HWND box = held.box;
   ASSERT_NE(box, nullptr);
   const auto content = robot::ReadMessageBox(box);
   EXPECT_EQ(content.caption, kCaption);
@@ -98,7 +112,7 @@ TEST(FilesInUseE2e, WizardAsksAndRetrySucceedsOnceTheProgramLetGo) {
   Shot(box, "wizard-file-in-use");
   Shot(w.wizard, "wizard-file-in-use-page");
 
-  holder.Release();
+  held.holder->Release();
   robot::PressDialogButton(box, kIdRetry);
   ASSERT_NE(w.Page("TfrmEndIns"), nullptr);
   EXPECT_EQ(test::ReadHostFile(demo), "MZ demo program");
@@ -110,15 +124,9 @@ TEST(FilesInUseE2e, WizardAsksAndRetrySucceedsOnceTheProgramLetGo) {
 // Abort at the held file: the install is undone (the file is the user's old one, the other files
 // are gone) and, started with switches, the program ends with the cancel code.
 TEST(FilesInUseE2e, AbortUndoesTheInstall) {
-  WizardRun w(2);
-  const std::string demo = w.app + "\\demo.exe";
-  ASSERT_TRUE(w.p.ForceDirectories(w.app));
-  test::WriteHostFile(demo, "old program");
-  Holder holder(w.machine->root(), demo, w.machine->root() + "release-abort");
-  ASSERT_TRUE(holder.held);
-  w.Start("\"/LOG=" + w.machine->root() + "abort.log\"");
-  w.WalkToProgress();
-  HWND box = robot::WaitMessageBox(w.proc->Id(), kTimeout);
+  HeldWizard held(2, "/LOG=setup.log");
+  WizardRun& w = held.w;
+  HWND box = held.box;
   ASSERT_NE(box, nullptr);
   robot::PressDialogButton(box, kIdAbort);
   HWND error = WaitNextMessageBox(w.proc->Id(), box);
@@ -130,8 +138,8 @@ TEST(FilesInUseE2e, AbortUndoesTheInstall) {
   robot::PressDialogButton(error, robot::kIdOk);
   ASSERT_TRUE(w.proc->WaitExit(kTimeout));
   EXPECT_EQ(w.proc->ExitCode(), unsigned{exit_code::kCancelled});
-  holder.Release();
-  EXPECT_EQ(test::ReadHostFile(demo), "old program");
+  held.holder->Release();
+  EXPECT_EQ(test::ReadHostFile(held.demo), "old program");
   EXPECT_FALSE(w.p.FileExists(w.app + "\\f0.txt"));
 }
 
