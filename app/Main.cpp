@@ -27,6 +27,7 @@
 #include <string>
 
 #include "engine/ExitCodes.h"
+#include "engine/FilesInUse.h"
 #include "platform/Encoding.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
@@ -95,6 +96,10 @@ int RunPreset(sk::Platform& platform, const sk::SetupSwitches& switches, sk::Run
     } catch (const sk::ChoiceNotOffered& e) {
       error = sk::NotOfferedMessage(e, switches);
       exitCode = code::kBadSwitches;
+    } catch (const sk::InstallCancelled& e) {
+      // Abort at a file in use: the install was undone at the user's word.
+      error = e.what();
+      exitCode = code::kCancelled;
     } catch (const std::exception& e) {
       error = e.what();
       exitCode = driver->Compile().PackageChecked ? code::kInstallFailed : code::kDamagedPackage;

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/FilesInUse.h"
 #include "engine/LogMerge.h"
 #include "engine/Transaction.h"
 #include "engine/UninstallRecorder.h"
@@ -48,6 +49,8 @@ struct InstallContext {
   std::vector<TUnInsData> insLog = {};
   // The uninstaller of the product's previous install whose log was taken over, or "".
   std::string previousUninstaller = {};
+  // How held target files are handled (FilesInUse.h); nullptr: their error ends the run.
+  FilesInUse* filesInUse = nullptr;
   // Kept by Territory() only.
   std::unique_ptr<ProductTerritory> territory_ = nullptr;
   size_t territoryRecords_ = 0;

@@ -22,8 +22,9 @@ constexpr int64_t kDaysFrom1601To1899_12_30 = 109205;
 // other (the package cannot be read, its data does not inflate) gets the target's name.
 [[noreturn]] void RethrowNaming(Platform& platform, const std::string& target, const Error& e) {
   std::string msg = e.what();
-  if (msg.find(target) == std::string::npos) throw Error(target + ": " + msg);
-  throw Error(FileErrorText(platform, target, e));
+  // The system's code stays with the error: a file held by another program is told apart.
+  if (msg.find(target) == std::string::npos) throw Error(target + ": " + msg, e.code(), e.reason());
+  throw Error(FileErrorText(platform, target, e), e.code(), e.reason());
 }
 
 }  // namespace
@@ -106,8 +107,16 @@ void InstallFiles(InstallContext& ctx) {
 
     const bool exists = ctx.platform.FileExists(target);
     if (!exists || item.NoOverwrite == 0) {
-      if (exists) ClearAttributes(ctx.platform, target);
-      ExtractToFile(ctx, item, target, item.FileTime);
+      const Placement placement = PlaceFile(ctx, target, [&](const std::string& path) {
+        if (exists && path == target) ClearAttributes(ctx.platform, target);
+        ExtractToFile(ctx, item, path, item.FileTime);
+      });
+      if (placement == Placement::Skipped) {
+        // The file stays as it was: nothing of this run to record, register or point at.
+        ctx.placed.erase(&item);
+        ctx.FileProgress(target, engine_text::kInstallingFile, i + 1, count);
+        continue;
+      }
       // A file that was there before, outside the product's folders and not the product's own
       // from an earlier install, belongs to someone else: the uninstall keeps it.
       const bool foreign = exists && !ctx.Territory().HoldsFile(target);

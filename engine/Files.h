@@ -3,8 +3,12 @@
 // uninstall and stamps its date. A file that existed before, outside the product's folders and
 // not the product's own from an earlier install (see ProductTerritory), is recorded to be kept.
 //
+// A target held by another program is handled as the run's FilesInUse says (FilesInUse.h): a
+// skipped file is not recorded; a deferred one is recorded under its target's name.
+//
 // Errors: a target file that cannot be created or data that does not inflate throws sk::Error
-// naming the target and the reason; the partly written target is removed and the install ends.
+// naming the target and the reason (the system's error code kept); the partly written target is
+// removed and the install ends.
 // Folder creation and date failures are passed over.
 #pragma once
 

@@ -74,7 +74,8 @@ std::string UninstallerTarget(InstallContext& ctx, const TCompileFileData& item)
 
 void CopyUninstaller(InstallContext& ctx, const TCompileFileData& item) {
   const std::string target = UninstallerTarget(ctx, item);
-  ExtractToFile(ctx, item, target);
+  // A running uninstaller holds its file; skipped, the one there stays the product's.
+  PlaceFile(ctx, target, [&](const std::string& path) { ExtractToFile(ctx, item, path); });
   ctx.uninstaller = target;
 }
 
@@ -184,7 +185,8 @@ void WriteUninstallInfo(InstallContext& ctx) {
 }
 
 void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& run,
-                    const TCompileProEvent& progress, const std::string& setupPath) {
+                    const TCompileProEvent& progress, const std::string& setupPath,
+                    FilesInUse* filesInUse) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
   // A run of this product that was killed left its journal: it is taken back first.
@@ -215,10 +217,13 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                      .links = CopyRecords(model.ShotCutList()),
                      .firstOwnRecord = recorder.Records().size(),
                      .insLog = std::move(insLog),
-                     .previousUninstaller = std::move(previousUninstaller)};
+                     .previousUninstaller = std::move(previousUninstaller),
+                     .filesInUse = filesInUse};
   try {
     RunSteps(ctx);
     tx.Commit();
+  } catch (const InstallCancelled& e) {
+    throw InstallCancelled(e.what() + UndoInstall(ctx));
   } catch (const Error& e) {
     // A failed install takes back what it made, so no half-installed product stays behind.
     throw Error(e.what() + UndoInstall(ctx));

@@ -20,6 +20,10 @@
 // unregistered; the error's text then says so (GBK). "Run after install" launches happen only
 // after the last change succeeded. The stream and recorder are released on every path and no
 // uninstall log is written. A damaged "Ins.log" is ignored.
+//
+// Target files held by another program (files and the uninstaller) are handled as `filesInUse`
+// says (FilesInUse.h: ask, or retry and defer to the next restart); without it their error ends
+// the run. A Cancel answer throws InstallCancelled, after the same undo.
 #pragma once
 
 #include <string>
@@ -30,11 +34,12 @@
 namespace sk {
 
 void InstallPackage(const TPackage& package, InstallChoices& choices, RunState& run,
-                    const TCompileProEvent& progress, const std::string& setupPath);
+                    const TCompileProEvent& progress, const std::string& setupPath,
+                    FilesInUse* filesInUse = nullptr);
 // The whole session model of a setup run: its package, choices and run state.
 inline void InstallPackage(TCompile& model, const TCompileProEvent& progress,
-                           const std::string& setupPath) {
-  InstallPackage(model.Package(), model.Choices(), model.Run(), progress, setupPath);
+                           const std::string& setupPath, FilesInUse* filesInUse = nullptr) {
+  InstallPackage(model.Package(), model.Choices(), model.Run(), progress, setupPath, filesInUse);
 }
 
 // Pipeline steps owned here.

@@ -92,7 +92,7 @@ UndoStep DecodeStep(const std::string& bytes, const std::string& what) {
   if (r.ReadBytes(4) != kMagic) r.FailAt(0, "not a journal entry");
   UndoStep step;
   const uint8_t kind = r.ReadByte();
-  if (kind < 1 || kind > 7) r.Fail("unknown kind " + std::to_string(kind));
+  if (kind < 1 || kind > 8) r.Fail("unknown kind " + std::to_string(kind));
   step.kind = static_cast<UndoStep::Kind>(kind);
   const uint32_t root = static_cast<uint32_t>(r.ReadInt32());
   if (!KnownRoot(root)) r.Fail("unknown registry root");
@@ -112,6 +112,13 @@ UndoStep DecodeStep(const std::string& bytes, const std::string& what) {
   const bool fileKind =
       step.kind == K::CreatedFile || step.kind == K::ReplacedFile || step.kind == K::CreatedFolder;
   if (fileKind && !SoundFilePath(step.path)) r.Fail("bad path");
+  // A deferred file lies beside its target ("<target>.<suffix>"): a journal cannot take other
+  // programs' pending replacements off the system's list.
+  if (step.kind == K::DelayedReplace &&
+      (!SoundFilePath(step.path) || !SoundFilePath(step.valueName) ||
+       step.path.rfind(step.valueName + ".", 0) != 0 ||
+       step.path.find('\\', step.valueName.size()) != std::string::npos))
+    r.Fail("bad path");
   if ((step.kind == K::CreatedKey || step.kind == K::NewValue || step.kind == K::ReplacedValue) &&
       !SoundKeyPath(step.path))
     r.Fail("bad key path");

@@ -13,10 +13,12 @@
 // Recovery (RecoverDeadRun) reads every entry first and applies nothing unless all are sound:
 // at most kMaxJournalEntries entries of at most kMaxJournalEntry bytes, known kinds and roots,
 // absolute paths without "." or ".." elements, backups only "b<n>" files of the run folder
-// itself that exist. A damaged journal throws sk::Error (GBK text naming the folder) and is
-// left untouched for the user. A sound one is taken back newest first; registration undo
-// commands are not run from a journal (a file could name any program), they are reported. The
-// entries, backups and folder are then removed. Errors: reading failures count as damage.
+// itself that exist. A delayed replacement must name a file beside its own target
+// ("<target>.<suffix>"), so that no other program's pending rename is taken off the list. A damaged
+// journal throws sk::Error (GBK text naming the folder) and is left untouched for the user. A sound
+// one is taken back newest first; registration undo commands are not run from a journal (a file
+// could name any program), they are reported. The entries, backups and folder are then removed.
+// Errors: reading failures count as damage.
 #pragma once
 
 #include <functional>

@@ -158,6 +158,8 @@ std::string DescribeStep(const UndoStep& step) {
              std::to_string(step.previous.bytes.size()) + " bytes)";
     case K::Command:
       return "register (undone by " + step.path + ")";
+    case K::DelayedReplace:
+      return "replace file " + step.valueName + " at the next restart by " + step.path;
   }
   return "?";
 }
@@ -195,6 +197,8 @@ bool UndoOneStep(Platform& platform, const UndoStep& step) {
       auto process = platform.StartProcess(step.path, show::Hide);
       return process && process->Wait(kUndoCommandWaitMs);
     }
+    case K::DelayedReplace:
+      return platform.CancelReplaceAtRestart(step.path);
   }
   return false;
 }
@@ -233,7 +237,9 @@ void TransactionPlatform::NoteFile(const std::string& path) {
     CopyBytes(inner_, path, step.backup);
   } catch (const Error& e) {
     touched_.erase(FileIdentity(path));
-    throw Error(path + ": cannot keep a copy before replacing it: " + e.what());
+    // The code stays with the error: a file held by another program is told apart.
+    throw Error(path + ": cannot keep a copy before replacing it: " + e.what(), e.code(),
+                e.reason());
   }
   try {
     Note(std::move(step));
@@ -307,6 +313,12 @@ bool TransactionPlatform::SetFileAttributes(const std::string& path, uint32_t at
 bool TransactionPlatform::SetFileWriteTime(const std::string& path, int64_t utcFileTime) {
   if (inner_.FileExists(path)) NoteFile(path);
   return inner_.SetFileWriteTime(path, utcFileTime);
+}
+
+bool TransactionPlatform::ReplaceFileAtRestart(const std::string& source,
+                                               const std::string& target) {
+  Note({.kind = UndoStep::Kind::DelayedReplace, .path = source, .valueName = target});
+  return inner_.ReplaceFileAtRestart(source, target);
 }
 
 bool TransactionPlatform::CopyFileIfAbsent(const std::string& from, const std::string& to) {

@@ -10,6 +10,8 @@
 // - a folder level or registry key level that did not exist: remove it (when empty);
 // - a registry value written or deleted for the first time in this run: its previous type and
 //   bytes (StoredRegValue), or its absence; the undo writes the previous value back or deletes it;
+// - a file replacement scheduled for the next restart (ReplaceFileAtRestart): take it off the
+//   system's list again (the file it would move in is a CreatedFile step of its own);
 // - an undo command the run registers itself (AddUndoCommand: unregistering a COM server or a
 //   service), run by the undo and waited for (bounded).
 // Reads, process starts and shell requests pass through unnoted.
@@ -49,6 +51,7 @@ struct UndoStep {
     NewValue = 5,
     ReplacedValue = 6,
     Command = 7,
+    DelayedReplace = 8,  // path: the file to move in at the restart; valueName: its target
   };
   Kind kind = Kind::CreatedFile;
   std::string path = {};  // file or folder; key path below the root; command line for Command
@@ -116,6 +119,11 @@ class TransactionPlatform : public Platform {
     return inner_.GetDiskFreeSpace(root);
   }
   std::string GetFixedDrives() override { return inner_.GetFixedDrives(); }
+  void Pause(uint32_t ms) override { inner_.Pause(ms); }
+  bool ReplaceFileAtRestart(const std::string& source, const std::string& target) override;
+  bool CancelReplaceAtRestart(const std::string& source) override {
+    return inner_.CancelReplaceAtRestart(source);
+  }
   std::string LongPathName(const std::string& path) override { return inner_.LongPathName(path); }
   std::string GetSpecialFolderPath(int csidl) override {
     return inner_.GetSpecialFolderPath(csidl);

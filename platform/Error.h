@@ -8,7 +8,8 @@
 //
 // A file operation that the system refused may also carry the system's error code (a Windows
 // error number, 0 when unknown) and its reason text (GBK, "" when unknown), so that callers can
-// tell the user in their own words what went wrong.
+// tell the user in their own words what went wrong. FileInUse() tells apart the one failure a
+// caller may wait out: another program holds the file (a sharing or lock violation).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,8 @@ class Error : public std::exception {
   const char* what() const noexcept override { return detail_->message.c_str(); }
   uint32_t code() const noexcept { return detail_->code; }
   const std::string& reason() const noexcept { return detail_->reason; }
+  // ERROR_SHARING_VIOLATION or ERROR_LOCK_VIOLATION: another program has the file open.
+  bool FileInUse() const noexcept { return detail_->code == 32 || detail_->code == 33; }
 
  private:
   struct Detail {

@@ -189,6 +189,16 @@ class Platform {
   // without short names, and any failure, gives the path as given.
   virtual std::string LongPathName(const std::string& path) { return path; }
 
+  // Replaces `target` by `source` (both in the same folder) when the machine next restarts,
+  // through the system's list of renames made at start-up; the caller needs administrator
+  // rights. False when the replacement could not be scheduled.
+  virtual bool ReplaceFileAtRestart(const std::string& /*source*/, const std::string& /*target*/) {
+    return false;
+  }
+  // Takes every replacement of `source` scheduled by ReplaceFileAtRestart off that list again;
+  // true when none is left (also when there was none).
+  virtual bool CancelReplaceAtRestart(const std::string& /*source*/) { return true; }
+
   // ---- system folders and version ----
   // Path of a special folder by CSIDL number, no trailing backslash; empty when it does not exist.
   virtual std::string GetSpecialFolderPath(int csidl) = 0;
@@ -240,6 +250,10 @@ class Platform {
   // key repeats the value of its first line), reading the file once for the whole section.
   virtual std::vector<std::pair<std::string, std::string>> IniSectionValues(
       const std::string& iniPath, const std::string& section) = 0;
+
+  // ---- waiting ----
+  // Lets `ms` milliseconds pass (a retry's wait). Stand-ins do not wait.
+  virtual void Pause(uint32_t /*ms*/) {}
 
   // ---- randomness ----
   // Fills buffer with n bytes from the system's cryptographic random source (names that other

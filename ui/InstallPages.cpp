@@ -128,7 +128,8 @@ void ProgressPage::StartInstall() {
     if (OnProgress) OnProgress(u);
   };
   p.ProcessMessages();
-  InstallPackage(model, progress, p.ExecutablePath());
+  FilesInUse inUse{.ask = OnFileInUse};
+  InstallPackage(model, progress, p.ExecutablePath(), OnFileInUse ? &inUse : nullptr);
 }
 
 // ---- finish page ----

@@ -5,7 +5,8 @@
 // assignment only and returns true then. The ready page rebuilds its summary on every
 // assignment. The progress page's StartInstall hooks the model's progress event, runs the
 // install pipeline on the setup executable and reports every event as a ProgressUpdate to
-// OnProgress (the view shows it); errors of the pipeline propagate. The finish page's check
+// OnProgress (the view shows it) and a file held by another program to OnFileInUse (the view
+// asks the user); errors of the pipeline propagate. The finish page's check
 // boxes write the run / readme / home-page flags of the options record.
 #pragma once
 
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/FilesInUse.h"
 #include "ui/PageSettings.h"
 #include "ui/Wizard.h"
 
@@ -65,6 +67,9 @@ class ProgressPage : public WizardPage {
   bool DetailsVisible = false;  // "安装详细信息" is exactly "启用"
   std::function<void(const ProgressUpdate&)> OnProgress;
   TCompileProEvent Forward;  // also receives every event as the pipeline sent it
+  // Asked when a target file is held by another program (engine/FilesInUse.h); unset, the
+  // held file's error ends the install as any other.
+  std::function<InUseAnswer(const std::string& target)> OnFileInUse;
 
  private:
   PageModel compile_;

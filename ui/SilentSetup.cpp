@@ -68,11 +68,16 @@ void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
     }
   };
   InstallStarted = true;
-  InstallPackage(model, progress, model.GetPlatform().ExecutablePath());
+  // Nobody to ask: a held file is tried again for a while, then replaced at the next restart.
+  FilesInUse inUse;
+  InstallPackage(model, progress, model.GetPlatform().ExecutablePath(), &inUse);
   for (const auto& value : model.RegList())
     log_.Line("registry value: " + value->KeyPath + " \"" + value->ValueName + "\"");
+  for (const DeferredFile& file : inUse.deferred)
+    log_.Line("file in use: " + file.target + "; the new file " + file.source +
+              " replaces it at the next restart");
   Installed = true;
-  RebootNeeded = RebootWanted(model);
+  RebootNeeded = RebootWanted(model) || inUse.RestartNeeded();
   log_.Line("installed; completion actions skipped" +
             std::string(RebootNeeded ? "; a restart is needed" : ""));
 }

@@ -7,8 +7,10 @@
 // the wizard's pages would make with Next on every page, changed by the switches
 // (ui/SwitchChoices.h); no completion action runs (no program started, no document or page
 // opened, no start page set, no closing message) and nothing restarts: a package that wants a
-// restart ends with exit_code::kRebootNeeded. A package that opens no window installs nothing,
-// as it does interactively.
+// restart ends with exit_code::kRebootNeeded. A target file held by another program is tried
+// again for about five seconds, then written beside the target and put in place at the next
+// restart (engine/FilesInUse.h): the run logs it and also ends with kRebootNeeded. A package that
+// opens no window installs nothing, as it does interactively.
 //
 // RunSilentSetup never throws: every outcome is an exit code of engine/ExitCodes.h, and the log
 // gets the package, each choice, each step and file, the error (whose text says what was

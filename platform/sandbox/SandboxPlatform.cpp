@@ -435,7 +435,8 @@ std::unique_ptr<InputStream> SandboxPlatform::OpenRead(const std::string& path) 
   if (!r.ok()) Fail("cannot open file", path, r);
   if (r.isDir()) Fail("cannot open file", path, kAccessDenied);
   if (!r.isFile()) Fail("cannot open file", path, r.parentExists ? kFileNotFound : kPathNotFound);
-  if (openFiles_->writing.count(r.key)) Fail("cannot open file", path, kSharingViolation);
+  if (openFiles_->writing.count(r.key) || HeldRefuses(r.key))
+    Fail("cannot open file", path, kSharingViolation);
   std::weak_ptr<OpenFiles> open = openFiles_;
   std::string key = r.key;
   std::unique_ptr<InputStream> in = sandbox::OpenHostInput(r.host, path, [open, key] {
@@ -455,7 +456,8 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
   if (!r.parentExists) Fail("cannot create file", path, kPathNotFound);
   if (r.exists() && !r.isFile()) Fail("cannot create file", path, kAccessDenied);
   if (r.win.elements.empty()) Fail("cannot create file", path, kAccessDenied);
-  if (openFiles_->Busy(r.key)) Fail("cannot create file", path, kSharingViolation);
+  if (openFiles_->Busy(r.key) || (r.isFile() && HeldRefuses(r.key)))
+    Fail("cannot create file", path, kSharingViolation);
   if (r.isFile() && (StoredAttributes(r) & kProtectedAttributes)) {
     Fail("cannot create file", path, kAccessDenied);
   }
@@ -473,11 +475,44 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
 bool SandboxPlatform::DeleteFile(const std::string& path) {
   faults_->Change();
   Resolved r = Resolve(path);
-  if (!r.isFile() || openFiles_->Busy(r.key)) return false;
+  if (!r.isFile() || openFiles_->Busy(r.key) || HeldRefuses(r.key)) return false;
   if (StoredAttributes(r) & attr::ReadOnly) return false;
   std::error_code ec;
   if (!fs::remove(r.host, ec)) return false;
   if (attributes_.erase(r.key)) attributesDirty_ = true;
+  return true;
+}
+
+void SandboxPlatform::HoldFile(const std::string& path, std::optional<int> refusals) {
+  held_[Resolve(path).key] = refusals;
+}
+
+void SandboxPlatform::ReleaseFile(const std::string& path) {
+  held_.erase(Resolve(path).key);
+}
+
+bool SandboxPlatform::HeldRefuses(const std::string& key) {
+  auto it = held_.find(key);
+  if (it == held_.end()) return false;
+  if (it->second && --*it->second < 0) {
+    held_.erase(it);  // the holder has let go
+    return false;
+  }
+  ++heldRefusals_;
+  return true;
+}
+
+bool SandboxPlatform::ReplaceFileAtRestart(const std::string& source, const std::string& target) {
+  faults_->Change();
+  if (!FileExists(source)) return false;
+  pendingRenames_.push_back({source, target});
+  return true;
+}
+
+bool SandboxPlatform::CancelReplaceAtRestart(const std::string& source) {
+  faults_->Change();
+  std::erase_if(pendingRenames_,
+                [&](const PendingRename& p) { return FoldCase(p.source) == FoldCase(source); });
   return true;
 }
 

@@ -10,6 +10,11 @@
 //   denied", as does creating over a hidden or system file. Streams share as the Win32 layer's
 //   do: a file open for writing cannot be opened, created or deleted until its stream closes;
 //   a file open for reading can be read again but not created or deleted (sharing violation).
+//   HoldFile marks a file as held by another program that shares nothing: opening, creating
+//   and deleting it fail with a sharing violation until ReleaseFile, or until the holder has
+//   refused a given number of those attempts (so that a retry is seen to succeed).
+// - ReplaceFileAtRestart appends to a list of pending replacements (PendingRenames) that nothing
+//   carries out: the machine never restarts. CancelReplaceAtRestart takes a source off it.
 // - The registry lives in memory, loaded from ROOT/registry.reg and written back by Save() and
 //   on destruction.
 // - Process starts and shell requests are appended to ROOT/actions.log (one UTF-8 line each)
@@ -34,6 +39,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/sandbox/FaultHook.h"
@@ -90,6 +96,19 @@ class SandboxPlatform : public Platform {
   std::optional<std::filesystem::path> HostPath(const std::string& winPath);
   std::filesystem::path ActionsLogPath() const { return config_.root / "actions.log"; }
   std::filesystem::path RegistryPath() const { return config_.root / "registry.reg"; }
+  // Another program holds `path` (see above); with `refusals`, it lets go once it has refused
+  // that many opens, creations or deletions of the file. A later call replaces an earlier one.
+  void HoldFile(const std::string& path, std::optional<int> refusals = std::nullopt);
+  void ReleaseFile(const std::string& path);
+  // How many attempts on held files were refused so far.
+  int HeldRefusals() const { return heldRefusals_; }
+  struct PendingRename {
+    std::string source;
+    std::string target;
+    bool operator==(const PendingRename&) const = default;
+  };
+  // The replacements scheduled for the next restart, oldest first.
+  const std::vector<PendingRename>& PendingRenames() const { return pendingRenames_; }
 
   std::string ExecutablePath() override;
   std::string CurrentDirectory() override;
@@ -113,6 +132,11 @@ class SandboxPlatform : public Platform {
   std::vector<std::string> ListDirectory(const std::string& path) override;
   int64_t GetDiskFreeSpace(const std::string& root) override;
   std::string GetFixedDrives() override;
+  bool ReplaceFileAtRestart(const std::string& source, const std::string& target) override;
+  bool CancelReplaceAtRestart(const std::string& source) override;
+  // Does not wait: adds the time to PausedMs.
+  void Pause(uint32_t ms) override { pausedMs_ += ms; }
+  uint64_t PausedMs() const { return pausedMs_; }
 
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override;
@@ -169,6 +193,8 @@ class SandboxPlatform : public Platform {
   void LogAction(const std::string& gbkLine);
   void MaybeApplyRegImport(const std::string& commandLine);
   void LoadAttributes();
+  // True when a held file refuses this attempt (counted against its refusals).
+  bool HeldRefuses(const std::string& key);
 
   SandboxConfig config_;
   std::shared_ptr<FaultHook> faults_ = std::make_shared<FaultHook>();
@@ -178,6 +204,10 @@ class SandboxPlatform : public Platform {
   std::unique_ptr<sandbox::LinkFreeLookup> noLinks_;   // path checks that never follow links
   std::map<std::string, uint32_t> attributes_;         // folded Windows path -> attribute bits
   bool attributesDirty_ = false;
+  std::map<std::string, std::optional<int>> held_;  // folded path -> refusals left (none: all)
+  int heldRefusals_ = 0;
+  uint64_t pausedMs_ = 0;
+  std::vector<PendingRename> pendingRenames_;
 };
 
 }  // namespace sk

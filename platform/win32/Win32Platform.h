@@ -50,6 +50,10 @@ class Win32Platform : public Platform {
   int64_t GetDiskFreeSpace(const std::string& root) override;
   std::string GetFixedDrives() override;
   std::string LongPathName(const std::string& path) override;
+  // Win32Restart.cpp
+  bool ReplaceFileAtRestart(const std::string& source, const std::string& target) override;
+  bool CancelReplaceAtRestart(const std::string& source) override;
+  void Pause(uint32_t ms) override { ::Sleep(ms); }
 
   std::string GetSpecialFolderPath(int csidl) override;
   std::string GetTempPath() override;

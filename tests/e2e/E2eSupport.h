@@ -8,6 +8,7 @@
 
 #include "platform/Encoding.h"
 #include "tests/e2e/Robot.h"
+#include "tests/support/PackageBuilder.h"
 
 namespace sk::e2e {
 
@@ -30,6 +31,16 @@ inline robot::HWND WaitNextMessageBox(robot::DWORD pid, robot::HWND previous) {
       },
       kTimeout);
   return next;
+}
+
+// A package without windows (no wizard: the small install window) that puts one file,
+// demo.exe, into the folder `app`.
+inline void OneFileNoOptionsPackage(test::PackageBuilder& b, const std::string& app) {
+  b.Setting(G("项目名称"), kItem);
+  b.Setting(G("显示安装界面"), G("否"));
+  b.Setting(G("默认安装路径"), app, 8);
+  b.FileFolders().push_back(G("指定目录\\") + app);
+  b.File("D:\\src\\demo.exe", G("指定目录\\") + app, "MZ demo program");
 }
 
 inline void Shot(robot::HWND hwnd, const std::string& name) {

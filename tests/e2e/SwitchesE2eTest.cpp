@@ -22,11 +22,7 @@ struct SwitchRun {
 
   SwitchRun() {
     test::PackageBuilder b;
-    b.Setting(G("项目名称"), kItem);
-    b.Setting(G("显示安装界面"), G("否"));
-    b.Setting(G("默认安装路径"), app, 8);
-    b.FileFolders().push_back(G("指定目录\\") + app);
-    b.File("D:\\src\\demo.exe", G("指定目录\\") + app, "MZ demo program");
+    OneFileNoOptionsPackage(b, app);
     b.WriteWithStubFile(SK_SETUP_EXE, exe);
   }
 };

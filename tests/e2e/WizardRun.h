@@ -119,6 +119,13 @@ struct WizardRun {
                      kTimeout);
     return page;
   }
+  // Next (and I agree) from the welcome page to the progress page, which starts the install.
+  void WalkToProgress() {
+    for (const char* cls : {"TfrmFist", "TfrmProtocol", "TfrmSoftExplaion", "TfrmReadyIns"}) {
+      ASSERT_NE(Page(cls), nullptr) << cls;
+      Press(std::string(cls) == "TfrmProtocol" ? kAgree : kNext);
+    }
+  }
   HWND Button(const std::string& text) { return robot::ButtonWithText(wizard, text); }
   void Press(const std::string& text) {
     HWND b = Button(text);

@@ -62,8 +62,9 @@ class SimulateSwitches : public ::testing::Test {
     b.Shortcut(engine_text::kRootDesktop, "App", "C:\\app.exe");
     b.WriteTo((dir_ / "setup.exe").string());
   }
-  int Run(std::vector<std::string> switches) {
+  int Run(std::vector<std::string> switches, std::vector<std::string> options = {}) {
     std::vector<std::string> args = {(dir_ / "setup.exe").string(), "--root", Root().string()};
+    args.insert(args.end(), options.begin(), options.end());
     args.push_back("--");
     args.insert(args.end(), switches.begin(), switches.end());
     testing::internal::CaptureStdout();
@@ -182,6 +183,25 @@ TEST_F(SimulateSwitches, EachOutcomeHasItsExitCode) {
   // Not a setup file at all.
   std::ofstream(dir_ / "setup.exe", std::ios::trunc) << "MZ not a package";
   EXPECT_EQ(Run({"/S"}), exit_code::kDamagedPackage);
+}
+
+// A program holds the installed file while the package is installed again: the silent run waits,
+// then puts the new file beside it for the next restart and says so.
+TEST_F(SimulateSwitches, HeldFileIsReplacedAtTheRestart) {
+  Write();
+  ASSERT_EQ(Run({"/S"}), exit_code::kSuccess) << error_;
+  ASSERT_EQ(Run({"/S", "/LOG=C:\\logs\\setup.log"}, {"--hold", "C:\\Default\\app.exe"}),
+            exit_code::kRebootNeeded)
+      << error_;
+  EXPECT_TRUE(fs::exists(Root() / "C" / "Default" / "app.exe.~sk1"));
+  EXPECT_NE(out_.find("at the next restart: C:\\Default\\app.exe.~sk1 replaces "
+                      "C:\\Default\\app.exe"),
+            std::string::npos)
+      << out_;
+  const std::string log = Log();
+  for (const char* line : {"file in use: C:\\Default\\app.exe; the new file", "a restart is needed",
+                           "exit code: 3010\r\n"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
 }
 
 TEST_F(SimulateSwitches, HelpAndMixedOptions) {

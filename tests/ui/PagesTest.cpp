@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sandbox/SandboxPlatform.h"
 #include "tests/support/PackageBuilder.h"
 #include "tests/support/TestMachine.h"
 #include "ui/Actions.h"
@@ -155,6 +156,48 @@ TEST(ProgressPage, DetailsLinesAndBar) {
                 "C:\\a.dll\xA1\xB1");
     else
       EXPECT_FALSE(file.detailsLine.has_value());
+  }
+}
+
+// The progress page hands a held target to its view's question and goes by the answer; without
+// a question the held file ends the install.
+TEST(ProgressPage, AsksAboutAHeldFile) {
+  const std::string pf = "\xC4\xBF\xB1\xEA\xBC\xC6\xCB\xE3\xBB\xFA\\Program Files\\";
+  for (const bool ask : {true, false}) {
+    SCOPED_TRACE(ask);
+    Model m;
+    test::PackageBuilder b;
+    b.File("Z:\\app.exe", pf, "NEW");
+    const std::string bytes = b.Build();
+    m.p.ForceDirectories("C:\\Setup");
+    m.p.ForceDirectories("C:\\App");
+    for (const auto& [path, data] :
+         {std::pair{m.p.ExecutablePath(), bytes}, {"C:\\App\\app.exe", "OLD"}}) {
+      auto out = m.p.CreateFile(path);
+      out->Write(data.data(), data.size());
+      out->Close();
+    }
+    m.model.LoadPackage(m.p.ExecutablePath());
+    m.model.Options.InstallDir = "C:\\App";
+    m.machine->sandbox()->HoldFile("C:\\App\\app.exe");
+    ProgressPage page;
+    page.SetCompile(&m.model);
+    std::vector<std::string> asked;
+    if (ask)
+      page.OnFileInUse = [&](const std::string& target) {
+        asked.push_back(target);
+        return InUseAnswer::Skip;
+      };
+    if (ask)
+      EXPECT_NO_THROW(page.StartInstall());
+    else
+      EXPECT_THROW(page.StartInstall(), Error);
+    EXPECT_EQ(asked, std::vector<std::string>(ask ? 1 : 0, "C:\\App\\app.exe"));
+    m.machine->sandbox()->ReleaseFile("C:\\App\\app.exe");
+    auto in = m.p.OpenRead("C:\\App\\app.exe");
+    std::string data(8, '\0');
+    data.resize(in->Read(data.data(), data.size()));
+    EXPECT_EQ(data, "OLD");
   }
 }
 

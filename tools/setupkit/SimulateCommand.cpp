@@ -15,7 +15,9 @@
 // setupkit simulate FILE --root DIR [options] -- SWITCHES runs Setup.exe's command line instead
 // (ui/Switches.h): the same parser, the same checks against the package and, with /S, the same
 // silent run (ui/SilentSetup.h); the exit code is then the one Setup.exe would return
-// (engine/ExitCodes.h), and /LOG= writes its log inside the machine.
+// (engine/ExitCodes.h), and /LOG= writes its log inside the machine; the replacements a silent run
+// scheduled for the next restart are printed. --hold WINPATH has another program hold that file
+// open for the whole run (a target in use).
 //
 // --plan runs the same session on a PlanningPlatform over the machine (engine/PlanningPlatform.h)
 // and prints the install plan instead of installing: one line per item (--json: one JSON object
@@ -89,6 +91,7 @@ struct Options {
   WizardChoices choices;
   MachineOptions machine;
   std::optional<SetupSwitches> switches;  // the words after "--"
+  std::vector<std::string> held;          // Windows paths another program holds (GBK)
 };
 
 // What the run of Setup.exe with switches ended with, as a line for the terminal.
@@ -203,6 +206,7 @@ int Simulate(const Options& opt) {
   if (opt.plan) overlay.emplace(machine);
   Platform& target = overlay ? static_cast<Platform&>(*overlay) : machine;
   PrepareFreshProfile(target);
+  for (const std::string& path : opt.held) machine.HoldFile(path);
   const std::string setupPath = config.executablePath;
   if (!target.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
   if (overlay) {
@@ -226,7 +230,13 @@ int Simulate(const Options& opt) {
     };
   if (opt.switches) {
     const int code = RunWithSwitches(target, opt, onProgress, [&] {
-      if (overlay) PrintPlan(overlay->Plan(), opt.json);
+      if (overlay) {
+        PrintPlan(overlay->Plan(), opt.json);
+        return;
+      }
+      for (const SandboxPlatform::PendingRename& rename : machine.PendingRenames())
+        std::cout << "at the next restart: " << GbkToUtf8(rename.source) << " replaces "
+                  << GbkToUtf8(rename.target) << "\n";
     });
     if (!overlay) machine.Save();
     return overlay && code == exit_code::kSuccess ? kExitOk : code;
@@ -285,11 +295,19 @@ int CmdSimulate(const std::vector<std::string>& allArgs) {
   app.add_flag("--json", opt.json, "with --plan: print each item as a JSON line");
   app.add_option("--cwd", opt.cwd, "current folder of the setup process (default C:\\Setup)");
   AddMachineOptions(app, opt.machine);
+  std::vector<std::string> held;
+  app.add_option("--hold", held,
+                 "a Windows path that another program holds open during the run (repeatable)");
   ChoiceArgs choices;
   AddChoiceOptions(app, choices);
   if (auto code = ParseCommandLine(app, args)) return *code;
   return Guarded([&] {
     opt.choices = ToChoices(app, choices);
+    for (const std::string& path : held) {
+      const std::optional<std::string> gbk = Utf8ToGbk(path);
+      if (!gbk) return ReportError("the --hold path has no GBK form: " + path);
+      opt.held.push_back(*gbk);
+    }
     if (dashes != allArgs.end()) {
       std::vector<std::string> words;
       for (auto it = dashes + 1; it != allArgs.end(); ++it) {

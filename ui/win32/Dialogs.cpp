@@ -20,6 +20,17 @@ void MessageError(const std::string& text, const std::string& caption) {
   Box(text, caption, MB_OK | MB_ICONERROR);
 }
 
+BoxAnswer MessageAbortRetryIgnore(const std::string& text, const std::string& caption) {
+  switch (Box(text, caption, MB_ABORTRETRYIGNORE | MB_ICONWARNING | MB_DEFBUTTON2)) {
+    case IDABORT:
+      return BoxAnswer::Abort;
+    case IDIGNORE:
+      return BoxAnswer::Ignore;
+    default:
+      return BoxAnswer::Retry;
+  }
+}
+
 bool MessageYesNo(const std::string& text, const std::string& caption) {
   return Box(text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -14,6 +14,9 @@ void MessageInfo(const std::string& text, const std::string& caption);
 void MessageError(const std::string& text, const std::string& caption);
 // Question icon, Yes and No buttons; true when Yes was pressed.
 bool MessageYesNo(const std::string& text, const std::string& caption);
+// Warning icon, Abort, Retry and Ignore buttons (Retry the default).
+enum class BoxAnswer { Abort, Retry, Ignore };
+BoxAnswer MessageAbortRetryIgnore(const std::string& text, const std::string& caption);
 
 // The boxes of the setup after start-up: caption = the message caption of the run.
 inline void ShowInfo(const SetupContext& context, const std::string& text) {

@@ -1,5 +1,6 @@
 #include "ui/win32/ProgressView.h"
 
+#include "ui/win32/Dialogs.h"
 #include "ui/win32/Views.texts.h"
 
 namespace sk::ui {
@@ -8,8 +9,9 @@ namespace {
 constexpr ULONGLONG kRepaintMs = 30;
 }
 
-TfrmBeginIns::TfrmBeginIns(TContainer& panel, SetupContext&)
+TfrmBeginIns::TfrmBeginIns(TContainer& panel, SetupContext& context)
     : TPageView(panel, L"TfrmBeginIns"),
+      context_(context),
       Image8(*this, 0, 0, kPageWidth, 57),
       Label28(*this, 16, 15, view_text::kProgressWorking),
       Label29(*this, 45, 34, view_text::kProgressWarning),
@@ -59,12 +61,27 @@ void TfrmBeginIns::Flush() {
   }
 }
 
+InUseAnswer TfrmBeginIns::AskFileInUse(const std::string& target) {
+  Flush();  // the box names the file the page shows
+  switch (MessageAbortRetryIgnore(FileInUseQuestion(target), context_.MessageCaption)) {
+    case BoxAnswer::Abort:
+      return InUseAnswer::Cancel;
+    case BoxAnswer::Ignore:
+      return InUseAnswer::Skip;
+    case BoxAnswer::Retry:
+      break;
+  }
+  return InUseAnswer::Retry;
+}
+
 void TfrmBeginIns::StartInstall() {
   Logic.OnProgress = [this](const ProgressUpdate& u) { InstallProgress(u); };
+  Logic.OnFileInUse = [this](const std::string& target) { return AskFileInUse(target); };
   struct Done {
     TfrmBeginIns& page;
     ~Done() {
       page.Logic.OnProgress = nullptr;
+      page.Logic.OnFileInUse = nullptr;
       page.Flush();  // the last state, also when the install failed
     }
   } done{*this};

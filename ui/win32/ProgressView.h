@@ -2,7 +2,8 @@
 // ProgressPage and shows the file being installed, the percentage, the bar and (when the
 // package asks for it) the details memo. The window stays responsive: messages are pumped on
 // every progress event, but the controls are updated at most every ~30 ms, so thousands of
-// small files do not spend their time painting.
+// small files do not spend their time painting. A target file held by another program is asked
+// about in a box with Abort (cancel the install), Retry and Ignore (skip the file).
 #pragma once
 
 #include <string>
@@ -28,6 +29,9 @@ class TfrmBeginIns : public TPageView {
   void InstallProgress(const ProgressUpdate& update);
   void Flush();
 
+  InUseAnswer AskFileInUse(const std::string& target);
+
+  SetupContext& context_;
   TCompile* compile_ = nullptr;
   ProgressUpdate shown_;  // the last progress event (not status-only)
   bool barPending_ = false;
