@@ -117,6 +117,10 @@ class TransactionPlatform : public Platform {
   }
   std::string GetFixedDrives() override { return inner_.GetFixedDrives(); }
   std::string LongPathName(const std::string& path) override { return inner_.LongPathName(path); }
+  // A hold is the run's own bookkeeping, not a change of the machine.
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override {
+    return inner_.HoldFile(path);
+  }
   std::string GetSpecialFolderPath(int csidl) override {
     return inner_.GetSpecialFolderPath(csidl);
   }

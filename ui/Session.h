@@ -41,6 +41,8 @@ class HeadlessSetupWindows : public SetupWindows {
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;
+  // Reports the recovery as a message before it runs, and what it left as another.
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override;
 
   // What happened: the window that ran (none / install / wizard) and whether the install ran.
   std::string WindowRun;

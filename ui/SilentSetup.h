@@ -33,6 +33,8 @@ class SilentSetupWindows : public SetupWindows {
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;
+  // Logs the recovery, each change it could not take back and its end.
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override;
 
   bool InstallStarted = false;
   bool Installed = false;

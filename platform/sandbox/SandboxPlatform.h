@@ -60,6 +60,7 @@ struct SandboxConfig {
       {2, "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
       {23, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
       {26, "C:\\Users\\user\\AppData\\Roaming"},
+      {35, "C:\\ProgramData"},
   };
   // Fixed drives (upper-case letters) and the free bytes each reports.
   std::map<char, int64_t> drives = {{'C', int64_t{500} << 30}};
@@ -101,6 +102,7 @@ class SandboxPlatform : public Platform {
   bool ForceDirectories(const std::string& path) override;
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;
