@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/RunClaim.h"
+#include "engine/Transaction.h"
 #include "engine/UninstallRecorder.h"
 #include "package/Compile.h"
 #include "package/Container.h"

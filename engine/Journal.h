@@ -24,10 +24,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/Transaction.h"
 #include "platform/Platform.h"
 
 namespace sk {
+
+// engine/Transaction.h; not included here, so that window code including this header after
+// <windows.h> does not see the transaction's members renamed by its A/W macros.
+struct UndoStep;
 
 constexpr size_t kMaxJournalEntries = 1000000;
 constexpr size_t kMaxJournalEntry = 16u << 20;

@@ -6,7 +6,8 @@
 // The windows are replaced by their portable logic: the loading window stages, the no-options
 // window installs and runs its reduced actions, the wizard walks its pages with the package's
 // defaults (Next on every page, then Finish), the background window runs the wizard. Message
-// boxes are reported through OnMessage; every question is answered No (so nothing reboots
+// boxes are reported through OnMessage (the start-up recovery of a dead run as a message before
+// it runs); every question is answered No (so nothing reboots
 // and the quit question keeps the wizard open). Errors propagate as in Setup.exe.
 #pragma once
 

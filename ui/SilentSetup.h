@@ -11,7 +11,8 @@
 // as it does interactively.
 //
 // RunSilentSetup never throws: every outcome is an exit code of engine/ExitCodes.h, and the log
-// gets the package, each choice, each step and file, the error (whose text says what was
+// gets the recovery of a dead run of the product ("recovery: ..." lines, each change it could
+// not take back), the package, each choice, each step and file, the error (whose text says what was
 // undone) and the exit code.
 #pragma once
 

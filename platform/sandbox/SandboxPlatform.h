@@ -10,6 +10,9 @@
 //   denied", as does creating over a hidden or system file. Streams share as the Win32 layer's
 //   do: a file open for writing cannot be opened, created or deleted until its stream closes;
 //   a file open for reading can be read again but not created or deleted (sharing violation).
+//   HoldFile holds such a write stream; creating the file is a change the fault hook sees, and
+//   letting go deletes it on the host directly, as the system's delete-on-close does even for
+//   a killed process (the fault hook refuses nothing there).
 // - The registry lives in memory, loaded from ROOT/registry.reg and written back by Save() and
 //   on destruction.
 // - Process starts and shell requests are appended to ROOT/actions.log (one UTF-8 line each)

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/RunClaim.h"
+#include "engine/Transaction.h"
 #include "tests/engine/UninstallSupport.h"
 
 namespace sk::test {
