@@ -12,6 +12,7 @@
 #include "engine/Register.h"
 #include "engine/Registry.h"
 #include "engine/Removal.h"
+#include "engine/RunClaim.h"
 #include "engine/Sha256.h"
 #include "engine/ShellLinks.h"
 #include "engine/Shortcuts.h"
@@ -189,11 +190,15 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
                     FilesInUse* filesInUse) {
   Platform& platform = model.GetPlatform();
   std::unique_ptr<InputStream> package = platform.OpenRead(setupPath);
+  // The product's run folder is this run's alone: a claim taken at start-up is kept in the run
+  // state, otherwise the install claims it for itself.
+  std::unique_ptr<FileHold> ownClaim;
+  if (!run.ProductClaim) ownClaim = ClaimProductRun(platform, model.Serial);
   // A run of this product that was killed left its journal: it is taken back first.
-  const std::string runFolder = RunBackupFolder(platform, model.Serial);
-  RecoverDeadRun(platform, runFolder, [&] {
+  RecoverProductRuns(platform, model.Serial, [&] {
     if (progress) progress("", engine_text::kRollingBack, -1, -1);
   });
+  const std::string runFolder = RunBackupFolder(platform, model.Serial);
   JournalWriter journal(platform, runFolder);
   TransactionPlatform tx(platform, runFolder, [&journal](const UndoStep& step) { journal(step); });
   UninstallRecorder recorder(tx);

@@ -5,9 +5,13 @@
 #include <cctype>
 
 #include "engine/Texts.h"
+
+#include "engine/RunClaim.h"
+#include "engine/Transaction.h"
 #include "engine/UninstallRecorder.h"
 #include "package/Compile.h"
 #include "package/Container.h"
+#include "platform/SystemHelpers.h"
 
 namespace sk {
 
@@ -50,13 +54,27 @@ std::string DamageText(const std::string& folder, const std::string& what) {
 
 }  // namespace
 
-std::string RunBackupFolder(Platform& platform, const std::string& serial) {
-  std::string temp = platform.GetTempPath();
-  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+namespace {
+std::string FileNameSafe(const std::string& serial) {
   std::string name;
   for (unsigned char c : serial)
     name += (std::isalnum(c) || c == '-' || c == '_' || c == '{' || c == '}') ? char(c) : '_';
-  return temp + "sktx-" + name;
+  return name;
+}
+}  // namespace
+
+std::string LegacyRunBackupFolder(Platform& platform, const std::string& serial) {
+  std::string temp = platform.GetTempPath();
+  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  return temp + "sktx-" + FileNameSafe(serial);
+}
+
+std::string RunBackupFolder(Platform& platform, const std::string& serial) {
+  const std::string common = platform.GetSpecialFolderPath(csidl::CommonAppData);
+  // A system without a common application-data folder has one user at most.
+  if (common.empty()) return LegacyRunBackupFolder(platform, serial);
+  const std::string name = FileNameSafe(serial);
+  return common + "\\setupkit\\" + (name.empty() ? "_" : name);
 }
 
 RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath) {
@@ -67,7 +85,9 @@ RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uni
     return {};
   }
   if (log.UninstallKey().empty()) return {};
-  return RecoverDeadRun(platform, RunBackupFolder(platform, log.UninstallKey()));
+  // A live setup of the product holds the folder: its journal is not a dead run's.
+  const std::unique_ptr<FileHold> claim = ClaimProductRun(platform, log.UninstallKey());
+  return RecoverProductRuns(platform, log.UninstallKey());
 }
 
 std::string EncodeStep(const UndoStep& step) {
@@ -140,7 +160,8 @@ void JournalWriter::operator()(const UndoStep& step) {
 }
 
 RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
-                              const std::function<void()>& status) {
+                              const std::function<void()>& status,
+                              const RecoveryProgress& stepDone) {
   std::string folder = folderText;
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
   RecoveryReport report;
@@ -151,6 +172,12 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
 
   // Everything is read and checked before anything is changed.
   std::vector<std::string> names = platform.ListDirectory(folder);
+  // The lock of the run that claimed the folder (this one) is no part of the journal.
+  const auto lock = std::find(names.begin(), names.end(), kRunLockName);
+  if (lock != names.end()) {
+    names.erase(lock);
+    if (names.empty()) return report;
+  }
   std::sort(names.begin(), names.end());
   std::vector<UndoStep> steps;
   std::vector<std::string> files;
@@ -204,6 +231,7 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
   for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
     if (it->kind == UndoStep::Kind::Command) {
       report.skipped.push_back(it->path);
+      if (stepDone) stepDone(static_cast<size_t>(it - steps.rbegin()) + 1, steps.size());
       continue;
     }
     bool done = false;
@@ -212,6 +240,7 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
     } catch (const Error&) {
     }
     if (!done) report.failed.push_back(DescribeStep(*it));
+    if (stepDone) stepDone(static_cast<size_t>(it - steps.rbegin()) + 1, steps.size());
   }
   const std::string mark = folder + "\\" + kRunEndedMark;
   if (!ended) platform.CreateFile(mark)->Close();

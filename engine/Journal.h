@@ -2,8 +2,9 @@
 // file of its own in the product's run folder before its change is made, so that the next run of
 // a setup for the same product can take back what a killed run left half done.
 //
-// Layout: the run folder (RunBackupFolder: "<temp>\sktx-<product id>") holds the backups
-// "b<n>" and the journal entries "j<8 decimal digits>", one per step in the order noted. A run
+// Layout: the run folder (RunBackupFolder, claimed by a run through RunClaim.h) holds the
+// backups "b<n>", the journal entries "j<8 decimal digits>", one per step in the order noted,
+// and the claiming run's "lock", which recovery passes over. A run
 // that ends (committed or undone) first creates "ended" (kRunEndedMark), then deletes the rest:
 // a folder with that mark is only cleared by the next run, nothing is taken back. Each
 // entry: "SKJ1", byte kind, Int32 root, then Strings path, value name, backup, stored bytes,
@@ -25,10 +26,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/Transaction.h"
 #include "platform/Platform.h"
 
 namespace sk {
+
+// engine/Transaction.h; not included here, so that window code including this header after
+// <windows.h> does not see the transaction's members renamed by its A/W macros.
+struct UndoStep;
 
 constexpr size_t kMaxJournalEntries = 1000000;
 constexpr size_t kMaxJournalEntry = 16u << 20;
@@ -51,8 +55,11 @@ class JournalWriter {
 };
 
 // The product's run folder, which holds the copies of what a run replaces and the journal until
-// the run ends: "<temp>\sktx-<serial, file-name-safe>".
+// the run ends: "<common application data>\setupkit\<serial, file-name-safe>" (the legacy
+// folder on a system without a common application-data folder).
 std::string RunBackupFolder(Platform& platform, const std::string& serial);
+// Where runs of earlier versions kept it: "<temp>\sktx-<serial, file-name-safe>".
+std::string LegacyRunBackupFolder(Platform& platform, const std::string& serial);
 
 struct RecoveryReport {
   bool found = false;                // a journal of a dead run was there
@@ -62,10 +69,15 @@ struct RecoveryReport {
 
 // Takes back the run left in `folder` by a process that ended without finishing (see above).
 // `status` (may be empty) is called once before anything is changed.
+// `stepDone` (may be empty) is called after each step taken back with (done, total).
+using RecoveryProgress = std::function<void(size_t done, size_t total)>;
 RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folder,
-                              const std::function<void()>& status = nullptr);
+                              const std::function<void()>& status = nullptr,
+                              const RecoveryProgress& stepDone = nullptr);
 // For an uninstaller: the product named by the log beside `uninstallerPath` (read only for its
-// product identifier; a missing or unreadable log recovers nothing) has its dead run taken back.
+// product identifier; a missing or unreadable log recovers nothing) has its dead runs (both
+// folders) taken back, under a claim of the product's folder for the call (RunClaim.h: throws
+// RunInProgress while a setup of the product runs).
 RecoveryReport RecoverBeforeUninstall(Platform& platform, const std::string& uninstallerPath);
 
 }  // namespace sk

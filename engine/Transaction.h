@@ -125,6 +125,10 @@ class TransactionPlatform : public Platform {
     return inner_.CancelReplaceAtRestart(source);
   }
   std::string LongPathName(const std::string& path) override { return inner_.LongPathName(path); }
+  // A hold is the run's own bookkeeping, not a change of the machine.
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override {
+    return inner_.HoldFile(path);
+  }
   std::string GetSpecialFolderPath(int csidl) override {
     return inner_.GetSpecialFolderPath(csidl);
   }

@@ -23,6 +23,9 @@ struct RunState {
   // (CheckSetupFile sets it), so the pass runs once. A caller that has itself just checked the
   // very bytes the run reads may set it before the run.
   bool PackageChecked = false;
+  // The run's claim on its product's journal folder (engine/RunClaim.h), taken at start-up and
+  // kept for the run's life, so that a second setup of the product sees this one running.
+  std::unique_ptr<FileHold> ProductClaim;
 };
 
 }  // namespace sk

@@ -103,6 +103,13 @@ struct StoredRegValue {
   bool operator==(const StoredRegValue&) const = default;
 };
 
+// A file held open without sharing (Platform::HoldFile): while the object lives, no other
+// opener gets the file. Destroying it lets go of the file and deletes it.
+class FileHold {
+ public:
+  virtual ~FileHold() = default;
+};
+
 // An open registry key. Released (RegCloseKey) when destroyed.
 class RegistryKey {
  public:
@@ -179,6 +186,20 @@ class Platform {
   // nullopt when the machine cannot tell.
   virtual std::optional<int64_t> LocalNow() { return std::nullopt; }
   virtual bool CopyFileIfAbsent(const std::string& from, const std::string& to) = 0;
+  // Opens the file at path (created when absent; its folder must exist) without sharing and
+  // holds it until the result is destroyed, which deletes it. The system lets go of it (and
+  // deletes it) when the process ends in any way, a kill included. nullptr when another holder
+  // has the file open (a sharing violation); throws Error naming the file and the reason for
+  // any other failure. This default holds the stream of CreateFile, which does not share, and
+  // reports every failure as an Error; it leaves the file behind.
+  virtual std::unique_ptr<FileHold> HoldFile(const std::string& path) {
+    struct StreamHold : FileHold {
+      std::unique_ptr<OutputStream> stream;
+    };
+    auto hold = std::make_unique<StreamHold>();
+    hold->stream = CreateFile(path);
+    return hold;
+  }
   // Names (not paths) of the entries of a folder, "." and ".." excluded.
   virtual std::vector<std::string> ListDirectory(const std::string& path) = 0;
   // Free bytes available to the caller on the volume of root ("C:\"), -1 when unknown.

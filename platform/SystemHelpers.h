@@ -15,6 +15,7 @@ constexpr int Desktop = 0;
 constexpr int Programs = 2;
 constexpr int CommonPrograms = 23;
 constexpr int AppData = 26;
+constexpr int CommonAppData = 35;
 constexpr int ProgramFiles = 38;
 }  // namespace csidl
 

@@ -25,6 +25,9 @@ class PresetSetupWindows : public SetupWindows {
   void RunLoadingWindow(TCompile& model, SetupContext& context) override {
     inner_.RunLoadingWindow(model, context);
   }
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override {
+    return inner_.RunRecoveryWindow(context, work);
+  }
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;

@@ -29,6 +29,15 @@ void HeadlessSetupWindows::RunLoadingWindow(TCompile& model, SetupContext&) {
   StageFromExecutable(model);
 }
 
+RecoveryReport HeadlessSetupWindows::RunRecoveryWindow(SetupContext& context,
+                                                       const RecoveryWork& work) {
+  Report(Box::Info, context.MessageCaption, recovery_text::kRecovering);
+  const RecoveryReport report = work(nullptr);
+  const std::string notice = RecoveryNotice(report);
+  if (!notice.empty()) Report(Box::Info, context.MessageCaption, notice);
+  return report;
+}
+
 void HeadlessSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {
   WindowRun = "install";
   NoOptionsInstall run(model);

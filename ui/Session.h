@@ -6,7 +6,8 @@
 // The windows are replaced by their portable logic: the loading window stages, the no-options
 // window installs and runs its reduced actions, the wizard walks its pages with the package's
 // defaults (Next on every page, then Finish), the background window runs the wizard. Message
-// boxes are reported through OnMessage; every question is answered No (so nothing reboots
+// boxes are reported through OnMessage (the start-up recovery of a dead run as a message before
+// it runs); every question is answered No (so nothing reboots
 // and the quit question keeps the wizard open). Errors propagate as in Setup.exe.
 #pragma once
 
@@ -41,6 +42,8 @@ class HeadlessSetupWindows : public SetupWindows {
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;
+  // Reports the recovery as a message before it runs, and what it left as another.
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override;
 
   // What happened: the window that ran (none / install / wizard) and whether the install ran.
   std::string WindowRun;

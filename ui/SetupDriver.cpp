@@ -53,6 +53,12 @@ void SetupDriver::Execute() {
       break;
   }
 
+  // From here the product's journal folder is this run's; a dead run's changes are taken back
+  // before the first page, so that the user chooses on the machine as it was.
+  RecoverAtStartup(model, [this](const RecoveryWork& work) {
+    return windows_.RunRecoveryWindow(context_, work);
+  });
+
   if (plan.window == TopWindow::InstallWindow) {
     windows_.RunInstallWindow(model, context_);
     return;

@@ -1,7 +1,10 @@
 // The startup driver of Setup.exe: loads the package from the running executable, shows the
 // pre-install message (captioned with the project name), checks the whole package (before
 // anything on the machine changes; a damaged file ends the run with the damaged-file message),
-// stages the support files and runs exactly one top-level window. Every window carries its own
+// stages the support files, claims the product's journal folder for the run and takes back what
+// a dead run of the product left (RunRecoveryWindow; ui/Recovery.h), then runs exactly one
+// top-level window. Another live setup of the product, an unusable journal folder or a damaged
+// journal ends the run there, nothing installed. Every window carries its own
 // caption on the taskbar, so the project name is not stored as a title of its own.
 //
 // Ownership: SetupDriver owns the one TCompile of the run (built on the injected Platform) and the
@@ -19,6 +22,7 @@
 #include "package/Compile.h"
 #include "package/Staging.h"
 #include "platform/Platform.h"
+#include "ui/Recovery.h"
 #include "ui/Startup.h"
 
 namespace sk {
@@ -32,6 +36,12 @@ class SetupWindows {
   virtual void RunInstallWindow(TCompile& model, SetupContext& context) = 0;     // TfrmInstall
   virtual void RunBackgroundWindow(TCompile& model, SetupContext& context) = 0;  // TfrmBackIns
   virtual void RunWizard(TCompile& model, SetupContext& context) = 0;            // TfrmParent
+  // A dead run of the product taken back before any page (ui/Recovery.h): runs `work` in a
+  // small progress window that asks nothing, tells what could not be taken back, and returns
+  // the report. This default runs it without a window.
+  virtual RecoveryReport RunRecoveryWindow(SetupContext& /*context*/, const RecoveryWork& work) {
+    return work(nullptr);
+  }
 };
 
 class SetupDriver {

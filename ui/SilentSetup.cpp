@@ -32,6 +32,16 @@ void SilentSetupWindows::RunLoadingWindow(TCompile& model, SetupContext&) {
   StageFromExecutable(model);
 }
 
+RecoveryReport SilentSetupWindows::RunRecoveryWindow(SetupContext&, const RecoveryWork& work) {
+  log_.Line("recovery: taking back the unfinished run of an earlier setup of this product");
+  const RecoveryReport report = work(nullptr);
+  for (const std::string& step : report.failed) log_.Line("recovery: not taken back: " + step);
+  for (const std::string& command : report.skipped)
+    log_.Line("recovery: registration not undone (command not run): " + command);
+  log_.Line("recovery: done");
+  return report;
+}
+
 void SilentSetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {
   Install(model, context, {});
 }

@@ -13,7 +13,8 @@
 // opens no window installs nothing, as it does interactively.
 //
 // RunSilentSetup never throws: every outcome is an exit code of engine/ExitCodes.h, and the log
-// gets the package, each choice, each step and file, the error (whose text says what was
+// gets the recovery of a dead run of the product ("recovery: ..." lines, each change it could
+// not take back), the package, each choice, each step and file, the error (whose text says what was
 // undone) and the exit code.
 #pragma once
 
@@ -35,6 +36,8 @@ class SilentSetupWindows : public SetupWindows {
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;
+  // Logs the recovery, each change it could not take back and its end.
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override;
 
   bool InstallStarted = false;
   bool Installed = false;

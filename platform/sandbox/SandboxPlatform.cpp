@@ -472,6 +472,28 @@ std::unique_ptr<OutputStream> SandboxPlatform::CreateFile(const std::string& pat
   return out;
 }
 
+std::unique_ptr<FileHold> SandboxPlatform::HoldFile(const std::string& path) {
+  {
+    Resolved r = Resolve(path);
+    if (r.ok() && openFiles_->Busy(r.key)) return nullptr;
+  }
+  // Creating the file is a change (the fault hook sees it); letting go of it is the system's
+  // delete-on-close, which a killed process gets too, so no fault refuses it.
+  struct StreamHold : FileHold {
+    std::unique_ptr<OutputStream> stream;
+    std::filesystem::path host;
+    ~StreamHold() override {
+      stream.reset();
+      std::error_code ec;
+      std::filesystem::remove(host, ec);
+    }
+  };
+  auto hold = std::make_unique<StreamHold>();
+  hold->stream = CreateFile(path);
+  hold->host = Resolve(path).host;
+  return hold;
+}
+
 bool SandboxPlatform::DeleteFile(const std::string& path) {
   faults_->Change();
   Resolved r = Resolve(path);
@@ -483,11 +505,11 @@ bool SandboxPlatform::DeleteFile(const std::string& path) {
   return true;
 }
 
-void SandboxPlatform::HoldFile(const std::string& path, std::optional<int> refusals) {
+void SandboxPlatform::HoldByOtherProgram(const std::string& path, std::optional<int> refusals) {
   held_[Resolve(path).key] = refusals;
 }
 
-void SandboxPlatform::ReleaseFile(const std::string& path) {
+void SandboxPlatform::ReleaseByOtherProgram(const std::string& path) {
   held_.erase(Resolve(path).key);
 }
 

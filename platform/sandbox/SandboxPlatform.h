@@ -10,9 +10,12 @@
 //   denied", as does creating over a hidden or system file. Streams share as the Win32 layer's
 //   do: a file open for writing cannot be opened, created or deleted until its stream closes;
 //   a file open for reading can be read again but not created or deleted (sharing violation).
-//   HoldFile marks a file as held by another program that shares nothing: opening, creating
-//   and deleting it fail with a sharing violation until ReleaseFile, or until the holder has
-//   refused a given number of those attempts (so that a retry is seen to succeed).
+//   HoldFile holds such a write stream; creating the file is a change the fault hook sees, and
+//   letting go deletes it on the host directly, as the system's delete-on-close does even for
+//   a killed process (the fault hook refuses nothing there).
+//   HoldByOtherProgram marks a file as held by another program that shares nothing: opening,
+//   creating and deleting it fail with a sharing violation until ReleaseByOtherProgram, or until
+//   the holder has refused a given number of those attempts (so that a retry is seen to succeed).
 // - ReplaceFileAtRestart appends to a list of pending replacements (PendingRenames) that nothing
 //   carries out: the machine never restarts. CancelReplaceAtRestart takes a source off it.
 // - The registry lives in memory, loaded from ROOT/registry.reg and written back by Save() and
@@ -66,6 +69,7 @@ struct SandboxConfig {
       {2, "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
       {23, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
       {26, "C:\\Users\\user\\AppData\\Roaming"},
+      {35, "C:\\ProgramData"},
   };
   // Fixed drives (upper-case letters) and the free bytes each reports.
   std::map<char, int64_t> drives = {{'C', int64_t{500} << 30}};
@@ -98,8 +102,8 @@ class SandboxPlatform : public Platform {
   std::filesystem::path RegistryPath() const { return config_.root / "registry.reg"; }
   // Another program holds `path` (see above); with `refusals`, it lets go once it has refused
   // that many opens, creations or deletions of the file. A later call replaces an earlier one.
-  void HoldFile(const std::string& path, std::optional<int> refusals = std::nullopt);
-  void ReleaseFile(const std::string& path);
+  void HoldByOtherProgram(const std::string& path, std::optional<int> refusals = std::nullopt);
+  void ReleaseByOtherProgram(const std::string& path);
   // How many attempts on held files were refused so far.
   int HeldRefusals() const { return heldRefusals_; }
   struct PendingRename {
@@ -120,6 +124,7 @@ class SandboxPlatform : public Platform {
   bool ForceDirectories(const std::string& path) override;
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;

@@ -180,6 +180,10 @@ bool Win32Platform::CopyFileIfAbsent(const std::string& from, const std::string&
   return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), TRUE) != 0;
 }
 
+std::unique_ptr<FileHold> Win32Platform::HoldFile(const std::string& path) {
+  return HoldFileOpen(path);
+}
+
 std::vector<std::string> Win32Platform::ListDirectory(const std::string& path) {
   std::vector<std::string> names;
   std::wstring pattern = StripTrailingSeparators(Wide(path)) + L"\\*";

@@ -46,6 +46,7 @@ class Win32Platform : public Platform {
   std::optional<int64_t> LocalFileTimeToUtc(int64_t localFileTime) override;
   std::optional<int64_t> LocalNow() override;
   bool CopyFileIfAbsent(const std::string& from, const std::string& to) override;
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override;
   std::vector<std::string> ListDirectory(const std::string& path) override;
   int64_t GetDiskFreeSpace(const std::string& root) override;
   std::string GetFixedDrives() override;

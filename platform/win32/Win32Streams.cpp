@@ -196,4 +196,26 @@ std::unique_ptr<OutputStream> CreateFileForWrite(const std::string& path) {
   return std::make_unique<FileOutputStream>(std::move(h), path);
 }
 
+namespace {
+class HandleHold : public FileHold {
+ public:
+  explicit HandleHold(FileHandle h) : h_(std::move(h)) {}
+
+ private:
+  FileHandle h_;  // opened with delete-on-close: closing it (or the process ending) deletes it
+};
+}  // namespace
+
+std::unique_ptr<FileHold> HoldFileOpen(const std::string& path) {
+  FileHandle h(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                           nullptr));
+  if (!h) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION) return nullptr;
+    Fail("cannot create file", path, code);
+  }
+  return std::make_unique<HandleHold>(std::move(h));
+}
+
 }  // namespace sk::win32

@@ -16,5 +16,8 @@ namespace sk::win32 {
 
 std::unique_ptr<InputStream> OpenFileForRead(const std::string& path);
 std::unique_ptr<OutputStream> CreateFileForWrite(const std::string& path);
+// Platform::HoldFile: OPEN_ALWAYS without sharing, deleted when closed; nullptr on a sharing
+// violation, Error "cannot create file <path>: <reason>" otherwise.
+std::unique_ptr<FileHold> HoldFileOpen(const std::string& path);
 
 }  // namespace sk::win32

@@ -53,6 +53,12 @@ DWORD Process::ExitCode() const {
   return code;
 }
 
+void Process::Kill() {
+  if (!process_) return;
+  TerminateProcess(process_, 99);
+  WaitForSingleObject(process_, 5000);
+}
+
 bool Process::Running() const {
   return process_ && ExitCode() == STILL_ACTIVE;
 }

@@ -38,6 +38,8 @@ class Process {
   bool WaitExit(int timeoutMs);  // true when it ended in time
   DWORD ExitCode() const;
   bool Running() const;
+  // Ends the process at once (TerminateProcess, as the task manager does) and waits for it.
+  void Kill();
 
  private:
   void* process_ = nullptr;

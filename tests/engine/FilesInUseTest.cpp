@@ -89,7 +89,7 @@ TEST(FilesInUse, WizardAnswers) {
     HeldMachine m;
     Platform& p = m.run->platform();
     const Snapshot before = Take(m.run->machine());
-    m.sandbox().HoldFile(m.app, c.refusals);
+    m.sandbox().HoldByOtherProgram(m.app, c.refusals);
     std::vector<std::string> asked;
     FilesInUse inUse;
     inUse.ask = [&](const std::string& target) {
@@ -100,7 +100,7 @@ TEST(FilesInUse, WizardAnswers) {
 
     EXPECT_EQ(asked, std::vector<std::string>(c.answers.size(), m.app));
     EXPECT_EQ(message.empty(), c.installed) << message;
-    m.sandbox().ReleaseFile(m.app);
+    m.sandbox().ReleaseByOtherProgram(m.app);
     EXPECT_EQ(m.run->Read(m.app), c.content);
     EXPECT_TRUE(m.sandbox().PendingRenames().empty());
     EXPECT_EQ(m.sandbox().PausedMs(), 0u);  // the user decides when to try again
@@ -136,13 +136,13 @@ TEST(FilesInUse, UnattendedRunRetriesThenReplacesAtTheRestart) {
     SCOPED_TRACE(c.what);
     HeldMachine m;
     Platform& p = m.run->platform();
-    m.sandbox().HoldFile(m.app, c.refusals);
+    m.sandbox().HoldByOtherProgram(m.app, c.refusals);
     FilesInUse inUse;
     ASSERT_EQ(m.Install(inUse), "");
     EXPECT_EQ(m.sandbox().PausedMs(), c.paused);
     EXPECT_EQ(inUse.RestartNeeded(), c.deferred);
     EXPECT_TRUE(m.Recorded(m.app));
-    m.sandbox().ReleaseFile(m.app);
+    m.sandbox().ReleaseByOtherProgram(m.app);
     if (!c.deferred) {
       EXPECT_EQ(m.run->Read(m.app), "program 2.0");
       EXPECT_TRUE(m.sandbox().PendingRenames().empty());
@@ -168,13 +168,13 @@ TEST(FilesInUse, LaterFailureTakesTheDeferredReplacementBack) {
   // The uninstaller cannot be written: the run fails after the files.
   ASSERT_TRUE(p.ForceDirectories(m.run->installDir() + "\\Uninst.exe"));
   const Snapshot before = Take(m.run->machine());
-  m.sandbox().HoldFile(m.app);
+  m.sandbox().HoldByOtherProgram(m.app);
   FilesInUse inUse;
   const std::string message = m.Install(inUse);
   EXPECT_NE(message.find(uninstall_text::kUndone), std::string::npos) << message;
   EXPECT_EQ(inUse.deferred.size(), 1u);
   EXPECT_TRUE(m.sandbox().PendingRenames().empty());
-  m.sandbox().ReleaseFile(m.app);
+  m.sandbox().ReleaseByOtherProgram(m.app);
   const Snapshot after = Take(m.run->machine());
   EXPECT_TRUE(before == after) << Diff(before, after);
 }
@@ -183,7 +183,7 @@ TEST(FilesInUse, LaterFailureTakesTheDeferredReplacementBack) {
 // as a file in use, and the run is undone.
 TEST(FilesInUse, WithoutHandlingTheHeldFileEndsTheRun) {
   HeldMachine m;
-  m.sandbox().HoldFile(m.app);
+  m.sandbox().HoldByOtherProgram(m.app);
   std::string message;
   try {
     InstallPackage(m.run->model(), nullptr, m.setup());

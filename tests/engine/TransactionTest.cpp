@@ -7,6 +7,7 @@
 
 #include "engine/Journal.h"
 #include "engine/Register.h"
+#include "engine/RunClaim.h"
 #include "engine/Transaction.h"
 #include "engine/UninstallTexts.h"
 #include "platform/SystemHelpers.h"
@@ -246,6 +247,13 @@ TEST(Transaction, FailureAtEveryChangeOfAnUpgradeLeavesTheMachineAsItWas) {
               failed, passedOver);
 }
 
+// What the next start of a setup does first: claims the product's folder, takes the dead run
+// back and (here) lets go of the folder again.
+RecoveryReport RecoverAsTheNextRun(Platform& p, const std::string& serial) {
+  const std::unique_ptr<FileHold> claim = ClaimProductRun(p, serial);
+  return RecoverProductRuns(p, serial);
+}
+
 // Kills the upgrade at every change in turn (the sandbox then refuses every later change, the
 // undo's included): the next run's recovery brings the machine back to the state before, byte
 // for byte, and that run then installs completely.
@@ -266,7 +274,7 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
     if (!aborted) {
       // Killed after the last change, while the run ended: before its end mark the next run
       // takes everything back, after it the next run only clears the folder.
-      RecoverDeadRun(p, RunBackupFolder(p, m.run->model().Serial));
+      RecoverAsTheNextRun(p, m.run->model().Serial);
       if (!(Take(m.run->machine()) == before))
         EXPECT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
       ASSERT_EQ(InstallMessage(p, m.setup2, m.run->installDir()), "");
@@ -274,7 +282,7 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
       continue;
     }
     ++killed;
-    const RecoveryReport report = RecoverDeadRun(p, RunBackupFolder(p, m.run->model().Serial));
+    const RecoveryReport report = RecoverAsTheNextRun(p, m.run->model().Serial);
     EXPECT_TRUE(report.failed.empty());
     const Snapshot recovered = Take(m.run->machine());
     ASSERT_TRUE(before == recovered) << Diff(before, recovered);

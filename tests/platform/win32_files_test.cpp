@@ -217,6 +217,26 @@ TEST_F(Win32FilesTest, IniFilesReadTheSameWhateverTheCodePage) {
   EXPECT_EQ(TemporaryCopies(), copiesBefore);  // a UTF-16 copy, when made, is removed
 }
 
+// A held file is one live holder's: a second hold (or a writer) is refused while it lives, and
+// letting go deletes it; a path that cannot be a file is an error, not a held file.
+TEST_F(Win32FilesTest, HeldFileIsOneHoldersAndGoesWithIt) {
+  const std::string lock = root + "\\" + kChineseFile;
+  {
+    std::unique_ptr<FileHold> first = p.HoldFile(lock);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(p.FileExists(lock));
+    EXPECT_EQ(p.HoldFile(lock), nullptr);
+    EXPECT_THROW(p.CreateFile(lock), Error);
+  }
+  EXPECT_FALSE(p.FileExists(lock));
+  // A lock left by a process that ended is taken again.
+  p.CreateFile(lock)->Close();
+  EXPECT_NE(p.HoldFile(lock), nullptr);
+  ASSERT_TRUE(p.CreateDirectory(root + "\\" + kChineseDir));
+  EXPECT_THROW(p.HoldFile(root + "\\" + kChineseDir), Error);
+  EXPECT_THROW(p.HoldFile(root + "\\missing\\lock"), Error);
+}
+
 }  // namespace
 }  // namespace sk
 

@@ -179,7 +179,7 @@ TEST(ProgressPage, AsksAboutAHeldFile) {
     }
     m.model.LoadPackage(m.p.ExecutablePath());
     m.model.Options.InstallDir = "C:\\App";
-    m.machine->sandbox()->HoldFile("C:\\App\\app.exe");
+    m.machine->sandbox()->HoldByOtherProgram("C:\\App\\app.exe");
     ProgressPage page;
     page.SetCompile(&m.model);
     std::vector<std::string> asked;
@@ -193,7 +193,7 @@ TEST(ProgressPage, AsksAboutAHeldFile) {
     else
       EXPECT_THROW(page.StartInstall(), Error);
     EXPECT_EQ(asked, std::vector<std::string>(ask ? 1 : 0, "C:\\App\\app.exe"));
-    m.machine->sandbox()->ReleaseFile("C:\\App\\app.exe");
+    m.machine->sandbox()->ReleaseByOtherProgram("C:\\App\\app.exe");
     auto in = m.p.OpenRead("C:\\App\\app.exe");
     std::string data(8, '\0');
     data.resize(in->Read(data.data(), data.size()));

@@ -206,7 +206,7 @@ int Simulate(const Options& opt) {
   if (opt.plan) overlay.emplace(machine);
   Platform& target = overlay ? static_cast<Platform&>(*overlay) : machine;
   PrepareFreshProfile(target);
-  for (const std::string& path : opt.held) machine.HoldFile(path);
+  for (const std::string& path : opt.held) machine.HoldByOtherProgram(path);
   const std::string setupPath = config.executablePath;
   if (!target.ForceDirectories("C:\\Setup")) return ReportError("cannot create C:\\Setup");
   if (overlay) {

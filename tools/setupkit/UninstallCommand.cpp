@@ -16,6 +16,7 @@
 #include <iostream>
 
 #include "engine/Journal.h"
+#include "engine/RunClaim.h"
 #include "engine/Texts.h"
 #include "engine/Uninstaller.h"
 #include "package/Compile.h"
@@ -35,7 +36,10 @@ namespace {
 std::unique_ptr<UninstallRecorder> ProductLog(Platform& machine, const std::string& uninstaller,
                                               const std::string& id) {
   // A run of the product that was killed is taken back first (its journal, see Journal.h).
-  RecoverDeadRun(machine, RunBackupFolder(machine, id));
+  {
+    const std::unique_ptr<FileHold> claim = ClaimProductRun(machine, id);
+    RecoverProductRuns(machine, id);
+  }
   std::unique_ptr<UninstallRecorder> log;
   try {
     log = ReadUninstallLog(machine, uninstaller);

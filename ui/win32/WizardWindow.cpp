@@ -12,6 +12,7 @@
 #include "ui/win32/NotesView.h"
 #include "ui/win32/ProgressView.h"
 #include "ui/win32/ReadyView.h"
+#include "ui/win32/RecoveryWindow.h"
 #include "ui/win32/StartMenuView.h"
 #include "ui/win32/TasksView.h"
 #include "ui/win32/WelcomeView.h"
@@ -181,6 +182,22 @@ void RunForm(TCompile& model, Args&&... args) {
 
 void Win32SetupWindows::RunLoadingWindow(TCompile& model, SetupContext& context) {
   RunForm<TfrmInitIns>(model, context);
+}
+
+RecoveryReport Win32SetupWindows::RunRecoveryWindow(SetupContext& context,
+                                                    const RecoveryWork& work) {
+  RecoveryReport report;
+  std::exception_ptr failure;
+  {
+    RecoveryWindow window(context, work);
+    window.ShowModal();
+    report = window.Report();
+    failure = window.Failure();
+  }
+  if (failure) std::rethrow_exception(failure);
+  const std::string notice = RecoveryNotice(report);
+  if (!notice.empty()) MessageInfo(notice, context.MessageCaption);
+  return report;
 }
 
 void Win32SetupWindows::RunInstallWindow(TCompile& model, SetupContext& context) {

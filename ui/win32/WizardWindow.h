@@ -69,6 +69,7 @@ class Win32SetupWindows : public SetupWindows {
   void RunInstallWindow(TCompile& model, SetupContext& context) override;
   void RunBackgroundWindow(TCompile& model, SetupContext& context) override;
   void RunWizard(TCompile& model, SetupContext& context) override;
+  RecoveryReport RunRecoveryWindow(SetupContext& context, const RecoveryWork& work) override;
 
   const PageRegistry& Pages() const { return pages_; }
 
