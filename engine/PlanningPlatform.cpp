@@ -635,4 +635,21 @@ bool PlanningPlatform::RequestReboot() {
   return true;
 }
 
+std::unique_ptr<FileHold> PlanningPlatform::HoldFile(const std::string& path) {
+  struct OverlayHold : FileHold {
+    OverlayHold(PlanningPlatform& owner, std::string held)
+        : platform(owner), path(std::move(held)) {}
+    ~OverlayHold() override {
+      stream.reset();
+      platform.DeleteFile(path);
+    }
+    PlanningPlatform& platform;
+    std::string path;
+    std::unique_ptr<OutputStream> stream;
+  };
+  auto hold = std::make_unique<OverlayHold>(*this, path);
+  hold->stream = CreateFile(path);
+  return hold;
+}
+
 }  // namespace sk

@@ -63,6 +63,9 @@ class PlanningPlatform : public Platform {
   std::unique_ptr<InputStream> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputStream> CreateFile(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
+  // The run's lock on its journal folder: held in the overlay and deleted again when let go,
+  // so that the run's own bookkeeping leaves no item in the plan.
+  std::unique_ptr<FileHold> HoldFile(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
   uint32_t GetFileAttributes(const std::string& path) override;
   bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
