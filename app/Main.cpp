@@ -61,7 +61,7 @@ int Run() {
     } catch (const std::exception& e) {
       error = e.what();
       caption = driver->Context().MessageCaption;
-      if (caption.empty()) caption = driver->Compile().ItemName;
+      if (caption.empty()) caption = driver->Compile().Package().ItemName;
     } catch (...) {
       error = "unknown error";
     }
@@ -97,7 +97,8 @@ int RunPreset(sk::Platform& platform, const sk::SetupSwitches& switches, sk::Run
       exitCode = code::kBadSwitches;
     } catch (const std::exception& e) {
       error = e.what();
-      exitCode = driver->Compile().PackageChecked ? code::kInstallFailed : code::kDamagedPackage;
+      exitCode =
+          driver->Compile().Run().PackageChecked ? code::kInstallFailed : code::kDamagedPackage;
     }
     if (!driver->Context().MessageCaption.empty()) caption = driver->Context().MessageCaption;
   }

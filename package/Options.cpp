@@ -13,10 +13,44 @@ namespace {
 const std::string kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kInstallDirValue = "Install Dir";
 
+// The earlier install's folder, from its uninstall entry; "" when there is none.
+std::string ReadInstallDir(const TPackage& package, const std::string& keyName) {
+  auto key = package.GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName,
+                                           /*create=*/true);
+  if (!key) return {};
+  auto value = key->ReadValue(kInstallDirValue);
+  if (!value || value->type != RegType::String) return {};
+  return value->data;
+}
+
 }  // namespace
 
 void TCompile::EvaluateOptions() {
+  SeedOptions(package_, choices_.Options);
+}
+
+void SeedFromSetting(const TCompileData& item, TInstallData& options) {
+  const std::string& n = item.Name;
+  const std::string& v = item.Value;
+  if (n == setting::kRebootOs.name)
+    options.RebootOs = v;
+  else if (n == setting::kHintMsg.name)
+    options.HintMsg = v;
+  else if (n == setting::kBeforeHintMsg.name)
+    options.BeforeHintMsg = v;
+  else if (n == setting::kWebHint.name)
+    options.WebHint = v;
+  else if (n == setting::kDefaultHtml.name)
+    options.DefaultHtml = v;
+  else if (n == setting::kEnableUnIns.name)
+    options.EnableUnIns = v;
+}
+
+void SeedOptions(const TPackage& package, TInstallData& Options) {
   std::vector<TCompileData*> group;
+  auto GetGroupSettings = [&package](int g, std::vector<TCompileData*>& out) {
+    package.GetGroupSettings(g, out);
+  };
 
   GetGroupSettings(setting::kGeneral, group);
   for (auto* item : group)
@@ -37,13 +71,14 @@ void TCompile::EvaluateOptions() {
     if (SameTextAscii(item->Name, setting::kStartMenuFolder.name))
       Options.StartMenuFolder = item->Value;
 
-  if (Patched()) {
-    Options.InstallDir = ReadInstallDir(Serial);
+  if (package.Patched()) {
+    Options.InstallDir = ReadInstallDir(package, package.Serial);
   } else {
     GetGroupSettings(setting::kInstallFolder, group);
     for (auto* item : group)
       if (SameTextAscii(item->Name, setting::kDefaultInstallDir.name))
-        Options.InstallDir = ResolveDefaultInstallDir(item->Value);
+        // At load time only the program-files word is known; "[Run]" is the install-folder page's.
+        Options.InstallDir = ExpandPathWord(package.GetPlatform(), item->Value, std::nullopt);
   }
 
   GetGroupSettings(setting::kFinish, group);
@@ -62,19 +97,6 @@ void TCompile::EvaluateOptions() {
       Options.HomePageUrl = item->Value;
     }
   }
-}
-
-std::string TCompile::ReadInstallDir(const std::string& keyName) {
-  auto key = GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
-  if (!key) return {};
-  auto value = key->ReadValue(kInstallDirValue);
-  if (!value || value->type != RegType::String) return {};
-  return value->data;
-}
-
-std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
-  // At load time only the program-files word is known; "[Run]" is the install-folder page's.
-  return ExpandPathWord(GetPlatform(), text, std::nullopt);
 }
 
 }  // namespace sk

@@ -40,7 +40,7 @@ bool Enabled(const TCompileData* item) {
 // The items of one setting group in package order.
 std::vector<TCompileData*> Group(const TCompile& model, int group) {
   std::vector<TCompileData*> items;
-  model.GetGroupSettings(group, items);
+  model.Package().GetGroupSettings(group, items);
   return items;
 }
 
@@ -57,18 +57,18 @@ bool StartFolderPage::Load(TCompile* model) {
     if (SameTextAscii(item->Name, kFolderEditable)) editable_ = Enabled(item);
     if (SameTextAscii(item->Name, kShowOption)) optionShown_ = Enabled(item);
   }
-  SetCreateStartMenu(model->Options.CreateStartMenu != 0);
+  SetCreateStartMenu(model->Choices().Options.CreateStartMenu != 0);
   return true;
 }
 
 void StartFolderPage::SetFolder(const std::string& name) {
   folder_ = name;
-  if (model_) model_->Options.StartMenuFolder = name;
+  if (model_) model_->Choices().Options.StartMenuFolder = name;
 }
 
 void StartFolderPage::SetCreateStartMenu(bool on) {
   createStartMenu_ = on;
-  if (model_) model_->Options.CreateStartMenu = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateStartMenu = on ? 1 : 0;
 }
 
 std::string StartFolderPage::PickerRoot() const {
@@ -83,7 +83,7 @@ bool SelComponentPage::Load(TCompile* model) {
   for (const TCompileData* item : Group(*model, 7))
     if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
   rows_.push_back(Row{choice_text::kMainProgram, true, nullptr});
-  for (const auto& component : model->CompList())
+  for (const auto& component : model->Package().CompList())
     rows_.push_back(Row{component->Name, true, component.get()});
   Changed();
   return true;
@@ -106,11 +106,11 @@ void SelComponentPage::CheckOnly(const std::vector<std::string>& names) {
 
 int64_t SelComponentPage::CalcNeededSize() {
   if (!model_) return 0;
-  int64_t total = model_->Size;  // saturating: the sizes come from the package
+  int64_t total = model_->Package().Size;  // saturating: the sizes come from the package
   for (size_t i = 1; i < rows_.size(); ++i)
     if (rows_[i].checked && rows_[i].component)
       total = SaturatingAdd(total, rows_[i].component->Size);
-  model_->Options.TotalSize = total;
+  model_->Choices().Options.TotalSize = total;
   return total;
 }
 
@@ -118,9 +118,9 @@ void SelComponentPage::Changed() {
   if (!model_) return;
   if (!rows_.empty()) rows_[0].checked = true;  // the main program is always installed
   spaceText_ = choice_text::kSpaceNeeded + FormatSize(CalcNeededSize());
-  model_->ComponentList.clear();
+  model_->Choices().ComponentList.clear();
   for (size_t i = 1; i < rows_.size(); ++i)
-    if (rows_[i].checked) model_->ComponentList.push_back(rows_[i].text);
+    if (rows_[i].checked) model_->Choices().ComponentList.push_back(rows_[i].text);
 }
 
 // ---- install folder ----
@@ -138,8 +138,8 @@ bool SelectInstallDirPage::Load(TCompile* model) {
     if (SameTextAscii(item->Name, kPathEditable)) editable_ = Enabled(item);
     if (SameTextAscii(item->Name, kSearchKeys) && !item->Value.empty()) searchKeys_ = item->Value;
   }
-  caption_ = kInstallCaptionHead + model->ItemName + kInstallCaptionTail;
-  needsText_ = FormatSize(model->Options.TotalSize);
+  caption_ = kInstallCaptionHead + model->Package().ItemName + kInstallCaptionTail;
+  needsText_ = FormatSize(model->Choices().Options.TotalSize);
   return true;
 }
 
@@ -147,7 +147,7 @@ void SelectInstallDirPage::SetFolder(const std::string& folder) {
   folder_ = folder;
   if (!model_) return;
   if (!folder.empty()) freeText_ = FormatSize(InstallDirFreeSpace(model_->GetPlatform(), folder));
-  model_->Options.InstallDir = StripTrailingBackslash(folder);
+  model_->Choices().Options.InstallDir = StripTrailingBackslash(folder);
 }
 
 bool SelectInstallDirPage::Search(FolderSearchControl control) {
@@ -161,7 +161,7 @@ bool SelectInstallDirPage::Search(FolderSearchControl control) {
 }
 
 std::string SelectInstallDirPage::NotFoundMessage() const {
-  return kNotFoundHead + (model_ ? model_->ItemName : std::string()) + kNotFoundTail;
+  return kNotFoundHead + (model_ ? model_->Package().ItemName : std::string()) + kNotFoundTail;
 }
 
 // ---- additional tasks ----
@@ -169,7 +169,7 @@ std::string SelectInstallDirPage::NotFoundMessage() const {
 bool AddonsTaskPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  caption_ = kTasksCaptionHead + model->ItemName + kTasksCaptionTail;
+  caption_ = kTasksCaptionHead + model->Package().ItemName + kTasksCaptionTail;
   for (const TCompileData* item : Group(*model, 9)) {
     if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
     if (SameTextAscii(item->Name, kDesktop) && Enabled(item)) {
@@ -186,12 +186,12 @@ bool AddonsTaskPage::Load(TCompile* model) {
 
 void AddonsTaskPage::SetDesktop(bool on) {
   desktop_ = on;
-  if (model_) model_->Options.CreateDesktop = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateDesktop = on ? 1 : 0;
 }
 
 void AddonsTaskPage::SetQuickLaunch(bool on) {
   quickLaunch_ = on;
-  if (model_) model_->Options.CreateQuickLaunch = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateQuickLaunch = on ? 1 : 0;
 }
 
 }  // namespace sk

@@ -32,8 +32,8 @@ const std::string& kNotesFile = setting::kNotesFile.name;
 
 bool WelcomePage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  Title = FormatWithName(kTitle, model->ItemName);
-  Greeting = FormatWithName(kGreeting, model->ItemName);
+  Title = FormatWithName(kTitle, model->Package().ItemName);
+  Greeting = FormatWithName(kGreeting, model->Package().ItemName);
   Platform& p = model->GetPlatform();
   WalkPageSettings(*model, 2, NameMatch::Exact,
                    {page_setting::kBackgroundPicture, kCompany, kWebAddress},

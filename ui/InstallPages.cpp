@@ -38,7 +38,7 @@ bool ReadyPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
   WalkPageSettings(*model, 10, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture},
                    [&](size_t, const std::string& value) { TitlePicture = value; });
-  Intro = FormatWithName(kIntro, model->ItemName);
+  Intro = FormatWithName(kIntro, model->Package().ItemName);
   return true;
 }
 
@@ -48,11 +48,11 @@ void ReadyPage::SetCompile(TCompile* model) {
 }
 
 std::string BuildSummary(const TCompile& model) {
-  const TInstallData& o = model.Options;
+  const TInstallData& o = model.Choices().Options;
   const std::string end = "\r\n\r\n";  // each entry ends in CR LF, then the memo's own line end
   std::string text = "\r\n";
   // "  “" + name + "”安装到“" + dir + "”文件夹下"
-  text += "  " + kOpenQuote + model.ItemName + kCloseQuote + "\xB0\xB2\xD7\xB0\xB5\xBD" +
+  text += "  " + kOpenQuote + model.Package().ItemName + kCloseQuote + "\xB0\xB2\xD7\xB0\xB5\xBD" +
           kOpenQuote + o.InstallDir + kCloseQuote + "\xCE\xC4\xBC\xFE\xBC\xD0\xCF\xC2" + end;
   if (o.CreateDesktop == 1) {
     text += "  \xB4\xB4\xBD\xA8\xBF\xEC\xBD\xDD\xB7\xBD\xCA\xBD\xB5\xBD\xD7\xC0\xC3\xE6" + end;
@@ -168,11 +168,12 @@ bool FinishPage::Load(TCompile* model) {
                      if (value.empty()) return;
                      CheckBox& box = Boxes[which - 1];
                      box.visible = true;
-                     if (which == 1) box.caption = FormatWithName(kRunApp, model->ItemName);
+                     if (which == 1)
+                       box.caption = FormatWithName(kRunApp, model->Package().ItemName);
                      if (!box.checked) CheckBoxClick(static_cast<int>(which - 1), true);
                    });
-  Title = FormatWithName(kTitle, model->ItemName);
-  Done = FormatWithName(kDone, model->ItemName);
+  Title = FormatWithName(kTitle, model->Package().ItemName);
+  Done = FormatWithName(kDone, model->Package().ItemName);
   return true;
 }
 
@@ -180,7 +181,7 @@ void FinishPage::CheckBoxClick(int index, bool checked) {
   if (index < 0 || index > 2) return;
   Boxes[index].checked = checked;
   if (!compile_) return;
-  TInstallData& o = compile_->Options;
+  TInstallData& o = compile_->Choices().Options;
   uint8_t& flag = index == 0 ? o.RunAppChecked : index == 1 ? o.ReadmeChecked : o.HomePageChecked;
   flag = checked ? 1 : 0;
 }

@@ -6,7 +6,7 @@ void WalkPageSettings(const TCompile& model, int group, NameMatch match,
                       const std::vector<std::string>& names,
                       const std::function<void(size_t which, const std::string& value)>& apply) {
   std::vector<TCompileData*> items;
-  model.GetGroupSettings(group, items);
+  model.Package().GetGroupSettings(group, items);
   for (const TCompileData* item : items) {
     for (size_t i = 0; i < names.size(); ++i) {
       const bool same =

@@ -16,7 +16,7 @@ const std::string kFinish = "\xCD\xEA\xB3\xC9(&F)";              // 完成(&F)
 
 std::vector<const PageRow*> EnabledPages(const TCompile& model) {
   std::vector<TCompileData*> items;
-  model.GetGroupSettings(1, items);
+  model.Package().GetGroupSettings(1, items);
   std::vector<const PageRow*> rows;
   for (const TCompileData* item : items) {
     if (item->Value != text::kEnabled) continue;
@@ -121,7 +121,7 @@ bool WizardHost::CloseQuery() {
     case WizardState::Installing:
       return false;
     case WizardState::UnderWay:
-      return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->ItemName : std::string()));
+      return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->Package().ItemName : std::string()));
     case WizardState::Finished:
       if (compile_)
         OfferReboot(*compile_, [this](const std::string& text) { return frame_.AskYesNo(text); });
