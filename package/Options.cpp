@@ -4,6 +4,7 @@
 #include "package/Compile.h"
 #include "package/PathWords.h"
 #include "package/SettingNames.h"
+#include "package/SettingReaders.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
@@ -46,56 +47,33 @@ void SeedFromSetting(const TCompileData& item, TInstallData& options) {
     options.EnableUnIns = v;
 }
 
-void SeedOptions(const TPackage& package, TInstallData& Options) {
-  std::vector<TCompileData*> group;
-  auto GetGroupSettings = [&package](int g, std::vector<TCompileData*>& out) {
-    package.GetGroupSettings(g, out);
-  };
+void SeedOptions(const TPackage& package, TInstallData& options) {
+  if (auto on = ReadSwitch(package, setting::kShowWizard)) options.ShowWizard = *on ? 1 : 0;
+  if (auto on = ReadSwitch(package, setting::kCreateDesktop)) options.CreateDesktop = *on ? 1 : 0;
+  if (auto on = ReadSwitch(package, setting::kCreateQuickLaunch))
+    options.CreateQuickLaunch = *on ? 1 : 0;
 
-  GetGroupSettings(setting::kGeneral, group);
-  for (auto* item : group)
-    if (item->Name == setting::kShowWizard.name)
-      Options.ShowWizard = item->Value == text::kEnabled ? 1 : 0;
-
-  GetGroupSettings(setting::kTasks, group);
-  for (auto* item : group) {
-    if (SameTextAscii(item->Name, setting::kCreateDesktop.name))
-      Options.CreateDesktop = item->Value == text::kEnabled ? 1 : 0;
-    if (SameTextAscii(item->Name, setting::kCreateQuickLaunch.name))
-      Options.CreateQuickLaunch = item->Value == text::kEnabled ? 1 : 0;
-  }
-
-  Options.CreateStartMenu = 1;
-  GetGroupSettings(setting::kStartMenu, group);
-  for (auto* item : group)
-    if (SameTextAscii(item->Name, setting::kStartMenuFolder.name))
-      Options.StartMenuFolder = item->Value;
+  options.CreateStartMenu = 1;
+  if (auto folder = ReadText(package, setting::kStartMenuFolder)) options.StartMenuFolder = *folder;
 
   if (package.Patched()) {
-    Options.InstallDir = ReadInstallDir(package, package.Serial);
-  } else {
-    GetGroupSettings(setting::kInstallFolder, group);
-    for (auto* item : group)
-      if (SameTextAscii(item->Name, setting::kDefaultInstallDir.name))
-        // At load time only the program-files word is known; "[Run]" is the install-folder page's.
-        Options.InstallDir = ExpandPathWord(package.GetPlatform(), item->Value, std::nullopt);
+    options.InstallDir = ReadInstallDir(package, package.Serial);
+  } else if (auto dir = ReadPath(package, setting::kDefaultInstallDir, std::nullopt)) {
+    // At load time only the program-files word is known; "[Run]" is the install-folder page's.
+    options.InstallDir = *dir;
   }
 
-  GetGroupSettings(setting::kFinish, group);
-  for (auto* item : group) {
-    if (item->Value.empty()) continue;
-    if (SameTextAscii(item->Name, setting::kAppFile.name)) {
-      Options.RunAppChecked = 1;
-      Options.AppFile = item->Value;
-    }
-    if (SameTextAscii(item->Name, setting::kReadmeFile.name)) {
-      Options.ReadmeChecked = 1;
-      Options.ReadmeFile = item->Value;
-    }
-    if (SameTextAscii(item->Name, setting::kHomePageUrl.name)) {
-      Options.HomePageChecked = 1;
-      Options.HomePageUrl = item->Value;
-    }
+  if (auto app = ReadText(package, setting::kAppFile)) {
+    options.RunAppChecked = 1;
+    options.AppFile = *app;
+  }
+  if (auto readme = ReadText(package, setting::kReadmeFile)) {
+    options.ReadmeChecked = 1;
+    options.ReadmeFile = *readme;
+  }
+  if (auto url = ReadText(package, setting::kHomePageUrl)) {
+    options.HomePageChecked = 1;
+    options.HomePageUrl = *url;
   }
 }
 

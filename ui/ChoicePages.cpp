@@ -1,14 +1,13 @@
 #include "ui/ChoicePages.h"
 
 #include "package/ByteSize.h"
+#include "package/SettingReaders.h"
 #include "platform/SystemHelpers.h"
 #include "ui/ChoicePaths.h"
 
 namespace sk {
 
 namespace {
-
-using namespace choice_setting;
 
 // 安装程序将安装“ ... ”到下列文件夹中。 (setup will install ... into this folder)
 const std::string kInstallCaptionHead =
@@ -33,17 +32,6 @@ const std::string kNotFoundTail =
     "\xAF"
     "\xC0\xC0\xA1\xB1\xB0\xB4\xC5\xA5\xBD\xF8\xD0\xD0\xCA\xD6\xB9\xA4\xC8\xB7\xC8\xCF\xA1\xA3";
 
-bool Enabled(const TCompileData* item) {
-  return item->Value == text::kEnabled;
-}
-
-// The items of one setting group in package order.
-std::vector<TCompileData*> Group(const TCompile& model, int group) {
-  std::vector<TCompileData*> items;
-  model.Package().GetGroupSettings(group, items);
-  return items;
-}
-
 }  // namespace
 
 // ---- start-menu folder ----
@@ -51,12 +39,11 @@ std::vector<TCompileData*> Group(const TCompile& model, int group) {
 bool StartFolderPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 6)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDefaultFolderName)) SetFolder(item->Value);
-    if (SameTextAscii(item->Name, kFolderEditable)) editable_ = Enabled(item);
-    if (SameTextAscii(item->Name, kShowOption)) optionShown_ = Enabled(item);
-  }
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kStartMenuHeader).value_or("");
+  if (auto folder = ReadText(package, setting::kStartMenuFolder)) SetFolder(*folder);
+  editable_ = ReadSwitch(package, setting::kStartMenuAllowChange).value_or(true);
+  optionShown_ = ReadSwitch(package, setting::kStartMenuShowOption).value_or(false);
   SetCreateStartMenu(model->Choices().Options.CreateStartMenu != 0);
   return true;
 }
@@ -80,8 +67,7 @@ std::string StartFolderPage::PickerRoot() const {
 bool SelComponentPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 7))
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
+  titlePicture_ = ReadText(model->Package(), setting::kComponentsHeader).value_or("");
   rows_.push_back(Row{choice_text::kMainProgram, true, nullptr});
   for (const auto& component : model->Package().CompList())
     rows_.push_back(Row{component->Name, true, component.get()});
@@ -128,16 +114,11 @@ void SelComponentPage::Changed() {
 bool SelectInstallDirPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 8)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDefaultInstallPath)) {
-      SetFolder(item->Value == " "
-                    ? context_.SetupDir
-                    : ResolveDefaultPath(model->GetPlatform(), context_.SetupDir, item->Value));
-    }
-    if (SameTextAscii(item->Name, kPathEditable)) editable_ = Enabled(item);
-    if (SameTextAscii(item->Name, kSearchKeys) && !item->Value.empty()) searchKeys_ = item->Value;
-  }
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kInstallFolderHeader).value_or("");
+  if (auto dir = ReadPath(package, setting::kDefaultInstallDir, context_.SetupDir)) SetFolder(*dir);
+  editable_ = ReadSwitch(package, setting::kInstallFolderAllowChange).value_or(true);
+  searchKeys_ = ReadText(package, setting::kSearchKeywords).value_or("");
   caption_ = kInstallCaptionHead + model->Package().ItemName + kInstallCaptionTail;
   needsText_ = FormatSize(model->Choices().Options.TotalSize);
   return true;
@@ -170,16 +151,17 @@ bool AddonsTaskPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
   caption_ = kTasksCaptionHead + model->Package().ItemName + kTasksCaptionTail;
-  for (const TCompileData* item : Group(*model, 9)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDesktop) && Enabled(item)) {
-      desktopShown_ = true;
-      SetDesktop(true);
-    }
-    if (SameTextAscii(item->Name, kQuickLaunch) && Enabled(item)) {
-      quickLaunchShown_ = true;
-      SetQuickLaunch(true);
-    }
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kTasksHeader).value_or("");
+  // A task is offered (and chosen) when any of its items is on, so a package that repeats the
+  // item offers it even where a later copy is off; the load's default takes the last copy.
+  if (AnySwitchOn(package, setting::kCreateDesktop)) {
+    desktopShown_ = true;
+    SetDesktop(true);
+  }
+  if (AnySwitchOn(package, setting::kCreateQuickLaunch)) {
+    quickLaunchShown_ = true;
+    SetQuickLaunch(true);
   }
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/Install.h"
 #include "package/SettingNames.h"
+#include "package/SettingReaders.h"
 #include "ui/Progress.h"
 
 namespace sk {
@@ -24,10 +25,6 @@ const std::string FinishPage::kDone =
 const std::string FinishPage::kRunApp = "\xD4\xCB\xD0\xD0\xA1\xB0%s\xA1\xB1";  // 运行“%s”
 
 namespace {
-const std::string& kDetails = setting::kShowDetails.name;
-const std::string& kAppFile = setting::kAppFile.name;
-const std::string& kReadmeFile = setting::kReadmeFile.name;
-const std::string& kHomePage = setting::kHomePageUrl.name;
 const std::string kOpenQuote = "\xA1\xB0";   // “
 const std::string kCloseQuote = "\xA1\xB1";  // ”
 }  // namespace
@@ -36,8 +33,7 @@ const std::string kCloseQuote = "\xA1\xB1";  // ”
 
 bool ReadyPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 10, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture},
-                   [&](size_t, const std::string& value) { TitlePicture = value; });
+  if (auto picture = ReadText(model->Package(), setting::kReadyHeader)) TitlePicture = *picture;
   Intro = FormatWithName(kIntro, model->Package().ItemName);
   return true;
 }
@@ -105,13 +101,9 @@ std::string PercentText(int64_t position, int64_t max) {
 
 bool ProgressPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 11, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture, kDetails},
-                   [&](size_t which, const std::string& value) {
-                     if (which == 0)
-                       TitlePicture = value;
-                     else
-                       DetailsVisible = value == text::kEnabled;
-                   });
+  const TPackage& package = model->Package();
+  if (auto picture = ReadText(package, setting::kProgressHeader)) TitlePicture = *picture;
+  if (auto details = ReadSwitch(package, setting::kShowDetails)) DetailsVisible = *details;
   return true;
 }
 
@@ -158,20 +150,17 @@ FinishPage::FinishPage() {
 
 bool FinishPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 12, NameMatch::AsciiCaseFolded,
-                   {page_setting::kBackgroundPicture, kAppFile, kReadmeFile, kHomePage},
-                   [&](size_t which, const std::string& value) {
-                     if (which == 0) {
-                       BackgroundPicture = value;
-                       return;
-                     }
-                     if (value.empty()) return;
-                     CheckBox& box = Boxes[which - 1];
-                     box.visible = true;
-                     if (which == 1)
-                       box.caption = FormatWithName(kRunApp, model->Package().ItemName);
-                     if (!box.checked) CheckBoxClick(static_cast<int>(which - 1), true);
-                   });
+  const TPackage& package = model->Package();
+  if (auto picture = ReadText(package, setting::kFinishPicture)) BackgroundPicture = *picture;
+  // A box is offered, checked, for each of the three that names something.
+  const SettingName* boxes[] = {&setting::kAppFile, &setting::kReadmeFile, &setting::kHomePageUrl};
+  for (int i = 0; i < 3; ++i) {
+    if (!ReadText(package, *boxes[i])) continue;
+    CheckBox& box = Boxes[i];
+    box.visible = true;
+    if (i == 0) box.caption = FormatWithName(kRunApp, package.ItemName);
+    if (!box.checked) CheckBoxClick(i, true);
+  }
   Title = FormatWithName(kTitle, model->Package().ItemName);
   Done = FormatWithName(kDone, model->Package().ItemName);
   return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "package/SettingReaders.h"
 #include "ui/Actions.h"
 
 namespace sk {
@@ -15,20 +16,10 @@ const std::string kFinish = "\xCD\xEA\xB3\xC9(&F)";              // 完成(&F)
 }  // namespace caption
 
 std::vector<const PageRow*> EnabledPages(const TCompile& model) {
-  std::vector<TCompileData*> items;
-  model.Package().GetGroupSettings(1, items);
+  // Every item that is on makes one page; the table gives the wizard's order.
   std::vector<const PageRow*> rows;
-  for (const TCompileData* item : items) {
-    if (item->Value != text::kEnabled) continue;
-    for (const PageRow& row : kPageTable) {
-      if (SameTextAscii(item->Name, row.ListSwitch.name)) {
-        rows.push_back(&row);
-        break;
-      }
-    }
-  }
-  std::stable_sort(rows.begin(), rows.end(),
-                   [](const PageRow* a, const PageRow* b) { return a->Order < b->Order; });
+  for (const PageRow& row : kPageTable)
+    rows.insert(rows.end(), SwitchOnCount(model.Package(), row.ListSwitch), &row);
   return rows;
 }
 
