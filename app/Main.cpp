@@ -62,7 +62,7 @@ int Run() {
     } catch (const std::exception& e) {
       error = e.what();
       caption = driver->Context().MessageCaption;
-      if (caption.empty()) caption = driver->Compile().ItemName;
+      if (caption.empty()) caption = driver->Compile().Package().ItemName;
     } catch (...) {
       error = "unknown error";
     }
@@ -102,7 +102,8 @@ int RunPreset(sk::Platform& platform, const sk::SetupSwitches& switches, sk::Run
       exitCode = code::kCancelled;
     } catch (const std::exception& e) {
       error = e.what();
-      exitCode = driver->Compile().PackageChecked ? code::kInstallFailed : code::kDamagedPackage;
+      exitCode =
+          driver->Compile().Run().PackageChecked ? code::kInstallFailed : code::kDamagedPackage;
     }
     if (!driver->Context().MessageCaption.empty()) caption = driver->Context().MessageCaption;
   }

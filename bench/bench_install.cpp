@@ -94,8 +94,8 @@ std::vector<sk::Region> WritePackage(sk::Platform& platform, const fs::path& pat
     item->DataEnd = r.end;
     item->UncompressedSize = size;
     item->FileTime = 43905.5;
-    model.FileList().push_back(std::move(item));
-    model.Size += size;
+    model.Package().FileList().push_back(std::move(item));
+    model.Package().Size += size;
   }
   writer.Finish(model);
   out.Close();
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     sk::TCompile model(m.platform);
     model.LoadPackage("C:\\Setup\\Setup.exe");
     const std::string name = "App" + std::to_string(++round);
-    model.Options.InstallDir = "C:\\" + name;
+    model.Choices().Options.InstallDir = "C:\\" + name;
     lastOutput = machineRoot / "C" / name;
     setupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     sk::InstallPackage(model, nullptr, "C:\\Setup\\Setup.exe");

@@ -79,7 +79,7 @@ void LoadFrom(TCompile& model, InputStream& in, const std::string& name) {
     got += r;
   }
   MemoryReader tr(trailer, name + ": package trailer");
-  model.Size = tr.ReadInt64();
+  model.Package().Size = tr.ReadInt64();
   const int64_t settingsOffset = tr.ReadInt64();
   if (settingsOffset > 0) {
     if (settingsOffset >= trailerAt)
@@ -120,8 +120,8 @@ void TCompile::LoadPackageFrom(InputStream& in) {
   LoadFrom(*this, in, "package");
 }
 
-// The names the load picks up are compared byte for byte, in every group.
-void TCompile::OnSettingParsed(const TCompileData& item) {
+// The identity names are compared byte for byte, in every group.
+void TPackage::OnSettingParsed(const TCompileData& item) {
   const std::string& n = item.Name;
   const std::string& v = item.Value;
   if (n == setting::kItemName.name)
@@ -134,18 +134,27 @@ void TCompile::OnSettingParsed(const TCompileData& item) {
     Url = v;
   else if (n == setting::kPatch.name)
     Patched_ = ToBoolean(v);
-  else if (n == setting::kRebootOs.name)
-    Options.RebootOs = v;
-  else if (n == setting::kHintMsg.name)
-    Options.HintMsg = v;
-  else if (n == setting::kBeforeHintMsg.name)
-    Options.BeforeHintMsg = v;
-  else if (n == setting::kWebHint.name)
-    Options.WebHint = v;
-  else if (n == setting::kDefaultHtml.name)
-    Options.DefaultHtml = v;
-  else if (n == setting::kEnableUnIns.name)
-    Options.EnableUnIns = v;
+}
+
+void TCompile::ParseSettings(const std::string& stream) {
+  const size_t firstSetting = package_.InfoList().size();
+  const size_t firstComponent = package_.CompList().size();
+  // The choices follow the records that did parse, also when a later one is malformed.
+  auto seed = [&] {
+    const auto& infos = package_.InfoList();
+    for (size_t i = firstSetting; i < infos.size(); ++i)
+      SeedFromSetting(*infos[i], choices_.Options);
+    const auto& comps = package_.CompList();
+    for (size_t i = firstComponent; i < comps.size(); ++i)
+      choices_.ComponentList.push_back(comps[i]->Name);
+  };
+  try {
+    package_.ParseSettings(stream);
+  } catch (...) {
+    seed();
+    throw;
+  }
+  seed();
 }
 
 void TPackage::GetGroupSettings(int group, std::vector<TCompileData*>& out) const {
@@ -154,13 +163,17 @@ void TPackage::GetGroupSettings(int group, std::vector<TCompileData*>& out) cons
     if (item->Group == group) out.push_back(item.get());
 }
 
-int64_t TCompile::CalcTotalSize() {
+int64_t TPackage::TotalSize() const {
   // Sizes come from the package: the sum saturates instead of wrapping, so sizes that a crafted
   // package makes add up past the Int64 range never show as a small or negative need.
   int64_t total = 0;
   for (const auto& c : CompList()) total = SaturatingAdd(total, c->Size);
-  Options.TotalSize = SaturatingAdd(total, Size);
-  return Options.TotalSize;
+  return SaturatingAdd(total, Size);
+}
+
+int64_t TCompile::CalcTotalSize() {
+  choices_.Options.TotalSize = package_.TotalSize();
+  return choices_.Options.TotalSize;
 }
 
 }  // namespace sk

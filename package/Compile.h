@@ -152,44 +152,68 @@ class TPackage : public TCustomCompile {
   bool Patched() const { return Patched_; }
   void SetPatched(bool v) { Patched_ = v; }  // for writers and tests; the load sets it itself
 
- protected:
-  bool Patched_ = false;
+  // Parses an inflated settings stream, appending to the lists and taking the identity settings
+  // (project name, author, version, web address, patch flag) as they pass. Throws Error on a
+  // malformed stream; the records parsed so far stay.
+  void ParseSettings(const std::string& stream);
+  // The package's Size plus the Size of every component, saturating instead of wrapping.
+  int64_t TotalSize() const;
 
  private:
+  void OnSettingParsed(const TCompileData& item);
+
+  bool Patched_ = false;
   Platform& platform_;
 };
 
-// One setup session's model: the loaded package, the choices the pages edit (seeded by the load
-// with the package's defaults) and the run's own state. The startup driver (or a CLI command /
-// test) owns it; windows borrow it; the install pipeline takes its three parts separately
+// One setup session: the loaded package, the choices the pages edit (seeded by the load with the
+// package's defaults) and the run's own state, held side by side. The startup driver (or a CLI
+// command / test) owns it; windows borrow the parts they need (const TPackage& to read settings,
+// InstallChoices& to edit); the install pipeline takes the three parts separately
 // (InstallPackage(package, choices, run, progress)), so no progress handler lives here.
-class TCompile : public TPackage, public InstallChoices, public RunState {
+class TCompile {
  public:
-  explicit TCompile(Platform& platform) : TPackage(platform) {}
+  explicit TCompile(Platform& platform) : package_(platform) {}
+  TCompile(const TCompile&) = delete;
+  TCompile& operator=(const TCompile&) = delete;
 
-  TPackage& Package() { return *this; }
-  const TPackage& Package() const { return *this; }
-  InstallChoices& Choices() { return *this; }
-  const InstallChoices& Choices() const { return *this; }
-  RunState& Run() { return *this; }
+  TPackage& Package() { return package_; }
+  const TPackage& Package() const { return package_; }
+  InstallChoices& Choices() { return choices_; }
+  const InstallChoices& Choices() const { return choices_; }
+  RunState& Run() { return run_; }
+  const RunState& Run() const { return run_; }
+  Platform& GetPlatform() const { return package_.GetPlatform(); }
 
-  // Loads the package appended to the file at `path`. A path with no file leaves the model as
+  // Loads the package appended to the file at `path`. A path with no file leaves the session as
   // constructed (no evaluation). Throws Error on a malformed package.
   void LoadPackage(const std::string& path);
   // Steps 3-5 of the load on an open stream (the whole setup file): trailer, settings, then
   // CalcTotalSize and EvaluateOptions.
   void LoadPackageFrom(InputStream& in);
-  // Parses an inflated settings stream into the lists (with the per-record hooks).
+  // Parses an inflated settings stream into the package's lists and seeds the choices the
+  // records carry themselves: the any-group texts and one chosen entry per component. On a
+  // malformed stream the records parsed so far stay and have seeded their choices.
   void ParseSettings(const std::string& stream);
 
+  // The package's needed space (see TPackage::TotalSize), stored in Options.TotalSize.
   int64_t CalcTotalSize();
+  // Seeds the options from the package's settings (see SeedOptions).
   void EvaluateOptions();
-  std::string ReadInstallDir(const std::string& keyName);
-  std::string ResolveDefaultInstallDir(const std::string& text);
 
  private:
-  void OnSettingParsed(const TCompileData& item);
+  TPackage package_;
+  InstallChoices choices_;
+  RunState run_;
 };
+
+// The option defaults a loaded package gives: the wizard, shortcut, start-menu and finish-page
+// switches and texts, and the install folder (the earlier install's, read from its uninstall
+// entry, for a patch; otherwise the default path with its program-files word resolved).
+void SeedOptions(const TPackage& package, TInstallData& options);
+// The option texts a setting carries in any group (reboot, messages, pages opened afterwards,
+// uninstaller switch), taken as each setting is parsed, so a later one wins.
+void SeedFromSetting(const TCompileData& item, TInstallData& options);
 
 // Removes one trailing "\" if the last byte is "\".
 std::string StripTrailingBackslash(const std::string& path);

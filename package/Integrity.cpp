@@ -232,13 +232,13 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
 // past kMaxByteSize, or a main program and component packages that need more than that in all.
 std::optional<IntegrityFault> ImpossibleSizeFault(const TCompile& parsed, int64_t declared,
                                                   int64_t settings) {
-  const auto& files = parsed.FileList();
+  const auto& files = parsed.Package().FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
     if (f.Kind != kind::Folder && !PossibleByteSize(f.UncompressedSize))  // folders: never read
       return IntegrityFault{settings, ItemName(i, f) + "impossible size " + N(f.UncompressedSize)};
   }
-  const auto& comps = parsed.CompList();
+  const auto& comps = parsed.Package().CompList();
   int64_t total = declared;  // a wrong trailer Size itself is found after the data
   for (size_t i = 0; i < comps.size(); ++i) {
     if (!PossibleByteSize(comps[i]->Size))
@@ -258,7 +258,7 @@ std::optional<IntegrityFault> ImpossibleSizeFault(const TCompile& parsed, int64_
 std::optional<IntegrityFault> DeclaredSizeFault(const TCompile& parsed, int64_t declared,
                                                 int64_t trailerAt) {
   int64_t kind0 = 0;
-  for (const auto& f : parsed.FileList())
+  for (const auto& f : parsed.Package().FileList())
     if (f->Kind == kind::File) kind0 = SaturatingAdd(kind0, f->UncompressedSize);
   if (declared == kind0 && PossibleByteSize(declared)) return std::nullopt;
   return IntegrityFault{trailerAt, "trailer Size " + N(declared) +
@@ -311,11 +311,11 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
 
   if (auto fault = ImpossibleSizeFault(parsed, stats.declaredSize, settings)) return fault;
   int64_t total = 0;
-  for (const auto& f : parsed.FileList())
+  for (const auto& f : parsed.Package().FileList())
     if (f->Kind != kind::Folder) total = SaturatingAdd(total, f->UncompressedSize);
   if (progress) progress(0, total);
 
-  const auto& files = parsed.FileList();
+  const auto& files = parsed.Package().FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
     try {
@@ -355,7 +355,7 @@ std::string DamagedSetupMessage(int64_t offset) {
 }
 
 void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {
-  if (model.PackageChecked) return;
+  if (model.Run().PackageChecked) return;
   Platform& platform = model.GetPlatform();
   const std::string path = platform.ExecutablePath();
   if (!platform.FileExists(path)) return;
@@ -363,7 +363,7 @@ void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {
   TCompile scratch(platform);
   if (auto fault = CheckPackage(*in, scratch, progress))
     throw Error(DamagedSetupMessage(fault->offset));
-  model.PackageChecked = true;
+  model.Run().PackageChecked = true;
 }
 
 void LoadSetupFile(TCompile& model) {

@@ -4,6 +4,7 @@
 #include "package/Compile.h"
 #include "package/PathWords.h"
 #include "package/SettingNames.h"
+#include "package/SettingReaders.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
@@ -13,68 +14,67 @@ namespace {
 const std::string kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kInstallDirValue = "Install Dir";
 
-}  // namespace
-
-void TCompile::EvaluateOptions() {
-  std::vector<TCompileData*> group;
-
-  GetGroupSettings(setting::kGeneral, group);
-  for (auto* item : group)
-    if (item->Name == setting::kShowWizard.name)
-      Options.ShowWizard = item->Value == text::kEnabled ? 1 : 0;
-
-  GetGroupSettings(setting::kTasks, group);
-  for (auto* item : group) {
-    if (SameTextAscii(item->Name, setting::kCreateDesktop.name))
-      Options.CreateDesktop = item->Value == text::kEnabled ? 1 : 0;
-    if (SameTextAscii(item->Name, setting::kCreateQuickLaunch.name))
-      Options.CreateQuickLaunch = item->Value == text::kEnabled ? 1 : 0;
-  }
-
-  Options.CreateStartMenu = 1;
-  GetGroupSettings(setting::kStartMenu, group);
-  for (auto* item : group)
-    if (SameTextAscii(item->Name, setting::kStartMenuFolder.name))
-      Options.StartMenuFolder = item->Value;
-
-  if (Patched()) {
-    Options.InstallDir = ReadInstallDir(Serial);
-  } else {
-    GetGroupSettings(setting::kInstallFolder, group);
-    for (auto* item : group)
-      if (SameTextAscii(item->Name, setting::kDefaultInstallDir.name))
-        Options.InstallDir = ResolveDefaultInstallDir(item->Value);
-  }
-
-  GetGroupSettings(setting::kFinish, group);
-  for (auto* item : group) {
-    if (item->Value.empty()) continue;
-    if (SameTextAscii(item->Name, setting::kAppFile.name)) {
-      Options.RunAppChecked = 1;
-      Options.AppFile = item->Value;
-    }
-    if (SameTextAscii(item->Name, setting::kReadmeFile.name)) {
-      Options.ReadmeChecked = 1;
-      Options.ReadmeFile = item->Value;
-    }
-    if (SameTextAscii(item->Name, setting::kHomePageUrl.name)) {
-      Options.HomePageChecked = 1;
-      Options.HomePageUrl = item->Value;
-    }
-  }
-}
-
-std::string TCompile::ReadInstallDir(const std::string& keyName) {
-  auto key = GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName, /*create=*/true);
+// The earlier install's folder, from its uninstall entry; "" when there is none.
+std::string ReadInstallDir(const TPackage& package, const std::string& keyName) {
+  auto key = package.GetPlatform().OpenKey(RegRoot::LocalMachine, kUninstallKey + keyName,
+                                           /*create=*/true);
   if (!key) return {};
   auto value = key->ReadValue(kInstallDirValue);
   if (!value || value->type != RegType::String) return {};
   return value->data;
 }
 
-std::string TCompile::ResolveDefaultInstallDir(const std::string& text) {
-  // At load time only the program-files word is known; "[Run]" is the install-folder page's.
-  return ExpandPathWord(GetPlatform(), text, std::nullopt);
+}  // namespace
+
+void TCompile::EvaluateOptions() {
+  SeedOptions(package_, choices_.Options);
+}
+
+void SeedFromSetting(const TCompileData& item, TInstallData& options) {
+  const std::string& n = item.Name;
+  const std::string& v = item.Value;
+  if (n == setting::kRebootOs.name)
+    options.RebootOs = v;
+  else if (n == setting::kHintMsg.name)
+    options.HintMsg = v;
+  else if (n == setting::kBeforeHintMsg.name)
+    options.BeforeHintMsg = v;
+  else if (n == setting::kWebHint.name)
+    options.WebHint = v;
+  else if (n == setting::kDefaultHtml.name)
+    options.DefaultHtml = v;
+  else if (n == setting::kEnableUnIns.name)
+    options.EnableUnIns = v;
+}
+
+void SeedOptions(const TPackage& package, TInstallData& options) {
+  if (auto on = ReadSwitch(package, setting::kShowWizard)) options.ShowWizard = *on ? 1 : 0;
+  if (auto on = ReadSwitch(package, setting::kCreateDesktop)) options.CreateDesktop = *on ? 1 : 0;
+  if (auto on = ReadSwitch(package, setting::kCreateQuickLaunch))
+    options.CreateQuickLaunch = *on ? 1 : 0;
+
+  options.CreateStartMenu = 1;
+  if (auto folder = ReadText(package, setting::kStartMenuFolder)) options.StartMenuFolder = *folder;
+
+  if (package.Patched()) {
+    options.InstallDir = ReadInstallDir(package, package.Serial);
+  } else if (auto dir = ReadPath(package, setting::kDefaultInstallDir, std::nullopt)) {
+    // At load time only the program-files word is known; "[Run]" is the install-folder page's.
+    options.InstallDir = *dir;
+  }
+
+  if (auto app = ReadText(package, setting::kAppFile)) {
+    options.RunAppChecked = 1;
+    options.AppFile = *app;
+  }
+  if (auto readme = ReadText(package, setting::kReadmeFile)) {
+    options.ReadmeChecked = 1;
+    options.ReadmeFile = *readme;
+  }
+  if (auto url = ReadText(package, setting::kHomePageUrl)) {
+    options.HomePageChecked = 1;
+    options.HomePageUrl = *url;
+  }
 }
 
 }  // namespace sk

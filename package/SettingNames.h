@@ -1,13 +1,13 @@
 // The vocabulary of the package settings: every setting name the system reads or writes, with
 // the group that carries it and what its value means, and the wizard's page list.
 //
-// Names are GBK bytes exactly as stored in the package. Each row is a named constant; the load,
+// Names are GBK bytes exactly as stored in the package. Each row is a named constant that says
+// where the setting lives (its group), how its name is matched (byte for byte or with ASCII-only
+// case folding), which of several items of that name counts (the first or the last) and what its
+// value is. The readers of package/SettingReaders.h take a row and apply exactly that; the load,
 // the option evaluation, the startup driver, the pages, the manifest reader and the tests all
-// spell a name through these constants, never on their own. A new setting is one row here plus
-// its entry in AllSettingNames(); the rows are defined in SettingNames.cpp.
-//
-// How a name is compared (byte for byte or ASCII case-insensitively) is the reader's business and
-// stays with the reader.
+// spell a setting through these rows, never on their own. A new setting is one row here plus its
+// entry in AllSettingNames(); the rows are defined in SettingNames.cpp.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,27 @@
 
 namespace sk {
 
+// How an item's name is compared with a row's name.
+enum class NameMatch : uint8_t { Exact, AsciiCaseFolded };
+// Which item counts when a group holds the name more than once.
+enum class Occurrence : uint8_t { First, Last };
+// What the value is, and so which reader reads it.
+enum class ValueType : uint8_t {
+  Text,          // any text, empty included
+  OptionalText,  // a text; an empty value counts as no item
+  Switch,        // "启用" (byte for byte) is on, any other text off
+  Boolean,       // a number (non-zero is true) or True/False, ASCII case-insensitive
+  Path,          // a folder that may begin with a path word (package/PathWords.h)
+  File,          // a file; only an item naming an existing file counts
+};
+
 struct SettingName {
   int group;            // the group that carries it; setting::kAnyGroup: read in every group
   std::string name;     // GBK
   const char* meaning;  // what the value says
+  NameMatch match = NameMatch::AsciiCaseFolded;
+  Occurrence occurrence = Occurrence::Last;
+  ValueType type = ValueType::Text;
 };
 
 // The two values of a switch, text::kEnabled and text::kDisabled (package/Package.texts).

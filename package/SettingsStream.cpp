@@ -1,4 +1,4 @@
-// The settings stream in both directions: TCompile::ParseSettings reads it, SerializeSettings
+// The settings stream in both directions: TPackage::ParseSettings reads it, SerializeSettings
 // writes it. Sections in order: settings, file folders, file items, registry folders, registry
 // values, shortcut folders, shortcuts, component packages, product identifier. A field added or
 // moved here changes both sides at once.
@@ -69,7 +69,7 @@ void ExpectSection(MemoryReader& r, int section, const char* what) {
 
 }  // namespace
 
-void TCompile::ParseSettings(const std::string& stream) {
+void TPackage::ParseSettings(const std::string& stream) {
   MemoryReader r(stream, "settings stream");
   RecordBudget budget;
 
@@ -145,7 +145,6 @@ void TCompile::ParseSettings(const std::string& stream) {
     c->Name = TElement::ReadString(r);
     c->Size = r.ReadInt64();
     CompList().push_back(std::move(c));
-    ComponentList.push_back(CompList().back()->Name);
   }
 
   ExpectSection(r, 9, "product identifier");
@@ -153,7 +152,7 @@ void TCompile::ParseSettings(const std::string& stream) {
   // Bytes after the product identifier are ignored: no reader looks at them.
 }
 
-std::string SerializeSettings(const TCompile& model) {
+std::string SerializeSettings(const TPackage& model) {
   MemoryWriter w;
   auto count = [&w](size_t n) {
     if (n > static_cast<size_t>(INT32_MAX)) throw Error("too many records to store");

@@ -186,7 +186,7 @@ void RemoveTree(Platform& platform, const std::string& folder, int depth) {
 
 void StageSupportFiles(TCompile& model, InputStream& setupFile, const StagingProgress& progress) {
   Platform& platform = model.GetPlatform();
-  auto& files = model.FileList();
+  auto& files = model.Package().FileList();
   const auto max = static_cast<int32_t>(files.size());
 
   // Every name is checked before anything is written: a package with one name that would
@@ -197,8 +197,9 @@ void StageSupportFiles(TCompile& model, InputStream& setupFile, const StagingPro
     relative[i] = RelativeStagingPath(*files[i], i);
     any = any || relative[i].has_value();
   }
-  if (any && model.StagingFolder.empty()) model.StagingFolder = CreateRunFolder(platform);
-  const std::string& temp = model.StagingFolder;
+  if (any && model.Run().StagingFolder.empty())
+    model.Run().StagingFolder = CreateRunFolder(platform);
+  const std::string& temp = model.Run().StagingFolder;
 
   for (size_t i = 0; i < files.size(); ++i) {
     if (progress) progress(static_cast<int32_t>(i + 1), max);
@@ -209,7 +210,7 @@ void StageSupportFiles(TCompile& model, InputStream& setupFile, const StagingPro
 
     if (f.Kind == kind::CompFile) f.TargetDir = temp + "Comp\\" + f.Name;
     if (f.Kind == kind::PageFile) {
-      for (auto& setting : model.InfoList())
+      for (auto& setting : model.Package().InfoList())
         if (SameTextAscii(setting->Value, f.SourcePath)) setting->Value = path;
     }
     f.SourcePath = path;
@@ -217,7 +218,7 @@ void StageSupportFiles(TCompile& model, InputStream& setupFile, const StagingPro
     const std::string folder = ExtractFilePath(path);
     if (!platform.DirectoryExists(folder)) platform.ForceDirectories(folder);
     auto out = platform.CreateFile(path);
-    model.StagedFiles.push_back(path);
+    model.Run().StagedFiles.push_back(path);
     try {
       ExtractRegion(setupFile, *out, f.DataStart, f.DataEnd);
       out->Close();
@@ -232,13 +233,13 @@ namespace {
 void WaitForStagedFileReaders(TCompile& model, uint32_t timeoutMs) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (const auto& reader : model.StagedFileReaders) {
+  for (const auto& reader : model.Run().StagedFileReaders) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) break;
     reader->Wait(static_cast<uint32_t>(left));
   }
-  model.StagedFileReaders.clear();
+  model.Run().StagedFileReaders.clear();
 }
 
 }  // namespace
@@ -246,13 +247,13 @@ void WaitForStagedFileReaders(TCompile& model, uint32_t timeoutMs) {
 void DeleteStagedFiles(TCompile& model, uint32_t readerTimeoutMs) {
   WaitForStagedFileReaders(model, readerTimeoutMs);
   Platform& platform = model.GetPlatform();
-  for (const auto& path : model.StagedFiles)
+  for (const auto& path : model.Run().StagedFiles)
     if (platform.FileExists(path)) platform.DeleteFile(path);
-  if (!model.StagingFolder.empty()) {
-    std::string folder = model.StagingFolder;
+  if (!model.Run().StagingFolder.empty()) {
+    std::string folder = model.Run().StagingFolder;
     folder.pop_back();  // the trailing backslash
     RemoveTree(platform, folder, 0);
-    model.StagingFolder.clear();
+    model.Run().StagingFolder.clear();
   }
 }
 

@@ -2,7 +2,7 @@
 // files (Kind 4) are extracted from the setup file into a folder of the run's own below the
 // temporary folder, and the model's references are pointed at the copies.
 //
-// Layout: T = <temp>\sk<16 random hex digits>\ (TCompile::StagingFolder), created fresh by
+// Layout: T = <temp>\sk<16 random hex digits>\ (RunState::StagingFolder), created fresh by
 // this run (a name that exists already is never reused), holding Reg\<file name>,
 // Comp\<component>\<path below the component folder> and Info\<file name>. Names split at "\"
 // and "/" alike; every staging path is checked to lie inside T before anything is written.

@@ -300,10 +300,10 @@ Region PackageWriter::AppendRegion(const std::string& payload) {
 }
 
 void PackageWriter::Finish(const TCompile& model) {
-  std::string settings = SerializeSettings(model);
+  std::string settings = SerializeSettings(model.Package());
   Region block = AppendRegion(settings);
   std::string trailer;
-  WriteLe64(trailer, static_cast<uint64_t>(model.Size));
+  WriteLe64(trailer, static_cast<uint64_t>(model.Package().Size));
   WriteLe64(trailer, static_cast<uint64_t>(block.start));
   out_.Write(trailer.data(), trailer.size());
   offset_ += static_cast<int64_t>(trailer.size());

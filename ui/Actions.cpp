@@ -31,13 +31,13 @@ void RebootSystem(Platform& p) {
 
 void RunActionsWithoutWizard(TCompile& model) {
   Platform& p = model.GetPlatform();
-  if (model.Options.RunAppChecked == 1) RunFile(p, model.Options.AppFile);
-  if (model.Options.ReadmeChecked == 1) RunFile(p, model.Options.ReadmeFile);
+  if (model.Choices().Options.RunAppChecked == 1) RunFile(p, model.Choices().Options.AppFile);
+  if (model.Choices().Options.ReadmeChecked == 1) RunFile(p, model.Choices().Options.ReadmeFile);
 }
 
 void RunFinishActions(TCompile& model, const std::function<void(const std::string&)>& showInfo) {
   Platform& p = model.GetPlatform();
-  const TInstallData& o = model.Options;
+  const TInstallData& o = model.Choices().Options;
   RunActionsWithoutWizard(model);
   if (o.HomePageChecked == 1) SetStartPage(p, o.HomePageUrl);
   if (!o.HintMsg.empty() && showInfo) showInfo(o.HintMsg);
@@ -46,11 +46,11 @@ void RunFinishActions(TCompile& model, const std::function<void(const std::strin
 }
 
 bool RebootWanted(const TCompile& model) {
-  return model.Options.RebootOs == text::kEnabled;
+  return model.Choices().Options.RebootOs == text::kEnabled;
 }
 
 void OfferReboot(TCompile& model, const std::function<bool(const std::string&)>& askYesNo) {
-  if (RebootWanted(model) && askYesNo(RebootQuestion(model.ItemName)))
+  if (RebootWanted(model) && askYesNo(RebootQuestion(model.Package().ItemName)))
     RebootSystem(model.GetPlatform());
 }
 

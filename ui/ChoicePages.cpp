@@ -1,6 +1,7 @@
 #include "ui/ChoicePages.h"
 
 #include "package/ByteSize.h"
+#include "package/SettingReaders.h"
 #include "platform/SystemHelpers.h"
 #include "ui/ChoicePaths.h"
 #include "ui/Ui.texts.h"
@@ -9,25 +10,12 @@ namespace sk {
 
 namespace {
 
-using namespace choice_setting;
-
 const std::string kInstallCaptionHead = ui_text::kInstallCaptionHead;
 const std::string kInstallCaptionTail = ui_text::kInstallCaptionTail;
 const std::string kTasksCaptionHead = ui_text::kTasksCaptionHead;
 const std::string kTasksCaptionTail = ui_text::kTasksCaptionTail;
 const std::string kNotFoundHead = ui_text::kNotFoundHead;
 const std::string kNotFoundTail = ui_text::kNotFoundTail;
-
-bool Enabled(const TCompileData* item) {
-  return item->Value == text::kEnabled;
-}
-
-// The items of one setting group in package order.
-std::vector<TCompileData*> Group(const TCompile& model, int group) {
-  std::vector<TCompileData*> items;
-  model.GetGroupSettings(group, items);
-  return items;
-}
 
 }  // namespace
 
@@ -36,24 +24,23 @@ std::vector<TCompileData*> Group(const TCompile& model, int group) {
 bool StartFolderPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 6)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDefaultFolderName)) SetFolder(item->Value);
-    if (SameTextAscii(item->Name, kFolderEditable)) editable_ = Enabled(item);
-    if (SameTextAscii(item->Name, kShowOption)) optionShown_ = Enabled(item);
-  }
-  SetCreateStartMenu(model->Options.CreateStartMenu != 0);
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kStartMenuHeader).value_or("");
+  if (auto folder = ReadText(package, setting::kStartMenuFolder)) SetFolder(*folder);
+  editable_ = ReadSwitch(package, setting::kStartMenuAllowChange).value_or(true);
+  optionShown_ = ReadSwitch(package, setting::kStartMenuShowOption).value_or(false);
+  SetCreateStartMenu(model->Choices().Options.CreateStartMenu != 0);
   return true;
 }
 
 void StartFolderPage::SetFolder(const std::string& name) {
   folder_ = name;
-  if (model_) model_->Options.StartMenuFolder = name;
+  if (model_) model_->Choices().Options.StartMenuFolder = name;
 }
 
 void StartFolderPage::SetCreateStartMenu(bool on) {
   createStartMenu_ = on;
-  if (model_) model_->Options.CreateStartMenu = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateStartMenu = on ? 1 : 0;
 }
 
 std::string StartFolderPage::PickerRoot() const {
@@ -65,10 +52,9 @@ std::string StartFolderPage::PickerRoot() const {
 bool SelComponentPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 7))
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
+  titlePicture_ = ReadText(model->Package(), setting::kComponentsHeader).value_or("");
   rows_.push_back(Row{choice_text::kMainProgram, true, nullptr});
-  for (const auto& component : model->CompList())
+  for (const auto& component : model->Package().CompList())
     rows_.push_back(Row{component->Name, true, component.get()});
   Changed();
   return true;
@@ -91,11 +77,11 @@ void SelComponentPage::CheckOnly(const std::vector<std::string>& names) {
 
 int64_t SelComponentPage::CalcNeededSize() {
   if (!model_) return 0;
-  int64_t total = model_->Size;  // saturating: the sizes come from the package
+  int64_t total = model_->Package().Size;  // saturating: the sizes come from the package
   for (size_t i = 1; i < rows_.size(); ++i)
     if (rows_[i].checked && rows_[i].component)
       total = SaturatingAdd(total, rows_[i].component->Size);
-  model_->Options.TotalSize = total;
+  model_->Choices().Options.TotalSize = total;
   return total;
 }
 
@@ -103,9 +89,9 @@ void SelComponentPage::Changed() {
   if (!model_) return;
   if (!rows_.empty()) rows_[0].checked = true;  // the main program is always installed
   spaceText_ = choice_text::kSpaceNeeded + FormatSize(CalcNeededSize());
-  model_->ComponentList.clear();
+  model_->Choices().ComponentList.clear();
   for (size_t i = 1; i < rows_.size(); ++i)
-    if (rows_[i].checked) model_->ComponentList.push_back(rows_[i].text);
+    if (rows_[i].checked) model_->Choices().ComponentList.push_back(rows_[i].text);
 }
 
 // ---- install folder ----
@@ -113,18 +99,13 @@ void SelComponentPage::Changed() {
 bool SelectInstallDirPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  for (const TCompileData* item : Group(*model, 8)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDefaultInstallPath)) {
-      SetFolder(item->Value == " "
-                    ? context_.SetupDir
-                    : ResolveDefaultPath(model->GetPlatform(), context_.SetupDir, item->Value));
-    }
-    if (SameTextAscii(item->Name, kPathEditable)) editable_ = Enabled(item);
-    if (SameTextAscii(item->Name, kSearchKeys) && !item->Value.empty()) searchKeys_ = item->Value;
-  }
-  caption_ = kInstallCaptionHead + model->ItemName + kInstallCaptionTail;
-  needsText_ = FormatSize(model->Options.TotalSize);
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kInstallFolderHeader).value_or("");
+  if (auto dir = ReadPath(package, setting::kDefaultInstallDir, context_.SetupDir)) SetFolder(*dir);
+  editable_ = ReadSwitch(package, setting::kInstallFolderAllowChange).value_or(true);
+  searchKeys_ = ReadText(package, setting::kSearchKeywords).value_or("");
+  caption_ = kInstallCaptionHead + model->Package().ItemName + kInstallCaptionTail;
+  needsText_ = FormatSize(model->Choices().Options.TotalSize);
   return true;
 }
 
@@ -132,7 +113,7 @@ void SelectInstallDirPage::SetFolder(const std::string& folder) {
   folder_ = folder;
   if (!model_) return;
   if (!folder.empty()) freeText_ = FormatSize(InstallDirFreeSpace(model_->GetPlatform(), folder));
-  model_->Options.InstallDir = StripTrailingBackslash(folder);
+  model_->Choices().Options.InstallDir = StripTrailingBackslash(folder);
 }
 
 bool SelectInstallDirPage::Search(FolderSearchControl control) {
@@ -146,7 +127,7 @@ bool SelectInstallDirPage::Search(FolderSearchControl control) {
 }
 
 std::string SelectInstallDirPage::NotFoundMessage() const {
-  return kNotFoundHead + (model_ ? model_->ItemName : std::string()) + kNotFoundTail;
+  return kNotFoundHead + (model_ ? model_->Package().ItemName : std::string()) + kNotFoundTail;
 }
 
 // ---- additional tasks ----
@@ -154,29 +135,30 @@ std::string SelectInstallDirPage::NotFoundMessage() const {
 bool AddonsTaskPage::Load(TCompile* model) {
   if (model_ || !model) return false;
   model_ = model;
-  caption_ = kTasksCaptionHead + model->ItemName + kTasksCaptionTail;
-  for (const TCompileData* item : Group(*model, 9)) {
-    if (SameTextAscii(item->Name, kTitlePicture)) titlePicture_ = item->Value;
-    if (SameTextAscii(item->Name, kDesktop) && Enabled(item)) {
-      desktopShown_ = true;
-      SetDesktop(true);
-    }
-    if (SameTextAscii(item->Name, kQuickLaunch) && Enabled(item)) {
-      quickLaunchShown_ = true;
-      SetQuickLaunch(true);
-    }
+  caption_ = kTasksCaptionHead + model->Package().ItemName + kTasksCaptionTail;
+  const TPackage& package = model->Package();
+  titlePicture_ = ReadText(package, setting::kTasksHeader).value_or("");
+  // A task is offered (and chosen) when any of its items is on, so a package that repeats the
+  // item offers it even where a later copy is off; the load's default takes the last copy.
+  if (AnySwitchOn(package, setting::kCreateDesktop)) {
+    desktopShown_ = true;
+    SetDesktop(true);
+  }
+  if (AnySwitchOn(package, setting::kCreateQuickLaunch)) {
+    quickLaunchShown_ = true;
+    SetQuickLaunch(true);
   }
   return true;
 }
 
 void AddonsTaskPage::SetDesktop(bool on) {
   desktop_ = on;
-  if (model_) model_->Options.CreateDesktop = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateDesktop = on ? 1 : 0;
 }
 
 void AddonsTaskPage::SetQuickLaunch(bool on) {
   quickLaunch_ = on;
-  if (model_) model_->Options.CreateQuickLaunch = on ? 1 : 0;
+  if (model_) model_->Choices().Options.CreateQuickLaunch = on ? 1 : 0;
 }
 
 }  // namespace sk

@@ -70,9 +70,9 @@ void ChoosingSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
   choices_.CheckPages(WizardPageClasses(model));
   // The finish page shows its run and readme boxes for the files the package names; find out
   // now, before the install, rather than when the page appears.
-  if (choices_.noRun && model.Options.AppFile.empty())
+  if (choices_.noRun && model.Choices().Options.AppFile.empty())
     throw ChoiceNotOffered("--no-run", "the package offers no program to run");
-  if (choices_.noReadme && model.Options.ReadmeFile.empty())
+  if (choices_.noReadme && model.Choices().Options.ReadmeFile.empty())
     throw ChoiceNotOffered("--no-readme", "the package offers no readme");
   HeadlessSetupWindows::RunWizard(model, context);
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "package/SettingNames.h"
+#include "package/SettingReaders.h"
 #include "ui/Ui.texts.h"
 
 namespace sk {
@@ -11,51 +12,30 @@ const std::string WelcomePage::kTitle = ui_text::kWelcomeTitle;
 const std::string WelcomePage::kGreeting = ui_text::kWelcomeGreeting;
 const std::string WelcomePage::kAdvice = ui_text::kWelcomeAdvice;
 
-namespace {
-const std::string& kCompany = setting::kWelcomeCompany.name;
-const std::string& kWebAddress = setting::kWelcomeWebsite.name;
-const std::string& kAgreementFile = setting::kAgreementFile.name;
-const std::string& kNotesFile = setting::kNotesFile.name;
-}  // namespace
-
 bool WelcomePage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  Title = FormatWithName(kTitle, model->ItemName);
-  Greeting = FormatWithName(kGreeting, model->ItemName);
-  Platform& p = model->GetPlatform();
-  WalkPageSettings(*model, 2, NameMatch::Exact,
-                   {page_setting::kBackgroundPicture, kCompany, kWebAddress},
-                   [&](size_t which, const std::string& value) {
-                     if (which == 0) {
-                       if (!value.empty() && p.FileExists(value)) BackgroundPicture = value;
-                     } else if (which == 1) {
-                       Company = value;
-                     } else {
-                       WebAddress = value;
-                     }
-                   });
+  Title = FormatWithName(kTitle, model->Package().ItemName);
+  Greeting = FormatWithName(kGreeting, model->Package().ItemName);
+  const TPackage& package = model->Package();
+  if (auto picture = ReadFile(package, setting::kWelcomePicture)) BackgroundPicture = *picture;
+  if (auto company = ReadText(package, setting::kWelcomeCompany)) Company = *company;
+  if (auto web = ReadText(package, setting::kWelcomeWebsite)) WebAddress = *web;
   return true;
 }
 
 bool DocumentPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
   const bool agreement = kind_ == Kind::Agreement;
-  WalkPageSettings(*model, agreement ? 3 : 5, NameMatch::AsciiCaseFolded,
-                   {page_setting::kTitlePicture, agreement ? kAgreementFile : kNotesFile},
-                   [&](size_t which, const std::string& value) {
-                     (which == 0 ? TitlePicture : Document) = value;
-                   });
+  const TPackage& package = model->Package();
+  const SettingName& header = agreement ? setting::kAgreementHeader : setting::kNotesHeader;
+  const SettingName& document = agreement ? setting::kAgreementFile : setting::kNotesFile;
+  if (auto picture = ReadText(package, header)) TitlePicture = *picture;
+  if (auto file = ReadText(package, document)) Document = *file;
   return true;
 }
 
 std::string BackgroundWindowPicture(TCompile& model) {
-  std::string picture;
-  Platform& p = model.GetPlatform();
-  WalkPageSettings(model, 0, NameMatch::Exact, {setting::kBackgroundPicture.name},
-                   [&](size_t, const std::string& value) {
-                     if (!value.empty() && p.FileExists(value)) picture = value;
-                   });
-  return picture;
+  return ReadFile(model.Package(), setting::kBackgroundPicture).value_or("");
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "engine/Install.h"
 #include "package/SettingNames.h"
+#include "package/SettingReaders.h"
 #include "ui/Progress.h"
 #include "ui/Ui.texts.h"
 
@@ -15,10 +16,6 @@ const std::string FinishPage::kDone = ui_text::kFinishDone;
 const std::string FinishPage::kRunApp = ui_text::kFinishRunApp;
 
 namespace {
-const std::string& kDetails = setting::kShowDetails.name;
-const std::string& kAppFile = setting::kAppFile.name;
-const std::string& kReadmeFile = setting::kReadmeFile.name;
-const std::string& kHomePage = setting::kHomePageUrl.name;
 const std::string kOpenQuote = ui_text::kOpenQuote;
 const std::string kCloseQuote = ui_text::kCloseQuote;
 }  // namespace
@@ -27,9 +24,8 @@ const std::string kCloseQuote = ui_text::kCloseQuote;
 
 bool ReadyPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 10, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture},
-                   [&](size_t, const std::string& value) { TitlePicture = value; });
-  Intro = FormatWithName(kIntro, model->ItemName);
+  if (auto picture = ReadText(model->Package(), setting::kReadyHeader)) TitlePicture = *picture;
+  Intro = FormatWithName(kIntro, model->Package().ItemName);
   return true;
 }
 
@@ -39,11 +35,11 @@ void ReadyPage::SetCompile(TCompile* model) {
 }
 
 std::string BuildSummary(const TCompile& model) {
-  const TInstallData& o = model.Options;
+  const TInstallData& o = model.Choices().Options;
   const std::string end = "\r\n\r\n";  // each entry ends in CR LF, then the memo's own line end
   std::string text = "\r\n";
-  text += "  " + kOpenQuote + model.ItemName + kCloseQuote + ui_text::kReadyInstallTo + kOpenQuote +
-          o.InstallDir + kCloseQuote + ui_text::kReadyInFolder + end;
+  text += "  " + kOpenQuote + model.Package().ItemName + kCloseQuote + ui_text::kReadyInstallTo +
+          kOpenQuote + o.InstallDir + kCloseQuote + ui_text::kReadyInFolder + end;
   if (o.CreateDesktop == 1) {
     text += ui_text::kReadyDesktop + end;
   }
@@ -88,13 +84,9 @@ std::string PercentText(int64_t position, int64_t max) {
 
 bool ProgressPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 11, NameMatch::AsciiCaseFolded, {page_setting::kTitlePicture, kDetails},
-                   [&](size_t which, const std::string& value) {
-                     if (which == 0)
-                       TitlePicture = value;
-                     else
-                       DetailsVisible = value == text::kEnabled;
-                   });
+  const TPackage& package = model->Package();
+  if (auto picture = ReadText(package, setting::kProgressHeader)) TitlePicture = *picture;
+  if (auto details = ReadSwitch(package, setting::kShowDetails)) DetailsVisible = *details;
   return true;
 }
 
@@ -142,21 +134,19 @@ FinishPage::FinishPage() {
 
 bool FinishPage::Load(TCompile* model) {
   if (!compile_.Assign(model)) return false;
-  WalkPageSettings(*model, 12, NameMatch::AsciiCaseFolded,
-                   {page_setting::kBackgroundPicture, kAppFile, kReadmeFile, kHomePage},
-                   [&](size_t which, const std::string& value) {
-                     if (which == 0) {
-                       BackgroundPicture = value;
-                       return;
-                     }
-                     if (value.empty()) return;
-                     CheckBox& box = Boxes[which - 1];
-                     box.visible = true;
-                     if (which == 1) box.caption = FormatWithName(kRunApp, model->ItemName);
-                     if (!box.checked) CheckBoxClick(static_cast<int>(which - 1), true);
-                   });
-  Title = FormatWithName(kTitle, model->ItemName);
-  Done = FormatWithName(kDone, model->ItemName);
+  const TPackage& package = model->Package();
+  if (auto picture = ReadText(package, setting::kFinishPicture)) BackgroundPicture = *picture;
+  // A box is offered, checked, for each of the three that names something.
+  const SettingName* boxes[] = {&setting::kAppFile, &setting::kReadmeFile, &setting::kHomePageUrl};
+  for (int i = 0; i < 3; ++i) {
+    if (!ReadText(package, *boxes[i])) continue;
+    CheckBox& box = Boxes[i];
+    box.visible = true;
+    if (i == 0) box.caption = FormatWithName(kRunApp, package.ItemName);
+    if (!box.checked) CheckBoxClick(i, true);
+  }
+  Title = FormatWithName(kTitle, model->Package().ItemName);
+  Done = FormatWithName(kDone, model->Package().ItemName);
   return true;
 }
 
@@ -164,7 +154,7 @@ void FinishPage::CheckBoxClick(int index, bool checked) {
   if (index < 0 || index > 2) return;
   Boxes[index].checked = checked;
   if (!compile_) return;
-  TInstallData& o = compile_->Options;
+  TInstallData& o = compile_->Choices().Options;
   uint8_t& flag = index == 0 ? o.RunAppChecked : index == 1 ? o.ReadmeChecked : o.HomePageChecked;
   flag = checked ? 1 : 0;
 }

@@ -2,23 +2,6 @@
 
 namespace sk {
 
-void WalkPageSettings(const TCompile& model, int group, NameMatch match,
-                      const std::vector<std::string>& names,
-                      const std::function<void(size_t which, const std::string& value)>& apply) {
-  std::vector<TCompileData*> items;
-  model.GetGroupSettings(group, items);
-  for (const TCompileData* item : items) {
-    for (size_t i = 0; i < names.size(); ++i) {
-      const bool same =
-          match == NameMatch::Exact ? item->Name == names[i] : SameTextAscii(item->Name, names[i]);
-      if (same) {
-        apply(i, item->Value);
-        break;
-      }
-    }
-  }
-}
-
 std::string FormatWithName(const std::string& format, const std::string& name) {
   std::string out;
   out.reserve(format.size() + name.size());

@@ -7,9 +7,9 @@ namespace sk {
 
 RecoveryReport RecoverAtStartup(TCompile& model, const RecoveryShow& show) {
   Platform& platform = model.GetPlatform();
-  model.Run().ProductClaim = ClaimProductRun(platform, model.Serial);
-  if (!DeadRunWaiting(platform, model.Serial)) return {};
-  const std::string serial = model.Serial;
+  model.Run().ProductClaim = ClaimProductRun(platform, model.Package().Serial);
+  if (!DeadRunWaiting(platform, model.Package().Serial)) return {};
+  const std::string serial = model.Package().Serial;
   return show([&platform, serial](const RecoveryProgress& stepDone) {
     return RecoverProductRuns(platform, serial, nullptr, stepDone);
   });

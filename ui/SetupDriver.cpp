@@ -34,11 +34,11 @@ void SetupDriver::Execute() {
   TCompile& model = *compile_;
   LoadSetupFile(model);
 
-  context_.ItemName = model.ItemName;
-  if (!model.Options.BeforeHintMsg.empty()) {
-    windows_.ShowPreInstallMessage(model.Options.BeforeHintMsg, model.ItemName);
+  context_.ItemName = model.Package().ItemName;
+  if (!model.Choices().Options.BeforeHintMsg.empty()) {
+    windows_.ShowPreInstallMessage(model.Choices().Options.BeforeHintMsg, model.Package().ItemName);
   }
-  context_.MessageCaption = MessageCaptionFor(model.ItemName);
+  context_.MessageCaption = MessageCaptionFor(model.Package().ItemName);
 
   const StartupPlan plan = DecideStartup(ReadStartupInputs(model));
   switch (plan.staging) {

@@ -56,11 +56,11 @@ void SilentSetupWindows::RunWizard(TCompile& model, SetupContext& context) {
 
 void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
                                  const std::vector<std::string>& pageClasses) {
-  log_.Line("package checked: \"" + model.ItemName + "\"");
+  log_.Line("package checked: \"" + model.Package().ItemName + "\"");
   ApplyChoices(model, context, ChoicesFromSwitches(switches_), pageClasses);
-  const TInstallData& o = model.Options;
+  const TInstallData& o = model.Choices().Options;
   log_.Line("install folder: " + o.InstallDir);
-  log_.Line("components: " + Joined(model.ComponentList));
+  log_.Line("components: " + Joined(model.Choices().ComponentList));
   log_.Line("start-menu shortcuts: " +
             (o.CreateStartMenu ? "yes, folder \"" + o.StartMenuFolder + "\"" : std::string("no")));
   log_.Line("desktop shortcut: " + YesNo(o.CreateDesktop));
@@ -81,7 +81,7 @@ void SilentSetupWindows::Install(TCompile& model, const SetupContext& context,
   // Nobody to ask: a held file is tried again for a while, then replaced at the next restart.
   FilesInUse inUse;
   InstallPackage(model, progress, model.GetPlatform().ExecutablePath(), &inUse);
-  for (const auto& value : model.RegList())
+  for (const auto& value : model.Package().RegList())
     log_.Line("registry value: " + value->KeyPath + " \"" + value->ValueName + "\"");
   for (const DeferredFile& file : inUse.deferred)
     log_.Line("file in use: " + file.target + "; the new file " + file.source +
@@ -101,7 +101,7 @@ SilentOutcome RunSilentSetup(Platform& platform, const SetupSwitches& switches, 
   std::string message;
   try {
     SetupDriver driver(platform, windows);
-    driver.Compile().PackageChecked = options.packageChecked;
+    driver.Compile().Run().PackageChecked = options.packageChecked;
     try {
       driver.Execute();
       if (!windows.Installed) log.Line("the package opens no window: nothing installed");
@@ -114,7 +114,7 @@ SilentOutcome RunSilentSetup(Platform& platform, const SetupSwitches& switches, 
     } catch (const std::exception& e) {
       message = e.what();
       log.Line("error: " + message);
-      const bool damaged = !windows.InstallStarted && !driver.Compile().PackageChecked;
+      const bool damaged = !windows.InstallStarted && !driver.Compile().Run().PackageChecked;
       code = damaged ? exit_code::kDamagedPackage : exit_code::kInstallFailed;
     }
   } catch (const std::exception& e) {

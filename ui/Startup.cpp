@@ -9,7 +9,7 @@ std::string MessageCaptionFor(const std::string& itemName) {
 }
 
 const TCompileData* FindSetting(const TCompile& model, const std::string& name) {
-  for (const auto& item : model.InfoList()) {
+  for (const auto& item : model.Package().InfoList()) {
     if (item->Group == 0 && SameTextAscii(item->Name, name)) return item.get();
   }
   return nullptr;
@@ -26,8 +26,8 @@ std::optional<std::string> ValueOf(const TCompile& model, const std::string& nam
 StartupInputs ReadStartupInputs(const TCompile& model) {
   StartupInputs in;
   in.showLoading = ValueOf(model, setting::kShowLoading.name);
-  in.showWizard = model.Options.ShowWizard;
-  in.patched = model.Patched();
+  in.showWizard = model.Choices().Options.ShowWizard;
+  in.patched = model.Package().Patched();
   in.showBackground = ValueOf(model, setting::kShowBackground.name);
   in.music = ValueOf(model, setting::kMusic.name);
   return in;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "package/SettingReaders.h"
 #include "ui/Actions.h"
 #include "ui/Ui.texts.h"
 
@@ -16,20 +17,10 @@ const std::string kFinish = ui_text::kButtonFinish;
 }  // namespace caption
 
 std::vector<const PageRow*> EnabledPages(const TCompile& model) {
-  std::vector<TCompileData*> items;
-  model.GetGroupSettings(1, items);
+  // Every item that is on makes one page; the table gives the wizard's order.
   std::vector<const PageRow*> rows;
-  for (const TCompileData* item : items) {
-    if (item->Value != text::kEnabled) continue;
-    for (const PageRow& row : kPageTable) {
-      if (SameTextAscii(item->Name, row.ListSwitch.name)) {
-        rows.push_back(&row);
-        break;
-      }
-    }
-  }
-  std::stable_sort(rows.begin(), rows.end(),
-                   [](const PageRow* a, const PageRow* b) { return a->Order < b->Order; });
+  for (const PageRow& row : kPageTable)
+    rows.insert(rows.end(), SwitchOnCount(model.Package(), row.ListSwitch), &row);
   return rows;
 }
 
@@ -122,7 +113,7 @@ bool WizardHost::CloseQuery() {
     case WizardState::Installing:
       return false;
     case WizardState::UnderWay:
-      return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->ItemName : std::string()));
+      return frame_.AskYesNo(QuitQuestion(compile_ ? compile_->Package().ItemName : std::string()));
     case WizardState::Finished:
       if (compile_)
         OfferReboot(*compile_, [this](const std::string& text) { return frame_.AskYesNo(text); });

@@ -81,11 +81,11 @@ void WriteCraftedPackage(const fs::path& setup, const std::vector<CraftedItem>& 
     f->DataEnd = r.end;
     f->UncompressedSize = static_cast<int64_t>(data.size());
     f->FileTime = 45000.5;
-    model.FileList().push_back(std::move(f));
+    model.Package().FileList().push_back(std::move(f));
   }
-  model.Size = 0;  // the trailer's Size: the total of the files to install
-  for (const auto& f : model.FileList())
-    if (f->Kind == kind::File) model.Size += f->UncompressedSize;
+  model.Package().Size = 0;  // the trailer's Size: the total of the files to install
+  for (const auto& f : model.Package().FileList())
+    if (f->Kind == kind::File) model.Package().Size += f->UncompressedSize;
   w.Finish(model);
   out.Close();
 }

@@ -82,11 +82,11 @@ icon = "app/app.exe"
 source = "uninst.exe"
 )");
   const TCompile& m = *plan.model;
-  EXPECT_EQ(m.Serial, "6B29FC40-CA47-1067-B31D-00DD010662DA");
+  EXPECT_EQ(m.Package().Serial, "6B29FC40-CA47-1067-B31D-00DD010662DA");
 
   // Kind order: files, folders, component files, page files (one per host file), uninstaller.
   std::vector<std::pair<uint8_t, std::string>> items;
-  for (const auto& f : m.FileList()) items.push_back({f->Kind, U(f->TargetDir)});
+  for (const auto& f : m.Package().FileList()) items.push_back({f->Kind, U(f->TargetDir)});
   std::vector<std::pair<uint8_t, std::string>> want = {{0, "目标计算机\\Program Files\\"},
                                                        {0, "目标计算机\\Program Files\\data"},
                                                        {1, "目标计算机\\Program Files"},
@@ -96,23 +96,23 @@ source = "uninst.exe"
                                                        {4, ""},
                                                        {5, ""}};
   EXPECT_EQ(items, want);
-  EXPECT_EQ(U(m.FileList()[2]->Name), "logs");
-  EXPECT_EQ(m.FileList()[0]->SourcePath, Src("app/app.exe"));
-  EXPECT_EQ(m.FileList()[0]->NoOverwrite, 1);
-  EXPECT_EQ(m.FileList()[1]->UncompressedSize, 1000);
-  EXPECT_EQ(m.Size, 1000 + 10);  // files to install only
+  EXPECT_EQ(U(m.Package().FileList()[2]->Name), "logs");
+  EXPECT_EQ(m.Package().FileList()[0]->SourcePath, Src("app/app.exe"));
+  EXPECT_EQ(m.Package().FileList()[0]->NoOverwrite, 1);
+  EXPECT_EQ(m.Package().FileList()[1]->UncompressedSize, 1000);
+  EXPECT_EQ(m.Package().Size, 1000 + 10);  // files to install only
   // Component files carry their folder as a prefix of their SourcePath.
-  const auto& y = *m.FileList()[4];
+  const auto& y = *m.Package().FileList()[4];
   EXPECT_EQ(y.SourcePath.rfind(y.TargetDir, 0), 0u);
-  ASSERT_EQ(m.CompList().size(), 1u);
-  EXPECT_EQ(m.CompList()[0]->Size, 5);
+  ASSERT_EQ(m.Package().CompList().size(), 1u);
+  EXPECT_EQ(m.Package().CompList()[0]->Size, 5);
   // Data sources: every item but the folder, in list order.
   ASSERT_EQ(plan.sources.size(), 7u);
   EXPECT_EQ(plan.sources[2].item, 3u);
 
   // Settings that name files carry the items' SourcePath.
   auto setting = [&](int group, const std::string& name) {
-    for (const auto& s : m.InfoList())
+    for (const auto& s : m.Package().InfoList())
       if (s->Group == group && U(s->Name) == name) return U(s->Value);
     return std::string("<absent>");
   };
@@ -124,15 +124,15 @@ source = "uninst.exe"
   EXPECT_EQ(setting(8, "默认安装路径"), "[System ProgramFiles]\\演示");
   EXPECT_EQ(setting(0, "卸载程序"), "启用");
 
-  ASSERT_EQ(m.ShotCutList().size(), 1u);
-  EXPECT_EQ(U(m.ShotCutList()[0]->Folder), "开始菜单\\Tools");
-  EXPECT_EQ(m.ShotCutList()[0]->Target, Src("app/app.exe"));
-  EXPECT_EQ(m.ShotCutList()[0]->IconFile, Src("app/app.exe"));
-  EXPECT_EQ(U(m.ShotCutFolderList().at(0)), "开始菜单\\Tools");
-  ASSERT_EQ(m.RegList().size(), 1u);
-  EXPECT_EQ(U(m.RegList()[0]->KeyPath), "目标计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Demo");
-  EXPECT_EQ(m.RegList()[0]->ValueData, "0000001A");
-  EXPECT_EQ(U(m.FileFolderList().at(1)), "目标计算机\\Program Files\\data");
+  ASSERT_EQ(m.Package().ShotCutList().size(), 1u);
+  EXPECT_EQ(U(m.Package().ShotCutList()[0]->Folder), "开始菜单\\Tools");
+  EXPECT_EQ(m.Package().ShotCutList()[0]->Target, Src("app/app.exe"));
+  EXPECT_EQ(m.Package().ShotCutList()[0]->IconFile, Src("app/app.exe"));
+  EXPECT_EQ(U(m.Package().ShotCutFolderList().at(0)), "开始菜单\\Tools");
+  ASSERT_EQ(m.Package().RegList().size(), 1u);
+  EXPECT_EQ(U(m.Package().RegList()[0]->KeyPath), "目标计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Demo");
+  EXPECT_EQ(m.Package().RegList()[0]->ValueData, "0000001A");
+  EXPECT_EQ(U(m.Package().FileFolderList().at(1)), "目标计算机\\Program Files\\data");
 }
 
 TEST_F(ManifestTest, TargetNotations) {
@@ -146,7 +146,7 @@ TEST_F(ManifestTest, TargetNotations) {
   for (auto [target, want] : cases) {
     BuildPlan plan =
         Read(std::string("[[file]]\nsource = \"license.txt\"\ntarget = '") + target + "'\n");
-    EXPECT_EQ(U(plan.model->FileList().at(0)->TargetDir), want) << target;
+    EXPECT_EQ(U(plan.model->Package().FileList().at(0)->TargetDir), want) << target;
   }
 }
 
@@ -201,7 +201,7 @@ TEST_F(ManifestTest, SettingGroupsAtTheEdgesAreAccepted) {
   for (int group : {0, 3, 5, 12}) {
     BuildPlan plan = Read("[[setting]]\ngroup = " + std::to_string(group) +
                           "\nname = \"自定义\"\nvalue = \"v\"\n");
-    const auto& list = plan.model->InfoList();
+    const auto& list = plan.model->Package().InfoList();
     const bool found = std::any_of(list.begin(), list.end(), [&](const auto& s) {
       return s->Group == group && U(s->Name) == "自定义" && s->Value == "v";
     });
@@ -224,7 +224,7 @@ TEST_F(ManifestTest, IntegerLimitsAreInclusive) {
       continue;
     }
     const BuildPlan plan = Read(body);
-    const auto& files = plan.model->FileList();
+    const auto& files = plan.model->Package().FileList();
     const bool found = std::any_of(files.begin(), files.end(), [&](const auto& f) {
       return f->ReservedFlag == static_cast<uint8_t>(c.value);
     });
@@ -365,7 +365,7 @@ TEST_F(ManifestTest, AnUninstallerUnlessSwitchedOff) {
     const BuildPlan plan = Read(c.body);
     EXPECT_EQ(plan.builtinUninstaller, c.builtin) << c.body;
     std::string value;
-    for (const auto& d : plan.model->InfoList())
+    for (const auto& d : plan.model->Package().InfoList())
       if (d->Name == setting::kEnableUnIns.name) value = U(d->Value);
     EXPECT_EQ(value, c.uninsSetting) << c.body;
 

@@ -105,11 +105,11 @@ TEST_F(PackageCommandsTest, BuildInfoRoundTrip) {
   EXPECT_EQ(j["ItemName"], "演示");
   EXPECT_EQ(j["Version"], "2.0");
   EXPECT_EQ(j["Patched"], false);
-  EXPECT_EQ(j["Size"].get<int64_t>(), plan.model->Size);
+  EXPECT_EQ(j["Size"].get<int64_t>(), plan.model->Package().Size);
   ASSERT_EQ(j["FileList"].size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     const auto& f = j["FileList"][i];
-    const auto& want = *plan.model->FileList()[i];
+    const auto& want = *plan.model->Package().FileList()[i];
     EXPECT_EQ(f["SourcePath"], GbkToUtf8(want.SourcePath));
     EXPECT_EQ(f["TargetDir"], GbkToUtf8(want.TargetDir));
     EXPECT_EQ(f["FileTime"].get<double>(), want.FileTime);  // exact
@@ -123,10 +123,10 @@ TEST_F(PackageCommandsTest, BuildInfoRoundTrip) {
   EXPECT_EQ(o["ShowWizard"], 0);
   EXPECT_EQ(o["InstallDir"], "C:\\Program Files\\演示");
   EXPECT_EQ(o["StartMenuFolder"], "演示");
-  EXPECT_EQ(o["AppFile"], GbkToUtf8(plan.model->FileList()[0]->SourcePath));
+  EXPECT_EQ(o["AppFile"], GbkToUtf8(plan.model->Package().FileList()[0]->SourcePath));
   EXPECT_EQ(o["RunAppChecked"], 1);
   EXPECT_EQ(o["HomePageChecked"], 1);
-  EXPECT_EQ(o["TotalSize"].get<int64_t>(), plan.model->Size);
+  EXPECT_EQ(o["TotalSize"].get<int64_t>(), plan.model->Package().Size);
   EXPECT_EQ(j["ShotCutList"][0]["Folder"], "桌面\\");
   EXPECT_EQ(j["ShotCutList"][0]["Target"], o["AppFile"]);
 
@@ -200,7 +200,7 @@ TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
     TCompile model(machine);
     HostInputStream in(out);
     model.LoadPackageFrom(in);
-    const int64_t settings = model.FileList().back()->DataEnd;
+    const int64_t settings = model.Package().FileList().back()->DataEnd;
     edit(model);
     std::string bytes = good.substr(0, static_cast<size_t>(settings));
     struct Sink : OutputStream {
@@ -216,15 +216,15 @@ TEST_F(PackageCommandsTest, DamagedFilesAreRefusedByEveryReader) {
   // A support file whose name would be staged outside the staging folder.
   auto named = [&](uint8_t kind, const std::string& source) {
     return rewritten([&](TCompile& m) {
-      m.FileList()[1]->Kind = kind;
-      m.FileList()[1]->SourcePath = source;
+      m.Package().FileList()[1]->Kind = kind;
+      m.Package().FileList()[1]->SourcePath = source;
     });
   };
   const std::pair<const char*, std::string> bad[] = {
       {"cut in half", good.substr(0, good.size() / 2)},
       {"settings offset 0", noSettings},
       {"data longer than its record",
-       rewritten([](TCompile& m) { m.FileList()[1]->UncompressedSize -= 100; })},
+       rewritten([](TCompile& m) { m.Package().FileList()[1]->UncompressedSize -= 100; })},
       {"registry file named up and out", named(kind::RegFile, "x/../../../Windows/victim.txt")},
       {"page file named on another drive", named(kind::PageFile, "D:\\pics\\C:\\victim.png")},
   };

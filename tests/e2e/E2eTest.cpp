@@ -240,7 +240,7 @@ TEST(E2eTest, DamagedPackageChangesNothingAndSaysSo) {
   b.File("D:\\src\\first.txt", G("指定目录\\") + app, "first");
   b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(100000, 'z'));
   std::string bytes = b.Build(test::ReadHostFile(SK_SETUP_EXE));
-  const auto& item = *b.Model().FileList()[1];
+  const auto& item = *b.Model().Package().FileList()[1];
   bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
   test::WriteHostFile(s.exe, bytes);
   auto proc = s.Start();

@@ -18,8 +18,9 @@ TEST(BoundedWork, ComponentFileWithTwentyThousandKeys) {
   TCompile model(p);
   const std::string staged = m->root() + "Comp\\Many\\";
   ASSERT_TRUE(p.ForceDirectories(staged));
-  model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Many", 0}));
-  model.ComponentList.push_back("many");
+  model.Package().CompList().push_back(
+      std::make_unique<TCompileCompData>(TCompileCompData{"Many", 0}));
+  model.Choices().ComponentList.push_back("many");
   auto stage = [&](const std::string& name, const std::string& content) {
     auto item = std::make_unique<TCompileFileData>();
     item->Kind = kind::CompFile;
@@ -28,7 +29,7 @@ TEST(BoundedWork, ComponentFileWithTwentyThousandKeys) {
     auto out = p.CreateFile(item->SourcePath);
     out->Write(content.data(), content.size());
     out->Close();
-    model.FileList().push_back(std::move(item));
+    model.Package().FileList().push_back(std::move(item));
   };
   // 20,000 keys; only every 500th names a staged file, so the run copies 40 files.
   std::string ini = "[RegistryList]\r\nRegtype=Copy\r\n[SysDirList]\r\n";
@@ -39,7 +40,7 @@ TEST(BoundedWork, ComponentFileWithTwentyThousandKeys) {
   }
   stage("Many.ini", ini);
 
-  RunComponentSetups(model, model);
+  RunComponentSetups(model.Package(), model.Choices());
 
   for (int i = 0; i < 20000; i += 250) {
     const std::string out = "C:\\Windows\\out" + std::to_string(i) + ".dll";

@@ -47,8 +47,9 @@ TEST(ComponentSetups, RunCopyOrSkip) {
       {"Skipped", false, {{"Skipped.ini", "[Option]\r\nExeFile=skip.exe\r\n"}, {"skip.exe", "x"}}},
   };
   for (const Component& c : components) {
-    model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{c.name, 0}));
-    if (c.chosen) model.ComponentList.push_back(LowerAscii(c.name));
+    model.Package().CompList().push_back(
+        std::make_unique<TCompileCompData>(TCompileCompData{c.name, 0}));
+    if (c.chosen) model.Choices().ComponentList.push_back(LowerAscii(c.name));
     ASSERT_TRUE(p.ForceDirectories(staged + c.name));
     for (const auto& [file, content] : c.files) {
       auto item = std::make_unique<TCompileFileData>();
@@ -58,7 +59,7 @@ TEST(ComponentSetups, RunCopyOrSkip) {
       auto out = p.CreateFile(item->SourcePath);
       out->Write(content.data(), content.size());
       out->Close();
-      model.FileList().push_back(std::move(item));
+      model.Package().FileList().push_back(std::move(item));
     }
   }
   p.OpenKey(RegRoot::LocalMachine, "Software\\P", true)->WriteString("Ver", "1");
@@ -68,7 +69,7 @@ TEST(ComponentSetups, RunCopyOrSkip) {
     out->Close();
   }
 
-  RunComponentSetups(model, model);
+  RunComponentSetups(model.Package(), model.Choices());
 
   std::ifstream in(m->sandbox()->ActionsLogPath());
   std::vector<std::string> lines;

@@ -41,16 +41,17 @@ TEST(ComponentUndo, CopiedSystemFilesFollowTheInstallsOutcome) {
 
     TCompile model(p);
     model.LoadPackage("C:\\Setup.exe");
-    model.Options.InstallDir = dir;
-    model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Lib", 0}));
+    model.Choices().Options.InstallDir = dir;
+    model.Package().CompList().push_back(
+        std::make_unique<TCompileCompData>(TCompileCompData{"Lib", 0}));
     for (const char* name : {"Lib.ini", "lib.dll"}) {
       auto item = std::make_unique<TCompileFileData>();
       item->Kind = kind::CompFile;
       item->Name = "Lib";
       item->SourcePath = std::string("C:\\Staged\\Lib\\") + name;
-      model.FileList().push_back(std::move(item));
+      model.Package().FileList().push_back(std::move(item));
     }
-    model.ComponentList = {"lib"};
+    model.Choices().ComponentList = {"lib"};
     std::string message;
     try {
       InstallPackage(model, nullptr, "C:\\Setup.exe");

@@ -52,9 +52,10 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   InstallRun run(b, MakeTestMachine());
   const std::string os = GetOsVersionCode(run.platform());
   for (size_t i = 0; i < std::size(cases); ++i)
-    run.model().FileList()[i + 1]->TargetOs = cases[i].targetOs == "same" ? os : cases[i].targetOs;
-  run.model().Options.CreateStartMenu = 0;
-  run.model().Options.CreateDesktop = 1;
+    run.model().Package().FileList()[i + 1]->TargetOs =
+        cases[i].targetOs == "same" ? os : cases[i].targetOs;
+  run.model().Choices().Options.CreateStartMenu = 0;
+  run.model().Choices().Options.CreateDesktop = 1;
   const std::string dir = run.installDir() + "\\";
   ASSERT_TRUE(run.platform().ForceDirectories(run.installDir()));
   for (const FileCase& c : cases) {
@@ -80,7 +81,7 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
     expectedEvents.push_back({path, engine_text::kInstallingFile, int64_t(i) + 2, max});
     EXPECT_EQ(run.Read(path), c.expectContent);
     // The package stays as loaded: the run places copies of its records.
-    EXPECT_EQ(run.model().FileList()[i + 1]->SourcePath, "Z:\\build\\" + c.name);
+    EXPECT_EQ(run.model().Package().FileList()[i + 1]->SourcePath, "Z:\\build\\" + c.name);
     auto rec = std::find_if(log->Records().begin(), log->Records().end(),
                             [&](const TUnInsData& r) { return r.Path == path; });
     if (c.expectFlag < 0) {
@@ -103,7 +104,7 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   EXPECT_EQ(fileEvents, expectedEvents);
 
   // The shortcut points at the installed file; the package's record keeps its source text.
-  EXPECT_EQ(run.model().ShotCutList()[0]->Target, "z:\\BUILD\\plain.txt");
+  EXPECT_EQ(run.model().Package().ShotCutList()[0]->Target, "z:\\BUILD\\plain.txt");
   auto linkRecord = std::find_if(log->Records().begin(), log->Records().end(), [](const auto& r) {
     return r.Path.size() > 6 && r.Path.substr(r.Path.size() - 6) == "\\P.lnk";
   });
@@ -112,12 +113,13 @@ TEST(InstallFiles, ItemsRecordsAndReferences) {
   ASSERT_TRUE(shortcut);
   EXPECT_TRUE(SameTextAscii(shortcut->target, dir + "plain.txt")) << shortcut->target;
   EXPECT_TRUE(SameTextAscii(shortcut->iconPath, dir + "plain.txt")) << shortcut->iconPath;
-  EXPECT_EQ(run.model().Options.AppFile, dir + "keep.txt");
-  EXPECT_EQ(run.model().Options.ReadmeFile, dir + "plain.txt");  // source paths ignore case
+  EXPECT_EQ(run.model().Choices().Options.AppFile, dir + "keep.txt");
+  EXPECT_EQ(run.model().Choices().Options.ReadmeFile,
+            dir + "plain.txt");  // source paths ignore case
 
   // The log: header, the created folder first (the install folder existed), then the files;
   // the uninstaller itself is not recorded.
-  EXPECT_EQ(log->UninstallKey(), run.model().Serial);
+  EXPECT_EQ(log->UninstallKey(), run.model().Package().Serial);
   ASSERT_GE(log->Records().size(), 2u);
   EXPECT_EQ(log->Records()[0], (TUnInsData{"", dir + "sub", "", 1, unins_kind::Folder}));
   EXPECT_EQ(log->Records()[1], (TUnInsData{"", dir + "plain.txt", "", 1, unins_kind::File}));
@@ -152,7 +154,7 @@ TEST(InstallFiles, FaultEndsTheInstallWithoutLog) {
     if (fault == TargetIsFolder) {
       ASSERT_TRUE(run.platform().ForceDirectories(dir + "bad.bin"));
     } else {
-      run.model().FileList()[1]->DataStart += 5;  // lands inside the zlib stream
+      run.model().Package().FileList()[1]->DataStart += 5;  // lands inside the zlib stream
     }
     try {
       run.Install();

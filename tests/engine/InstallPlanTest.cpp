@@ -46,8 +46,8 @@ void InstallOn(Platform& p, const std::string& setup, const std::string& dir,
                const std::function<void(TCompile&)>& prepare, PlanningPlatform* planning) {
   TCompile model(p);
   model.LoadPackage(setup);
-  model.Options.InstallDir = dir;
-  model.Options.CreateDesktop = 1;
+  model.Choices().Options.InstallDir = dir;
+  model.Choices().Options.CreateDesktop = 1;
   if (prepare) prepare(model);
   InstallPackage(
       model,
@@ -201,16 +201,17 @@ const std::string kUninstallKey =
 
 // A component whose setup program the install runs, staged where the package's records say.
 void AddComponent(TCompile& model, bool chosen) {
-  model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Extra", 0}));
+  model.Package().CompList().push_back(
+      std::make_unique<TCompileCompData>(TCompileCompData{"Extra", 0}));
   for (const char* name : {"Extra.ini", "setup.exe"}) {
     auto item = std::make_unique<TCompileFileData>();
     item->Kind = kind::CompFile;
     item->Name = "Extra";
     item->SourcePath = std::string("C:\\Staged\\Extra\\") + name;
-    model.FileList().push_back(std::move(item));
+    model.Package().FileList().push_back(std::move(item));
   }
-  model.ComponentList.clear();
-  if (chosen) model.ComponentList.push_back("extra");
+  model.Choices().ComponentList.clear();
+  if (chosen) model.Choices().ComponentList.push_back("extra");
 }
 
 void StageComponent(Platform& p) {

@@ -12,7 +12,7 @@ InstallRun::InstallRun(PackageBuilder& b, std::unique_ptr<TestMachine> machine)
   Write(setup_, b.Build());
   model_ = std::make_unique<TCompile>(platform());
   model_->LoadPackage(setup_);
-  model_->Options.InstallDir = root() + "App";
+  model_->Choices().Options.InstallDir = root() + "App";
 }
 
 std::string InstallRun::Read(const std::string& path) {

@@ -43,7 +43,7 @@ class InstallRun {
   TestMachine& machine() { return *machine_; }
   TCompile& model() { return *model_; }
   std::string root() { return machine_->root(); }
-  std::string installDir() { return model_->Options.InstallDir; }
+  std::string installDir() { return model_->Choices().Options.InstallDir; }
   const std::vector<Event>& events() const { return events_; }
 
   void Install() {

@@ -93,7 +93,7 @@ TEST(Pipeline, RegistryValuesKeysAndRecords) {
   InstallRun run(b, Sandbox());
   Platform& p = run.platform();
   ASSERT_TRUE(p.CreateKey(RegRoot::CurrentUser, "Software"));
-  run.model().Options.CreateStartMenu = 0;
+  run.model().Choices().Options.CreateStartMenu = 0;
   run.Install();
 
   auto k = p.OpenKey(RegRoot::CurrentUser, "Software\\V", false);
@@ -105,7 +105,7 @@ TEST(Pipeline, RegistryValuesKeysAndRecords) {
   EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\W"));
   EXPECT_NE(run.Actions().find("cmd=C:\\Windows\\regedit.exe /s \"Z:\\in.reg\""),
             std::string::npos);
-  EXPECT_EQ(run.model().StagedFileReaders.size(), 1u);  // waited for before the clean-up
+  EXPECT_EQ(run.model().Run().StagedFileReaders.size(), 1u);  // waited for before the clean-up
 
   const std::string hkcu = "2147483649";
   std::vector<TUnInsData> reg;
@@ -145,9 +145,9 @@ TEST(Pipeline, ShortcutsByPlaceKindAndOs) {
     b.Shortcut("Elsewhere", "Lost", "Z:\\app.exe");
     InstallRun run(b, Sandbox(c.os));
     Platform& p = run.platform();
-    run.model().Options.StartMenuFolder = "Tools";
-    run.model().Options.CreateDesktop = c.desktop;
-    run.model().Options.CreateQuickLaunch = c.quick;
+    run.model().Choices().Options.StartMenuFolder = "Tools";
+    run.model().Choices().Options.CreateDesktop = c.desktop;
+    run.model().Choices().Options.CreateQuickLaunch = c.quick;
     // A link of that name exists already: the new one gets a unique name.
     ASSERT_TRUE(p.ForceDirectories(kPrograms + "\\Tools\\Help"));
     run.Write(kPrograms + "\\Tools\\Help\\App.lnk", "old");
@@ -205,8 +205,9 @@ TEST(Pipeline, UninstallEntryAndItsAbsence) {
     b.Shortcut(kDesktop, "D", "Z:\\x");
     InstallRun run(b, Sandbox());
     Platform& p = run.platform();
-    run.model().Options.InstallDir = run.root() + "App";  // a patch reads it from the registry
-    run.model().Options.CreateDesktop = 1;
+    run.model().Choices().Options.InstallDir =
+        run.root() + "App";  // a patch reads it from the registry
+    run.model().Choices().Options.CreateDesktop = 1;
     run.Install();
 
     const std::string dir = run.installDir() + "\\";
@@ -244,7 +245,7 @@ TEST(Pipeline, InsLogMergeAndDamage) {
     b.File("Z:\\f.txt", kPF, "f");
     InstallRun run(b, Sandbox());
     Platform& p = run.platform();
-    run.model().Options.CreateStartMenu = 0;
+    run.model().Choices().Options.CreateStartMenu = 0;
     UninstallRecorder earlier(p);
     earlier.SetProductName("Old");
     earlier.SetUninstallKey("{new}");  // the same product, spelled in another case

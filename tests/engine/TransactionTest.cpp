@@ -130,8 +130,8 @@ void Upgrade(PackageBuilder& b, const std::string& version) {
 std::string InstallMessage(Platform& p, const std::string& setup, const std::string& dir) {
   TCompile model(p);
   model.LoadPackage(setup);
-  model.Options.InstallDir = dir;
-  model.Options.CreateDesktop = 1;
+  model.Choices().Options.InstallDir = dir;
+  model.Choices().Options.CreateDesktop = 1;
   try {
     InstallPackage(model, nullptr, setup);
   } catch (const Error& e) {
@@ -148,7 +148,7 @@ struct UpgradeMachine {
     Upgrade(v1, "1.0");
     run = std::make_unique<InstallRun>(v1, Sandbox());
     Platform& p = run->platform();
-    run->model().Options.CreateDesktop = 1;
+    run->model().Choices().Options.CreateDesktop = 1;
     run->Install();
     auto key = p.OpenKey(RegRoot::LocalMachine, kRunKey, true);
     key->WriteStored("app.exe", {2, "%ProgramFiles%\\Mine\\app.exe /quiet"});
@@ -274,7 +274,7 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
     if (!aborted) {
       // Killed after the last change, while the run ended: before its end mark the next run
       // takes everything back, after it the next run only clears the folder.
-      RecoverAsTheNextRun(p, m.run->model().Serial);
+      RecoverAsTheNextRun(p, m.run->model().Package().Serial);
       if (!(Take(m.run->machine()) == before))
         EXPECT_EQ(m.run->Read(m.run->installDir() + "\\readme.txt"), "readme 2.0");
       ASSERT_EQ(InstallMessage(p, m.setup2, m.run->installDir()), "");
@@ -282,7 +282,7 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
       continue;
     }
     ++killed;
-    const RecoveryReport report = RecoverAsTheNextRun(p, m.run->model().Serial);
+    const RecoveryReport report = RecoverAsTheNextRun(p, m.run->model().Package().Serial);
     EXPECT_TRUE(report.failed.empty());
     const Snapshot recovered = Take(m.run->machine());
     ASSERT_TRUE(before == recovered) << Diff(before, recovered);

@@ -80,7 +80,7 @@ TEST(Uninstall, RoundTripsLeaveTheMachineAsBefore) {
     Base(b);
     shape.make(b);
     InstallRun run(b, Sandbox());
-    run.model().Options.CreateDesktop = 1;
+    run.model().Choices().Options.CreateDesktop = 1;
     if (shape.prepare) shape.prepare(run);
     const Snapshot before = Take(run.machine());
     run.Install();
@@ -147,7 +147,7 @@ TEST(Uninstall, KeepsWhatTheLogMarksAndWhatItCannotAttribute) {
   EXPECT_FALSE(p.FileExists(dir + "\\Uninst.log"));
   EXPECT_TRUE(p.KeyExists(RegRoot::CurrentUser, "Software\\Co\\Later"));
   EXPECT_FALSE(p.OpenKey(RegRoot::CurrentUser, "Software\\Co", false)->ValueExists("v"));
-  EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(run.model().Serial)));
+  EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(run.model().Package().Serial)));
   EXPECT_EQ(out.report.Count(RemovalResult::Failed), 0u);
   EXPECT_GE(out.report.Count(RemovalResult::Kept), 3u);  // data.db, its folder, the install folder
 }
@@ -334,7 +334,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
     b.Shortcut(kDesktop, "Demo", "Z:\\n.txt");
     InstallRun run(b, Sandbox());
     Platform& p = run.platform();
-    run.model().Options.CreateDesktop = 1;
+    run.model().Choices().Options.CreateDesktop = 1;
     const std::string dir = run.installDir();
     ASSERT_TRUE(p.ForceDirectories(dir));
     run.Write(dir + "\\old.txt", "OLD CONTENT");
@@ -343,7 +343,7 @@ TEST(Uninstall, FailedInstallIsUndone) {
     ASSERT_TRUE(p.ForceDirectories("C:\\Setup"));
     run.Write("C:\\Setup\\earlier.txt", "E");
     UninstallRecorder earlier(p);
-    earlier.SetUninstallKey(run.model().Serial);
+    earlier.SetUninstallKey(run.model().Package().Serial);
     earlier.AddFile("C:\\Setup\\earlier.txt", 1);
     run.Write("C:\\Setup\\Ins.log", earlier.SaveToBytes());
     std::unique_ptr<InputStream> holder;
@@ -370,7 +370,8 @@ TEST(Uninstall, FailedInstallIsUndone) {
     EXPECT_EQ(p.OpenKey(RegRoot::CurrentUser, "Software\\Pre", false)->ReadValue("shared")->data,
               "old");
     EXPECT_FALSE(p.KeyExists(RegRoot::CurrentUser, "Software\\Undo"));
-    EXPECT_FALSE(p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(run.model().Serial)));
+    EXPECT_FALSE(
+        p.KeyExists(RegRoot::LocalMachine, UninstallEntryKey(run.model().Package().Serial)));
     const Snapshot after = Take(run.machine());
     EXPECT_TRUE(before == after) << Diff(before, after);
   }

@@ -234,8 +234,8 @@ TEST(UninstallTrust, PlantedInsLogContributesOnlyTheProductsOwnPlaces) {
 void InstallOnSameMachine(InstallRun& run, const std::string& setup, std::string installDir = {}) {
   TCompile model(run.platform());
   model.LoadPackage(setup);
-  model.Options.InstallDir = installDir.empty() ? run.installDir() : installDir;
-  model.Options.CreateDesktop = 1;
+  model.Choices().Options.InstallDir = installDir.empty() ? run.installDir() : installDir;
+  model.Choices().Options.CreateDesktop = 1;
   InstallPackage(model, nullptr, setup);
 }
 
@@ -313,7 +313,7 @@ TEST(UninstallTrust, ReinstallOverItselfThenUninstallLeavesTheMachineAsBefore) {
   b.Shortcut(kDesktop, "Demo", "Z:\\a.exe");
   b.Shortcut(kStartMenu, "Demo", "Z:\\a.exe");
   InstallRun run(b, Sandbox());
-  run.model().Options.CreateDesktop = 1;
+  run.model().Choices().Options.CreateDesktop = 1;
   const Snapshot before = Take(run.machine());
   run.Install();
   const Snapshot once = Take(run.machine());

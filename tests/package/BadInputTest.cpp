@@ -199,9 +199,9 @@ TEST(BadInput, RecordsBeyondTheBudgetAreRefusedBeforeTheyAreRead) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
           << c.what << ": " << e.what();
     }
-    EXPECT_EQ(m.InfoList().size(), c.settings) << c.what;
-    EXPECT_EQ(m.FileFolderList().size(), c.fileFolders) << c.what;
-    EXPECT_EQ(m.FileList().size(), c.files) << c.what;
+    EXPECT_EQ(m.Package().InfoList().size(), c.settings) << c.what;
+    EXPECT_EQ(m.Package().FileFolderList().size(), c.fileFolders) << c.what;
+    EXPECT_EQ(m.Package().FileList().size(), c.files) << c.what;
   }
 }
 

@@ -45,7 +45,7 @@ struct Sample {
     b.Folder("C:\\App", "sub");
     b.File("D:\\pics\\p.png", "", "picture", kind::PageFile);
     bytes = b.Build();
-    const auto& files = b.Model().FileList();
+    const auto& files = b.Model().Package().FileList();
     first = {files[0]->DataStart, files[0]->DataEnd};
     second = {files[1]->DataStart, files[1]->DataEnd};
     page = {files[3]->DataStart, files[3]->DataEnd};
@@ -83,9 +83,9 @@ TEST(Integrity, SoundPackagePasses) {
   EXPECT_FALSE(stats.bounds.certificates);
   // Folders carry no data: whatever their offsets say is never read.
   EXPECT_FALSE(Check(s.Rewritten([](TCompile& m) {
-    m.FileList()[2]->DataStart = -5;
-    m.FileList()[2]->DataEnd = int64_t{1} << 40;
-    m.FileList()[2]->UncompressedSize = -1;
+    m.Package().FileList()[2]->DataStart = -5;
+    m.Package().FileList()[2]->DataEnd = int64_t{1} << 40;
+    m.Package().FileList()[2]->UncompressedSize = -1;
   })));
 }
 
@@ -126,35 +126,36 @@ TEST(Integrity, FindsEveryKindOfDamageWithItsOffset) {
       {"chunk length of the first file", flip(s.first.start + 3), s.first.start, "chunk"},
       {"settings block", flip(s.settings + 20), s.settings, "settings block"},
       {"data longer than its record",
-       s.Rewritten([](TCompile& m) { m.FileList()[1]->UncompressedSize -= 1; }), s.second.start,
-       "more than the"},
+       s.Rewritten([](TCompile& m) { m.Package().FileList()[1]->UncompressedSize -= 1; }),
+       s.second.start, "more than the"},
       {"data shorter than its record",
-       s.Rewritten([](TCompile& m) { m.FileList()[1]->UncompressedSize += 1; }), s.second.start,
-       "its record says"},
+       s.Rewritten([](TCompile& m) { m.Package().FileList()[1]->UncompressedSize += 1; }),
+       s.second.start, "its record says"},
       {"region reaching into the settings block",
-       s.Rewritten([&](TCompile& m) { m.FileList()[3]->DataEnd = s.settings + 1; }), s.settings,
-       "outside the package data"},
-      {"region before the file", s.Rewritten([](TCompile& m) { m.FileList()[0]->DataStart = -1; }),
+       s.Rewritten([&](TCompile& m) { m.Package().FileList()[3]->DataEnd = s.settings + 1; }),
        s.settings, "outside the package data"},
+      {"region before the file",
+       s.Rewritten([](TCompile& m) { m.Package().FileList()[0]->DataStart = -1; }), s.settings,
+       "outside the package data"},
       {"region of the wrong file", s.Rewritten([&](TCompile& m) {
-         m.FileList()[3]->DataStart = s.first.start;
-         m.FileList()[3]->DataEnd = s.first.end;
+         m.Package().FileList()[3]->DataStart = s.first.start;
+         m.Package().FileList()[3]->DataEnd = s.first.end;
        }),
        s.first.start, "more than the"},
       {"page file named to leave the staging folder", s.Rewritten([](TCompile& m) {
-         m.FileList()[3]->SourcePath = "D:\\pics/../../Windows/p.png";
+         m.Package().FileList()[3]->SourcePath = "D:\\pics/../../Windows/p.png";
        }),
        s.settings, "not a plain file or folder name"},
       {"page file named longer than any Windows path", s.Rewritten([](TCompile& m) {
          std::string path = "D:";
          for (int i = 0; i < 40000; ++i) path += "\\a";  // 80,002 bytes, 40,000 elements
-         m.FileList()[3]->SourcePath = path;
+         m.Package().FileList()[3]->SourcePath = path;
        }),
        s.settings, "a name of 80002 bytes is longer than any Windows path"},
       {"component file below its folder's parent", s.Rewritten([](TCompile& m) {
-         m.FileList()[0]->Kind = kind::CompFile;
-         m.FileList()[0]->TargetDir = "D:\\src\\";
-         m.FileList()[0]->SourcePath = "D:\\src\\../one.bin";
+         m.Package().FileList()[0]->Kind = kind::CompFile;
+         m.Package().FileList()[0]->TargetDir = "D:\\src\\";
+         m.Package().FileList()[0]->SourcePath = "D:\\src\\../one.bin";
        }),
        s.settings, "leaves the staging folder"},
   };
@@ -192,10 +193,10 @@ TEST(Integrity, ChunksOfAnySizeAreCounted) {
     item->DataStart = static_cast<int64_t>(stub.size());
     item->DataEnd = item->DataStart + 4 + static_cast<int64_t>(z.size());
     item->UncompressedSize = recorded;
-    m.FileList().push_back(std::move(item));
+    m.Package().FileList().push_back(std::move(item));
     std::string bytes = stub + Le32(static_cast<int32_t>(z.size())) + z;
     const auto settings = static_cast<int64_t>(bytes.size());
-    const std::string block = ZlibCompress(SerializeSettings(m));
+    const std::string block = ZlibCompress(SerializeSettings(m.Package()));
     return bytes + Le32(static_cast<int32_t>(block.size())) + block + Le64(recorded) +
            Le64(settings);
   };
@@ -221,8 +222,8 @@ TEST(Integrity, ProgressCoversTheDataInOrder) {
   EXPECT_EQ(total, int64_t(kChunkPieceSize * 3 + 1007 + 7));
   EXPECT_EQ(last, total);
   // The parsed settings are handed back.
-  ASSERT_EQ(parsed.FileList().size(), 4u);
-  EXPECT_EQ(parsed.InfoList()[0]->Name, "Name");
+  ASSERT_EQ(parsed.Package().FileList().size(), 4u);
+  EXPECT_EQ(parsed.Package().InfoList()[0]->Name, "Name");
 }
 
 // Sizes no disk holds are damage, found before any data is inflated (at the settings block); the
@@ -235,9 +236,9 @@ TEST(Integrity, ImpossibleSizesAndAWrongTrailerSizeAreDamage) {
   auto components = [](std::vector<int64_t> sizes) {
     return [sizes](TCompile& m) {
       for (int64_t size : sizes) {
-        m.CompList().push_back(std::make_unique<TCompileCompData>());
-        m.CompList().back()->Name = "c";
-        m.CompList().back()->Size = size;
+        m.Package().CompList().push_back(std::make_unique<TCompileCompData>());
+        m.Package().CompList().back()->Name = "c";
+        m.Package().CompList().back()->Size = size;
       }
     };
   };
@@ -248,11 +249,11 @@ TEST(Integrity, ImpossibleSizesAndAWrongTrailerSizeAreDamage) {
     std::string message;
   };
   const Case cases[] = {
-      {"negative file size", [](TCompile& m) { m.FileList()[3]->UncompressedSize = -7; },
+      {"negative file size", [](TCompile& m) { m.Package().FileList()[3]->UncompressedSize = -7; },
        s.settings, "impossible size -7"},
       {"file size past any disk",
-       [](TCompile& m) { m.FileList()[0]->UncompressedSize = kMaxByteSize + 1; }, s.settings,
-       "impossible size 4611686018427387905"},
+       [](TCompile& m) { m.Package().FileList()[0]->UncompressedSize = kMaxByteSize + 1; },
+       s.settings, "impossible size 4611686018427387905"},
       {"negative component size", components({5, -1}), s.settings,
        "component package 1 (c): impossible size -1"},
       {"component size past any disk", components({kMaxByteSize + 1}), s.settings,
@@ -260,11 +261,12 @@ TEST(Integrity, ImpossibleSizesAndAWrongTrailerSizeAreDamage) {
       {"three components of 2^62: a total that wraps",
        components({kMaxByteSize, kMaxByteSize, kMaxByteSize}), s.settings,
        "9223372036854775807 bytes in all"},
-      {"trailer Size one short", [=](TCompile& m) { m.Size = files - 1; }, trailerAt,
+      {"trailer Size one short", [=](TCompile& m) { m.Package().Size = files - 1; }, trailerAt,
        "trailer Size " + std::to_string(files - 1) + " differs"},
-      {"trailer Size negative", [](TCompile& m) { m.Size = -1; }, trailerAt, "trailer Size -1"},
-      {"trailer Size counting a page file", [=](TCompile& m) { m.Size = files + 7; }, trailerAt,
-       "differs from the total of the files to install"},
+      {"trailer Size negative", [](TCompile& m) { m.Package().Size = -1; }, trailerAt,
+       "trailer Size -1"},
+      {"trailer Size counting a page file", [=](TCompile& m) { m.Package().Size = files + 7; },
+       trailerAt, "differs from the total of the files to install"},
   };
   for (const Case& c : cases) {
     auto fault = Check(s.Rewritten(c.edit));
@@ -296,7 +298,7 @@ TEST(Integrity, MoreRecordsThanAPackageMayHoldAreDamage) {
   TCompile loaded(p);
   StringInputStream in(file);
   EXPECT_THROW(loaded.LoadPackageFrom(in), Error);
-  EXPECT_TRUE(loaded.InfoList().empty());
+  EXPECT_TRUE(loaded.Package().InfoList().empty());
 }
 
 }  // namespace

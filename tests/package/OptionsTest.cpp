@@ -84,7 +84,7 @@ TEST(Options, Switches) {
     PackageBuilder b;
     for (const auto& [n, v, g] : c.settings) b.Setting(n, v, g);
     auto l = Load(b);
-    const auto& o = l->model.Options;
+    const auto& o = l->model.Choices().Options;
     EXPECT_EQ(
         (std::vector<int>{o.ShowWizard, o.CreateDesktop, o.CreateQuickLaunch, o.CreateStartMenu}),
         c.expected)
@@ -98,9 +98,9 @@ TEST(Options, NamesMatchWithoutAsciiCase) {
   b.Setting(kFolderName, "Menu A", 6);
   b.Setting(kFolderName, "Menu B", 6);
   auto l = Load(b);
-  EXPECT_EQ(l->model.Options.ReadmeFile, "r.txt");
-  EXPECT_EQ(l->model.Options.ReadmeChecked, 1);
-  EXPECT_EQ(l->model.Options.StartMenuFolder, "Menu B");
+  EXPECT_EQ(l->model.Choices().Options.ReadmeFile, "r.txt");
+  EXPECT_EQ(l->model.Choices().Options.ReadmeChecked, 1);
+  EXPECT_EQ(l->model.Choices().Options.StartMenuFolder, "Menu B");
 }
 
 TEST(Options, FinishPageEntriesNeedAValue) {
@@ -109,7 +109,7 @@ TEST(Options, FinishPageEntriesNeedAValue) {
   b.Setting(kHomePage, "http://x", 12);
   b.Setting(kReadme, "", 12);
   auto l = Load(b);
-  const auto& o = l->model.Options;
+  const auto& o = l->model.Choices().Options;
   EXPECT_EQ(o.RunAppChecked, 0);
   EXPECT_EQ(o.AppFile, "");
   EXPECT_EQ(o.ReadmeChecked, 0);
@@ -136,7 +136,7 @@ TEST(Options, DefaultInstallPath) {
     PackageBuilder b;
     b.Setting(kInstallPath, c.value, 8);
     auto l = Load(b);
-    EXPECT_EQ(l->model.Options.InstallDir, c.expected) << c.value;
+    EXPECT_EQ(l->model.Choices().Options.InstallDir, c.expected) << c.value;
   }
 }
 
@@ -150,7 +150,7 @@ TEST(Options, PatchReadsTheEarlierInstallFolder) {
   l->platform.values[key + "|Install Dir"] = "D:\\Old\\App";
   StringInputStream in(b.Build());
   l->model.LoadPackageFrom(in);
-  EXPECT_EQ(l->model.Options.InstallDir, "D:\\Old\\App");
+  EXPECT_EQ(l->model.Choices().Options.InstallDir, "D:\\Old\\App");
   ASSERT_EQ(l->platform.opened.size(), 1u);
   EXPECT_EQ(l->platform.opened[0], std::make_pair(key, true));
 
@@ -158,7 +158,7 @@ TEST(Options, PatchReadsTheEarlierInstallFolder) {
   PackageBuilder b2;
   b2.Setting("Patch", "1");
   b2.Setting(kInstallPath, "C:\\ignored", 8);
-  EXPECT_EQ(Load(b2)->model.Options.InstallDir, "");
+  EXPECT_EQ(Load(b2)->model.Choices().Options.InstallDir, "");
 }
 
 }  // namespace

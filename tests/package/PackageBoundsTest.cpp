@@ -75,7 +75,7 @@ std::string ItemNameOf(const std::string& file) {
   TCompile m(p);
   StringInputStream in(file);
   m.LoadPackageFrom(in);
-  return m.ItemName;
+  return m.Package().ItemName;
 }
 
 TEST(PackageBounds, UnsignedFilesEndAtTheirEnd) {

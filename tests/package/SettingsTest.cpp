@@ -36,19 +36,20 @@ void Load(TCompile& model, PackageBuilder& b) {
 TEST(Settings, SmallestStreamBothDirections) {
   NullPlatform p;
   TCompile written(p);
-  auto& s = written.InfoList().emplace_back(std::make_unique<TCompileData>());
+  auto& s = written.Package().InfoList().emplace_back(std::make_unique<TCompileData>());
   s->Name = "Patch";
   s->Value = "0";
-  EXPECT_EQ(SerializeSettings(written), kSmallest);
+  EXPECT_EQ(SerializeSettings(written.Package()), kSmallest);
 
   TCompile read(p);
   read.ParseSettings(kSmallest);
-  EXPECT_FALSE(read.Patched());
-  ASSERT_EQ(read.InfoList().size(), 1u);
-  EXPECT_TRUE(read.FileList().empty() && read.RegList().empty() && read.CompList().empty() &&
-              read.ShotCutList().empty() && read.FileFolderList().empty() &&
-              read.RegFolderList().empty() && read.ShotCutFolderList().empty());
-  EXPECT_EQ(read.Serial, "");
+  EXPECT_FALSE(read.Package().Patched());
+  ASSERT_EQ(read.Package().InfoList().size(), 1u);
+  EXPECT_TRUE(read.Package().FileList().empty() && read.Package().RegList().empty() &&
+              read.Package().CompList().empty() && read.Package().ShotCutList().empty() &&
+              read.Package().FileFolderList().empty() && read.Package().RegFolderList().empty() &&
+              read.Package().ShotCutFolderList().empty());
+  EXPECT_EQ(read.Package().Serial, "");
 }
 
 TEST(Settings, EveryRecordTypeRoundTrips) {
@@ -87,13 +88,13 @@ TEST(Settings, EveryRecordTypeRoundTrips) {
   Load(m, b);
   const TCompile& w = b.Model();
 
-  ASSERT_EQ(m.InfoList().size(), 2u);
-  EXPECT_EQ(m.InfoList()[0]->Value, "\xB2\xE2\xCA\xD4");
-  EXPECT_EQ(m.InfoList()[1]->Group, 12);
-  EXPECT_EQ(m.ItemName, "\xB2\xE2\xCA\xD4");
-  EXPECT_EQ(m.FileFolderList(), w.FileFolderList());
-  ASSERT_EQ(m.FileList().size(), 2u);
-  const auto& g = *m.FileList()[0];
+  ASSERT_EQ(m.Package().InfoList().size(), 2u);
+  EXPECT_EQ(m.Package().InfoList()[0]->Value, "\xB2\xE2\xCA\xD4");
+  EXPECT_EQ(m.Package().InfoList()[1]->Group, 12);
+  EXPECT_EQ(m.Package().ItemName, "\xB2\xE2\xCA\xD4");
+  EXPECT_EQ(m.Package().FileFolderList(), w.Package().FileFolderList());
+  ASSERT_EQ(m.Package().FileList().size(), 2u);
+  const auto& g = *m.Package().FileList()[0];
   EXPECT_EQ(std::tie(g.Name, g.SourcePath, g.TargetDir, g.TargetOs),
             std::tie(f.Name, f.SourcePath, f.TargetDir, f.TargetOs));
   EXPECT_EQ(
@@ -104,40 +105,40 @@ TEST(Settings, EveryRecordTypeRoundTrips) {
   EXPECT_EQ(std::tie(g.DataStart, g.DataEnd, g.UncompressedSize),
             std::tie(f.DataStart, f.DataEnd, f.UncompressedSize));
   EXPECT_EQ(g.UncompressedSize, 10);
-  EXPECT_EQ(m.FileList()[1]->Kind, kind::Folder);
-  EXPECT_EQ(m.FileList()[1]->DataStart, -5);
-  EXPECT_EQ(m.RegFolderList(), w.RegFolderList());
-  ASSERT_EQ(m.RegList().size(), 1u);
-  const auto& rv = *m.RegList()[0];
+  EXPECT_EQ(m.Package().FileList()[1]->Kind, kind::Folder);
+  EXPECT_EQ(m.Package().FileList()[1]->DataStart, -5);
+  EXPECT_EQ(m.Package().RegFolderList(), w.Package().RegFolderList());
+  ASSERT_EQ(m.Package().RegList().size(), 1u);
+  const auto& rv = *m.Package().RegList()[0];
   EXPECT_EQ(std::tie(rv.KeyPath, rv.ValueName, rv.ValueData, rv.TargetOs, rv.ValueType),
             std::tie(v.KeyPath, v.ValueName, v.ValueData, v.TargetOs, v.ValueType));
-  EXPECT_EQ(m.ShotCutFolderList(), w.ShotCutFolderList());
-  ASSERT_EQ(m.ShotCutList().size(), 1u);
-  const auto& rs = *m.ShotCutList()[0];
+  EXPECT_EQ(m.Package().ShotCutFolderList(), w.Package().ShotCutFolderList());
+  ASSERT_EQ(m.Package().ShotCutList().size(), 1u);
+  const auto& rs = *m.Package().ShotCutList()[0];
   EXPECT_EQ(
       std::tie(rs.Folder, rs.Name, rs.Target, rs.IconFile, rs.Arguments, rs.Description, rs.Kind),
       std::tie(sc.Folder, sc.Name, sc.Target, sc.IconFile, sc.Arguments, sc.Description, sc.Kind));
-  ASSERT_EQ(m.CompList().size(), 2u);
-  EXPECT_EQ(m.CompList()[1]->Size, 200);
-  EXPECT_EQ(m.ComponentList, (StringList{"Base", "Extra"}));
-  EXPECT_EQ(m.Serial, "01234567-89ab-cdef-0123-456789abcdef");
+  ASSERT_EQ(m.Package().CompList().size(), 2u);
+  EXPECT_EQ(m.Package().CompList()[1]->Size, 200);
+  EXPECT_EQ(m.Choices().ComponentList, (StringList{"Base", "Extra"}));
+  EXPECT_EQ(m.Package().Serial, "01234567-89ab-cdef-0123-456789abcdef");
   // Size in the trailer: the Kind-0 data; TotalSize adds the components.
-  EXPECT_EQ(m.Size, 10);
-  EXPECT_EQ(m.Options.TotalSize, 310);
+  EXPECT_EQ(m.Package().Size, 10);
+  EXPECT_EQ(m.Choices().Options.TotalSize, 310);
 
   // Serialising what was read gives the bytes that were written.
-  EXPECT_EQ(SerializeSettings(m), SerializeSettings(w));
+  EXPECT_EQ(SerializeSettings(m.Package()), SerializeSettings(w.Package()));
 }
 
 TEST(Settings, FileItemStreamOrderPutsKindAndTimeAfterSizes) {
   NullPlatform p;
   TCompile m(p);
-  auto& f = m.FileList().emplace_back(std::make_unique<TCompileFileData>());
+  auto& f = m.Package().FileList().emplace_back(std::make_unique<TCompileFileData>());
   f->UncompressedSize = 0x11;
   f->Kind = 0x22;
   f->FileTime = 2.0;
   f->ReservedFlag = 0x33;
-  const std::string s = SerializeSettings(m);
+  const std::string s = SerializeSettings(m.Package());
   // count 0 settings, empty comma text, count 1, then 3 empty strings + 7 bytes + TargetOs.
   size_t at = 4 + 4 + 4 + 12 + 7 + 4 + 16;
   EXPECT_EQ(s.substr(at, 8), std::string("\x11\0\0\0\0\0\0\0", 8));
@@ -164,10 +165,10 @@ TEST(Settings, SeveralChunksFormOneStreamWithARecordAcrossTheBoundary) {
   TCompile m(p);
   StringInputStream in(file);
   m.LoadPackageFrom(in);
-  ASSERT_EQ(m.InfoList().size(), 2u);
-  EXPECT_EQ(m.InfoList()[0]->Value.size(), kChunkPieceSize + 1000);
-  EXPECT_EQ(m.ItemName, "after");
-  EXPECT_EQ(m.Serial, "serial");
+  ASSERT_EQ(m.Package().InfoList().size(), 2u);
+  EXPECT_EQ(m.Package().InfoList()[0]->Value.size(), kChunkPieceSize + 1000);
+  EXPECT_EQ(m.Package().ItemName, "after");
+  EXPECT_EQ(m.Package().Serial, "serial");
 }
 
 TEST(Settings, NoSettingsBlockKeepsDefaults) {
@@ -177,33 +178,33 @@ TEST(Settings, NoSettingsBlockKeepsDefaults) {
   NullPlatform p;
   TCompile m(p);
   Load(m, b);
-  EXPECT_TRUE(m.InfoList().empty());
-  EXPECT_EQ(m.Size, 4242);
-  EXPECT_EQ(m.Options.TotalSize, 4242);
-  EXPECT_EQ(m.Options.ShowWizard, 1);
-  EXPECT_EQ(m.Options.CreateStartMenu, 1);
-  EXPECT_EQ(m.ItemName, "");
+  EXPECT_TRUE(m.Package().InfoList().empty());
+  EXPECT_EQ(m.Package().Size, 4242);
+  EXPECT_EQ(m.Choices().Options.TotalSize, 4242);
+  EXPECT_EQ(m.Choices().Options.ShowWizard, 1);
+  EXPECT_EQ(m.Choices().Options.CreateStartMenu, 1);
+  EXPECT_EQ(m.Package().ItemName, "");
 }
 
 TEST(Settings, MissingFileLeavesModelAsConstructed) {
   NullPlatform p;  // no file exists on it
   TCompile m(p);
   m.LoadPackage("C:\\nowhere\\Setup.exe");
-  EXPECT_EQ(m.Size, 0);
-  EXPECT_TRUE(m.InfoList().empty());
+  EXPECT_EQ(m.Package().Size, 0);
+  EXPECT_TRUE(m.Package().InfoList().empty());
 }
 
 TEST(Settings, LoadNamesGoToTheirFieldsInAnyGroupLastWins) {
   struct Case {
     std::string name;
-    std::string TCompile::*field;
+    std::string TPackage::*field;
     std::string TInstallData::*option;
   };
   const Case cases[] = {
-      {kProjectName, &TCompile::ItemName, nullptr},
-      {setting::kAuthor.name, &TCompile::Author, nullptr},
-      {setting::kVersion.name, &TCompile::Version, nullptr},
-      {setting::kUrl.name, &TCompile::Url, nullptr},
+      {kProjectName, &TPackage::ItemName, nullptr},
+      {setting::kAuthor.name, &TPackage::Author, nullptr},
+      {setting::kVersion.name, &TPackage::Version, nullptr},
+      {setting::kUrl.name, &TPackage::Url, nullptr},
       {setting::kRebootOs.name, nullptr, &TInstallData::RebootOs},
       {setting::kHintMsg.name, nullptr, &TInstallData::HintMsg},
       {setting::kBeforeHintMsg.name, nullptr, &TInstallData::BeforeHintMsg},
@@ -219,7 +220,7 @@ TEST(Settings, LoadNamesGoToTheirFieldsInAnyGroupLastWins) {
     NullPlatform p;
     TCompile m(p);
     Load(m, b);
-    EXPECT_EQ(c.field ? m.*c.field : m.Options.*c.option, "second") << c.name;
+    EXPECT_EQ(c.field ? m.Package().*c.field : m.Choices().Options.*c.option, "second") << c.name;
   }
   // Names compare byte for byte: "ie" in lower case is another setting.
   PackageBuilder b;
@@ -230,7 +231,7 @@ TEST(Settings, LoadNamesGoToTheirFieldsInAnyGroupLastWins) {
   NullPlatform p;
   TCompile m(p);
   Load(m, b);
-  EXPECT_EQ(m.Options.DefaultHtml, "");
+  EXPECT_EQ(m.Choices().Options.DefaultHtml, "");
 }
 
 TEST(Settings, PatchValues) {
@@ -253,7 +254,7 @@ TEST(Settings, PatchValues) {
     TCompile m(p);
     if (c.ok) {
       Load(m, b);
-      EXPECT_EQ(m.Patched(), c.patched) << c.value;
+      EXPECT_EQ(m.Package().Patched(), c.patched) << c.value;
     } else {
       try {
         Load(m, b);
@@ -262,7 +263,7 @@ TEST(Settings, PatchValues) {
         EXPECT_EQ(std::string(e.what()),
                   "'" + std::string(c.value) + "' is not a valid boolean value");
       }
-      EXPECT_EQ(m.InfoList().size(), 1u);  // parsed items stay
+      EXPECT_EQ(m.Package().InfoList().size(), 1u);  // parsed items stay
     }
   }
 }
@@ -279,14 +280,14 @@ TEST(Settings, GroupSettingsAndTotalSize) {
   TCompile m(p);
   Load(m, b);
   std::vector<TCompileData*> group{nullptr};
-  m.GetGroupSettings(3, group);
+  m.Package().GetGroupSettings(3, group);
   ASSERT_EQ(group.size(), 2u);
   EXPECT_EQ(group[0]->Name + group[1]->Name, "ac");
-  EXPECT_EQ(group[0], m.InfoList()[0].get());  // references into the model
-  m.GetGroupSettings(11, group);
+  EXPECT_EQ(group[0], m.Package().InfoList()[0].get());  // references into the model
+  m.Package().GetGroupSettings(11, group);
   EXPECT_TRUE(group.empty());
-  EXPECT_EQ(m.Options.TotalSize, 1300);
-  m.ClearLists();
+  EXPECT_EQ(m.Choices().Options.TotalSize, 1300);
+  m.Package().ClearLists();
   EXPECT_EQ(m.CalcTotalSize(), 1000);
 }
 

@@ -93,7 +93,7 @@ TEST_F(Staging, EveryKindAndTheReferencesToIt) {
   });
 
   // The run's own folder: a fresh "sk" + 16 hex digits below the temporary folder.
-  const std::string T = model_->StagingFolder;
+  const std::string T = model_->Run().StagingFolder;
   ASSERT_EQ(T.size(), kTemp.size() + 19) << T;
   EXPECT_EQ(T.substr(0, kTemp.size() + 2), kTemp + "sk");
   EXPECT_EQ(T.substr(kTemp.size() + 2, 16).find_first_not_of("0123456789abcdef"),
@@ -102,7 +102,7 @@ TEST_F(Staging, EveryKindAndTheReferencesToIt) {
 
   ASSERT_EQ(progress.size(), 7u);
   for (int32_t i = 0; i < 7; ++i) EXPECT_EQ(progress[i], std::make_pair(i + 1, 7));
-  const auto& files = model_->FileList();
+  const auto& files = model_->Package().FileList();
   EXPECT_EQ(files[0]->SourcePath, "D:\\app\\main.exe");
   EXPECT_EQ(files[1]->SourcePath, T + "Reg\\setup.reg");
   EXPECT_EQ(files[2]->SourcePath, T + "Comp\\Base\\bin\\a.dll");
@@ -110,10 +110,10 @@ TEST_F(Staging, EveryKindAndTheReferencesToIt) {
   EXPECT_EQ(files[3]->SourcePath, T + "Comp\\Base\\b.dll");
   EXPECT_EQ(files[4]->SourcePath, T + "Info\\logo.png");
   EXPECT_EQ(files[5]->SourcePath, T + "Info\\logo.png");
-  EXPECT_EQ(model_->InfoList()[0]->Value, T + "Info\\logo.png");
-  EXPECT_EQ(model_->InfoList()[1]->Value, T + "Info\\logo.png");
-  EXPECT_EQ(model_->InfoList()[2]->Value, "D:\\pics\\one\\logo.png.bak");
-  EXPECT_EQ(model_->StagedFiles,
+  EXPECT_EQ(model_->Package().InfoList()[0]->Value, T + "Info\\logo.png");
+  EXPECT_EQ(model_->Package().InfoList()[1]->Value, T + "Info\\logo.png");
+  EXPECT_EQ(model_->Package().InfoList()[2]->Value, "D:\\pics\\one\\logo.png.bak");
+  EXPECT_EQ(model_->Run().StagedFiles,
             (StringList{T + "Reg\\setup.reg", T + "Comp\\Base\\bin\\a.dll", T + "Comp\\Base\\b.dll",
                         T + "Info\\logo.png", T + "Info\\logo.png"}));
   EXPECT_EQ(Read(T + "Reg\\setup.reg"), "REGEDIT4");
@@ -130,7 +130,7 @@ TEST_F(Staging, EveryKindAndTheReferencesToIt) {
   DeleteStagedFiles(*model_);
   EXPECT_FALSE(platform_->DirectoryExists(T));
   EXPECT_TRUE(TempEntries().empty());
-  EXPECT_EQ(model_->StagedFiles.size(), 5u);
+  EXPECT_EQ(model_->Run().StagedFiles.size(), 5u);
 }
 
 TEST_F(Staging, NothingToStageMakesNoFolderButReportsEveryItem) {
@@ -143,8 +143,8 @@ TEST_F(Staging, NothingToStageMakesNoFolderButReportsEveryItem) {
     progress.push_back({pos, max});
   });
   EXPECT_EQ(progress, (std::vector<std::pair<int32_t, int32_t>>{{1, 2}, {2, 2}}));
-  EXPECT_TRUE(model_->StagedFiles.empty());
-  EXPECT_TRUE(model_->StagingFolder.empty());
+  EXPECT_TRUE(model_->Run().StagedFiles.empty());
+  EXPECT_TRUE(model_->Run().StagingFolder.empty());
   EXPECT_TRUE(TempEntries().empty());
   StageSupportFiles(*model_, *file_);  // no callback
   DeleteStagedFiles(*model_);
@@ -156,12 +156,12 @@ TEST_F(Staging, ErrorStopsAtTheItemAndKeepsWhatWasStaged) {
   b.File("D:\\two.reg", "", "2", kind::RegFile);
   b.File("D:\\three.reg", "", "3", kind::RegFile);
   Load(b);
-  model_->FileList()[1]->DataStart += 1;  // no longer a chunk boundary
+  model_->Package().FileList()[1]->DataStart += 1;  // no longer a chunk boundary
   EXPECT_THROW(StageSupportFiles(*model_, *file_), Error);
-  const std::string T = model_->StagingFolder;
+  const std::string T = model_->Run().StagingFolder;
   ASSERT_FALSE(T.empty());
-  EXPECT_EQ(model_->StagedFiles, (StringList{T + "Reg\\one.reg", T + "Reg\\two.reg"}));
-  EXPECT_EQ(model_->FileList()[2]->SourcePath, "D:\\three.reg");
+  EXPECT_EQ(model_->Run().StagedFiles, (StringList{T + "Reg\\one.reg", T + "Reg\\two.reg"}));
+  EXPECT_EQ(model_->Package().FileList()[2]->SourcePath, "D:\\three.reg");
   DeleteStagedFiles(*model_);
   EXPECT_FALSE(platform_->DirectoryExists(T));
 }
@@ -216,10 +216,10 @@ TEST_F(Staging, NamesThatWouldLeaveTheStagingFolderStageNothing) {
     b.File(c.source, c.targetDir, "x", c.kind).Name = c.name;
     Load(b);
     EXPECT_THROW(StageSupportFiles(*model_, *file_), Error);
-    EXPECT_TRUE(model_->StagedFiles.empty());
-    EXPECT_TRUE(model_->StagingFolder.empty());
+    EXPECT_TRUE(model_->Run().StagedFiles.empty());
+    EXPECT_TRUE(model_->Run().StagingFolder.empty());
     EXPECT_TRUE(TempEntries().empty());
-    model_->ClearLists();
+    model_->Package().ClearLists();
   }
   EXPECT_FALSE(platform_->DirectoryExists("C:\\Windows\\Comp"));
   EXPECT_FALSE(platform_->FileExists("C:\\Windows\\x.dll"));
@@ -251,8 +251,8 @@ TEST_F(Staging, EverySeparatorEndsTheFileNameOfRegistryAndPageFiles) {
     b.File("D:\\pkg\\bin/a.dll", "D:\\pkg\\", "a", kind::CompFile).Name = "Base";
     Load(b);
     StageSupportFiles(*model_, *file_);
-    const std::string T = model_->StagingFolder;
-    EXPECT_EQ(model_->StagedFiles, (StringList{T + c.staged, T + "Comp\\Base\\bin\\a.dll"}));
+    const std::string T = model_->Run().StagingFolder;
+    EXPECT_EQ(model_->Run().StagedFiles, (StringList{T + c.staged, T + "Comp\\Base\\bin\\a.dll"}));
     EXPECT_EQ(Read(T + c.staged), "data");
     DeleteStagedFiles(*model_);
     model_ = std::make_unique<TCompile>(*platform_);
@@ -270,11 +270,11 @@ TEST_F(Staging, TwoRunsStageIntoFoldersOfTheirOwn) {
   other.LoadPackageFrom(otherFile);
   StageSupportFiles(other, otherFile);
 
-  ASSERT_NE(model_->StagingFolder, other.StagingFolder);
-  EXPECT_EQ(Read(model_->StagedFiles[0]), "first run");
-  EXPECT_EQ(Read(other.StagedFiles[0]), "second run");
+  ASSERT_NE(model_->Run().StagingFolder, other.Run().StagingFolder);
+  EXPECT_EQ(Read(model_->Run().StagedFiles[0]), "first run");
+  EXPECT_EQ(Read(other.Run().StagedFiles[0]), "second run");
   DeleteStagedFiles(*model_);  // the first run ends: the second keeps its file
-  EXPECT_EQ(Read(other.StagedFiles[0]), "second run");
+  EXPECT_EQ(Read(other.Run().StagedFiles[0]), "second run");
   DeleteStagedFiles(other);
   EXPECT_TRUE(TempEntries().empty());
 }
@@ -288,7 +288,7 @@ TEST_F(Staging, AFolderThatExistsAlreadyIsNeverReused) {
   b.File("D:\\src\\a.reg", "", "a", kind::RegFile);
   Load(b);
   StageSupportFiles(*model_, *file_);
-  EXPECT_EQ(model_->StagingFolder, kTemp + "sk" + std::string(16, 'b') + "\\");
+  EXPECT_EQ(model_->Run().StagingFolder, kTemp + "sk" + std::string(16, 'b') + "\\");
   DeleteStagedFiles(*model_);
   EXPECT_TRUE(platform_->FileExists(taken + "\\planted.txt"));  // not ours: left alone
 
@@ -297,7 +297,7 @@ TEST_F(Staging, AFolderThatExistsAlreadyIsNeverReused) {
   Load(b);
   platform_->script.assign(64, 0xAA);
   EXPECT_THROW(StageSupportFiles(*model_, *file_), Error);
-  EXPECT_TRUE(model_->StagedFiles.empty());
+  EXPECT_TRUE(model_->Run().StagedFiles.empty());
 }
 
 // What a process reading a staged file saw when the clean-up waited for it.
@@ -326,10 +326,11 @@ TEST_F(Staging, ExitWaitsForTheReadersOfStagedFilesWithinItsBound) {
   b.File("D:\\src\\a.reg", "", "a", kind::RegFile);
   Load(b);
   StageSupportFiles(*model_, *file_);
-  const std::string path = model_->StagedFiles[0];
+  const std::string path = model_->Run().StagedFiles[0];
   std::vector<WaitRecord> log;
   for (bool ends : {true, false, false})
-    model_->StagedFileReaders.push_back(std::make_unique<Reader>(*platform_, path, ends, log));
+    model_->Run().StagedFileReaders.push_back(
+        std::make_unique<Reader>(*platform_, path, ends, log));
 
   DeleteStagedFiles(*model_, 200);
   // The first ended, the second used up what was left of the bound, the third was not waited
@@ -340,7 +341,7 @@ TEST_F(Staging, ExitWaitsForTheReadersOfStagedFilesWithinItsBound) {
   EXPECT_TRUE(log[0].fileWasThere);
   EXPECT_TRUE(log[1].fileWasThere);
   EXPECT_FALSE(platform_->FileExists(path));
-  EXPECT_TRUE(model_->StagedFileReaders.empty());
+  EXPECT_TRUE(model_->Run().StagedFileReaders.empty());
 }
 
 }  // namespace

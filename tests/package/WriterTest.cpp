@@ -78,7 +78,7 @@ TEST(Writer, LayoutPreambleRegionsSettingsTrailer) {
   EXPECT_EQ(b.start, a.end);
   test::NullPlatform p;
   TCompile m(p);
-  m.Size = 77;
+  m.Package().Size = 77;
   w.Finish(m);
   EXPECT_EQ(w.Offset(), static_cast<int64_t>(out.size()));
 
@@ -91,7 +91,7 @@ TEST(Writer, LayoutPreambleRegionsSettingsTrailer) {
   EXPECT_EQ(ExtractRegionToString(in, a.start, a.end), "hello");
   EXPECT_EQ(ExtractRegionToString(in, b.start, b.end), "world");
   EXPECT_EQ(ExtractRegionToString(in, settings, static_cast<int64_t>(out.size()) - 16),
-            SerializeSettings(m));
+            SerializeSettings(m.Package()));
 }
 
 TEST(Writer, BytesDoNotDependOnThreadCount) {

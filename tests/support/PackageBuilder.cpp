@@ -13,7 +13,7 @@ PackageBuilder::~PackageBuilder() = default;
 
 TCompileData& PackageBuilder::Setting(const std::string& name, const std::string& value,
                                       uint8_t group) {
-  auto& item = model_.InfoList().emplace_back(std::make_unique<TCompileData>());
+  auto& item = model_.Package().InfoList().emplace_back(std::make_unique<TCompileData>());
   item->Name = name;
   item->Value = value;
   item->Group = group;
@@ -22,7 +22,7 @@ TCompileData& PackageBuilder::Setting(const std::string& name, const std::string
 
 TCompileFileData& PackageBuilder::File(const std::string& sourcePath, const std::string& targetDir,
                                        std::string bytes, uint8_t kind) {
-  auto& f = model_.FileList().emplace_back(std::make_unique<TCompileFileData>());
+  auto& f = model_.Package().FileList().emplace_back(std::make_unique<TCompileFileData>());
   f->SourcePath = sourcePath;
   f->TargetDir = targetDir;
   f->Kind = kind;
@@ -32,7 +32,7 @@ TCompileFileData& PackageBuilder::File(const std::string& sourcePath, const std:
 }
 
 TCompileFileData& PackageBuilder::Folder(const std::string& targetDir, const std::string& name) {
-  auto& f = model_.FileList().emplace_back(std::make_unique<TCompileFileData>());
+  auto& f = model_.Package().FileList().emplace_back(std::make_unique<TCompileFileData>());
   f->Name = name;
   f->TargetDir = targetDir;
   f->Kind = kind::Folder;
@@ -41,7 +41,7 @@ TCompileFileData& PackageBuilder::Folder(const std::string& targetDir, const std
 
 TRegInfoData& PackageBuilder::RegValue(const std::string& keyPath, const std::string& valueName,
                                        const std::string& valueData, uint8_t valueType) {
-  auto& v = model_.RegList().emplace_back(std::make_unique<TRegInfoData>());
+  auto& v = model_.Package().RegList().emplace_back(std::make_unique<TRegInfoData>());
   v->KeyPath = keyPath;
   v->ValueName = valueName;
   v->ValueData = valueData;
@@ -51,7 +51,7 @@ TRegInfoData& PackageBuilder::RegValue(const std::string& keyPath, const std::st
 
 TShotCutData& PackageBuilder::Shortcut(const std::string& folder, const std::string& name,
                                        const std::string& target, uint8_t kind) {
-  auto& s = model_.ShotCutList().emplace_back(std::make_unique<TShotCutData>());
+  auto& s = model_.Package().ShotCutList().emplace_back(std::make_unique<TShotCutData>());
   s->Folder = folder;
   s->Name = name;
   s->Target = target;
@@ -60,14 +60,14 @@ TShotCutData& PackageBuilder::Shortcut(const std::string& folder, const std::str
 }
 
 TCompileCompData& PackageBuilder::Component(const std::string& name, int64_t size) {
-  auto& c = model_.CompList().emplace_back(std::make_unique<TCompileCompData>());
+  auto& c = model_.Package().CompList().emplace_back(std::make_unique<TCompileCompData>());
   c->Name = name;
   c->Size = size;
   return *c;
 }
 
 PackageBuilder& PackageBuilder::Serial(const std::string& serial) {
-  model_.Serial = serial;
+  model_.Package().Serial = serial;
   return *this;
 }
 
@@ -88,7 +88,7 @@ PackageBuilder& PackageBuilder::Threads(unsigned threads) {
 
 int64_t PackageBuilder::FilesToInstallSize() const {
   int64_t total = 0;
-  for (const auto& f : model_.FileList()) {
+  for (const auto& f : model_.Package().FileList()) {
     auto it = data_.find(f.get());
     if (it != data_.end() && f->Kind == kind::File)
       total += static_cast<int64_t>(it->second.size());
@@ -102,7 +102,7 @@ std::string PackageBuilder::Build(const std::string& stub) {
   PackageWriter writer(sink, static_cast<int64_t>(stub.size()), threads_);
   writer.WritePreamble();
   int64_t kind0 = 0;
-  for (auto& f : model_.FileList()) {
+  for (auto& f : model_.Package().FileList()) {
     auto it = data_.find(f.get());
     if (it == data_.end()) continue;
     Region r = writer.AppendRegion(it->second);
@@ -111,13 +111,13 @@ std::string PackageBuilder::Build(const std::string& stub) {
     f->UncompressedSize = static_cast<int64_t>(it->second.size());
     if (f->Kind == kind::File) kind0 += f->UncompressedSize;
   }
-  model_.Size = size_.value_or(kind0);
+  model_.Package().Size = size_.value_or(kind0);
   if (withSettings_) {
     writer.Finish(model_);
   } else {
     std::string trailer(16, '\0');
     for (int i = 0; i < 8; ++i)
-      trailer[i] = static_cast<char>(static_cast<uint64_t>(model_.Size) >> (8 * i));
+      trailer[i] = static_cast<char>(static_cast<uint64_t>(model_.Package().Size) >> (8 * i));
     out += trailer;
   }
   return out;

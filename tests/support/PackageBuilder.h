@@ -73,9 +73,9 @@ class PackageBuilder {
   TShotCutData& Shortcut(const std::string& folder, const std::string& name,
                          const std::string& target, uint8_t kind = 0);
   TCompileCompData& Component(const std::string& name, int64_t size);
-  StringList& FileFolders() { return model_.FileFolderList(); }
-  StringList& RegFolders() { return model_.RegFolderList(); }
-  StringList& ShotCutFolders() { return model_.ShotCutFolderList(); }
+  StringList& FileFolders() { return model_.Package().FileFolderList(); }
+  StringList& RegFolders() { return model_.Package().RegFolderList(); }
+  StringList& ShotCutFolders() { return model_.Package().ShotCutFolderList(); }
 
   PackageBuilder& Serial(const std::string& serial);
   // Overrides the trailer's Size (default: the sum of the data sizes of Kind-0 items).

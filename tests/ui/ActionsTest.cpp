@@ -98,13 +98,13 @@ TEST(ActionsTest, NoOptionsWindowRunsOnlyCheckedProgramAndReadme) {
   for (const Row& r : rows) {
     RecordingPlatform p;
     TCompile model(p);
-    model.Options.AppFile = "C:\\P\\a.exe";
-    model.Options.ReadmeFile = "C:\\P\\r.txt";
-    model.Options.RunAppChecked = r.app;
-    model.Options.ReadmeChecked = r.readme;
-    model.Options.HomePageChecked = 1;  // never acted upon without the wizard
-    model.Options.HomePageUrl = "http://home.test/";
-    model.Options.WebHint = "http://web.test/";
+    model.Choices().Options.AppFile = "C:\\P\\a.exe";
+    model.Choices().Options.ReadmeFile = "C:\\P\\r.txt";
+    model.Choices().Options.RunAppChecked = r.app;
+    model.Choices().Options.ReadmeChecked = r.readme;
+    model.Choices().Options.HomePageChecked = 1;  // never acted upon without the wizard
+    model.Choices().Options.HomePageUrl = "http://home.test/";
+    model.Choices().Options.WebHint = "http://web.test/";
     RunActionsWithoutWizard(model);
     EXPECT_EQ(p.log, r.log);
   }
@@ -118,7 +118,7 @@ TEST(ActionsTest, RebootQuestionOnlyForExactlyEnabled) {
                                                  {"\xCA\xC7", false},
                                                  {"", false},
                                                  {std::string(text::kEnabled) + " ", false}}) {
-    model.Options.RebootOs = value;
+    model.Choices().Options.RebootOs = value;
     EXPECT_EQ(RebootWanted(model), wanted) << value;
   }
 }

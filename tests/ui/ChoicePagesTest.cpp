@@ -26,13 +26,15 @@ class ChoicePagesTest : public ::testing::Test {
         })),
         model_(machine_->platform()) {
     context_.SetupDir = "C:\\Setup\\";
-    model_.ItemName = "Demo";
+    model_.Package().ItemName = "Demo";
   }
   void Setting(uint8_t group, const std::string& name, const std::string& value) {
-    model_.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, group}));
+    model_.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{name, value, group}));
   }
   void Component(const std::string& name, int64_t size) {
-    model_.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{name, size}));
+    model_.Package().CompList().push_back(
+        std::make_unique<TCompileCompData>(TCompileCompData{name, size}));
   }
 
   std::unique_ptr<test::TestMachine> machine_;
@@ -72,14 +74,14 @@ TEST_F(ChoicePagesTest, StartFolderPageFillsOnceAndWritesEveryChange) {
   Setting(6, kDefaultFolderName, "Demo Suite");
   Setting(6, kFolderEditable, kOff);
   Setting(6, kShowOption, kOn);
-  model_.Options.CreateStartMenu = 1;
+  model_.Choices().Options.CreateStartMenu = 1;
 
   StartFolderPage page;
   EXPECT_FALSE(page.Load(nullptr));
   ASSERT_TRUE(page.Load(&model_));
   EXPECT_EQ(page.TitlePicture(), "C:\\pics\\title.png");
   EXPECT_EQ(page.Folder(), "Demo Suite");
-  EXPECT_EQ(model_.Options.StartMenuFolder, "Demo Suite");
+  EXPECT_EQ(model_.Choices().Options.StartMenuFolder, "Demo Suite");
   EXPECT_FALSE(page.Editable());
   EXPECT_TRUE(page.OptionShown());
   EXPECT_TRUE(page.CreateStartMenu());
@@ -87,8 +89,8 @@ TEST_F(ChoicePagesTest, StartFolderPageFillsOnceAndWritesEveryChange) {
 
   page.SetFolder("Other");
   page.SetCreateStartMenu(false);
-  EXPECT_EQ(model_.Options.StartMenuFolder, "Other");
-  EXPECT_EQ(model_.Options.CreateStartMenu, 0);
+  EXPECT_EQ(model_.Choices().Options.StartMenuFolder, "Other");
+  EXPECT_EQ(model_.Choices().Options.CreateStartMenu, 0);
 
   // A later visit keeps the edits.
   EXPECT_FALSE(page.Load(&model_));
@@ -110,52 +112,54 @@ TEST_F(ChoicePagesTest, StartFolderPageOptionOnlyWhenEnabledAndCheckFollowsModel
   for (const Case& c : cases) {
     TCompile model(machine_->platform());
     for (const auto& [name, value] : c.settings)
-      model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, 6}));
-    model.Options.CreateStartMenu = c.createStartMenu;
-    model.Options.StartMenuFolder = "kept";
+      model.Package().InfoList().push_back(
+          std::make_unique<TCompileData>(TCompileData{name, value, 6}));
+    model.Choices().Options.CreateStartMenu = c.createStartMenu;
+    model.Choices().Options.StartMenuFolder = "kept";
     StartFolderPage page;
     page.Load(&model);
     EXPECT_EQ(page.Editable(), c.editable);
     EXPECT_EQ(page.OptionShown(), c.shown);
     EXPECT_EQ(page.CreateStartMenu(), c.createStartMenu == 1);
-    EXPECT_EQ(model.Options.CreateStartMenu, c.createStartMenu);
-    EXPECT_EQ(model.Options.StartMenuFolder, "kept") << "no folder setting: the model's own";
+    EXPECT_EQ(model.Choices().Options.CreateStartMenu, c.createStartMenu);
+    EXPECT_EQ(model.Choices().Options.StartMenuFolder, "kept")
+        << "no folder setting: the model's own";
   }
 }
 
 TEST_F(ChoicePagesTest, ComponentsPageKeepsTheMainProgramAndSumsIn64Bits) {
-  model_.Size = int64_t{5} << 30;  // beyond 32 bits on its own
+  model_.Package().Size = int64_t{5} << 30;  // beyond 32 bits on its own
   Component("Docs", int64_t{3} << 30);
   Component("Extras", 2048);
-  model_.ComponentList = {"stale"};
+  model_.Choices().ComponentList = {"stale"};
 
   SelComponentPage page;
   ASSERT_TRUE(page.Load(&model_));
   ASSERT_EQ(page.Rows().size(), 3u);
   EXPECT_EQ(page.Rows()[0].text, choice_text::kMainProgram);
   for (const auto& row : page.Rows()) EXPECT_TRUE(row.checked);
-  EXPECT_EQ(model_.ComponentList, (StringList{"Docs", "Extras"}));
+  EXPECT_EQ(model_.Choices().ComponentList, (StringList{"Docs", "Extras"}));
   const int64_t all = (int64_t{8} << 30) + 2048;
-  EXPECT_EQ(model_.Options.TotalSize, all);
+  EXPECT_EQ(model_.Choices().Options.TotalSize, all);
   EXPECT_EQ(page.SpaceText(), choice_text::kSpaceNeeded + FormatSize(all));
 
   page.SetChecked(1, false);
-  EXPECT_EQ(model_.ComponentList, (StringList{"Extras"}));
-  EXPECT_EQ(model_.Options.TotalSize, (int64_t{5} << 30) + 2048);
+  EXPECT_EQ(model_.Choices().ComponentList, (StringList{"Extras"}));
+  EXPECT_EQ(model_.Choices().Options.TotalSize, (int64_t{5} << 30) + 2048);
 
   page.SetChecked(0, false);  // undone at once
   EXPECT_TRUE(page.Rows()[0].checked);
-  EXPECT_EQ(model_.Options.TotalSize, (int64_t{5} << 30) + 2048);
+  EXPECT_EQ(model_.Choices().Options.TotalSize, (int64_t{5} << 30) + 2048);
 
   page.SetChecked(2, false);
-  EXPECT_TRUE(model_.ComponentList.empty());
-  EXPECT_EQ(model_.Options.TotalSize, model_.Size);
-  EXPECT_EQ(page.SpaceText(), choice_text::kSpaceNeeded + FormatSize(model_.Size));
+  EXPECT_TRUE(model_.Choices().ComponentList.empty());
+  EXPECT_EQ(model_.Choices().Options.TotalSize, model_.Package().Size);
+  EXPECT_EQ(page.SpaceText(), choice_text::kSpaceNeeded + FormatSize(model_.Package().Size));
 
   page.CheckOnly({"extras"});
-  EXPECT_EQ(model_.ComponentList, (StringList{"Extras"}));
+  EXPECT_EQ(model_.Choices().ComponentList, (StringList{"Extras"}));
   page.SetChecked(99, true);  // no such row: nothing happens
-  EXPECT_EQ(model_.ComponentList, (StringList{"Extras"}));
+  EXPECT_EQ(model_.Choices().ComponentList, (StringList{"Extras"}));
 
   EXPECT_FALSE(page.Load(&model_));
   EXPECT_FALSE(page.Rows()[1].checked) << "a revisit keeps the choices";
@@ -165,17 +169,17 @@ TEST_F(ChoicePagesTest, ComponentsPageKeepsTheMainProgramAndSumsIn64Bits) {
 // and in the model's own total, instead of wrapping to a negative or small number.
 TEST_F(ChoicePagesTest, NeededSpaceSaturatesInsteadOfWrapping) {
   const int64_t max = std::numeric_limits<int64_t>::max();
-  model_.Size = 1;
+  model_.Package().Size = 1;
   for (const char* name : {"A", "B", "C"}) Component(name, kMaxByteSize);
   EXPECT_EQ(model_.CalcTotalSize(), max);
   SelComponentPage page;
   ASSERT_TRUE(page.Load(&model_));
-  EXPECT_EQ(model_.Options.TotalSize, max);
+  EXPECT_EQ(model_.Choices().Options.TotalSize, max);
   EXPECT_EQ(page.SpaceText(), choice_text::kSpaceNeeded + FormatSize(max));
   page.CheckOnly({"B"});
-  EXPECT_EQ(model_.Options.TotalSize, kMaxByteSize + 1);
-  model_.CompList().clear();
-  model_.Size = std::numeric_limits<int64_t>::min();
+  EXPECT_EQ(model_.Choices().Options.TotalSize, kMaxByteSize + 1);
+  model_.Package().CompList().clear();
+  model_.Package().Size = std::numeric_limits<int64_t>::min();
   Component("D", -1);
   EXPECT_EQ(model_.CalcTotalSize(), std::numeric_limits<int64_t>::min());
 }
@@ -194,12 +198,12 @@ TEST_F(ChoicePagesTest, InstallDirPageDefaults) {
   };
   for (const Case& c : cases) {
     TCompile model(machine_->platform());
-    model.InfoList().push_back(
+    model.Package().InfoList().push_back(
         std::make_unique<TCompileData>(TCompileData{kDefaultInstallPath, c.path, 8}));
     SelectInstallDirPage page(context_);
     page.Load(&model);
     EXPECT_EQ(page.Folder(), c.shown) << c.path;
-    EXPECT_EQ(model.Options.InstallDir, c.installDir) << c.path;
+    EXPECT_EQ(model.Choices().Options.InstallDir, c.installDir) << c.path;
   }
 }
 
@@ -207,7 +211,7 @@ TEST_F(ChoicePagesTest, InstallDirPageTextsAndEdits) {
   Setting(8, kDefaultInstallPath, "D:\\Demo");
   Setting(8, kPathEditable, "");
   Setting(8, kSearchKeys, "demo.exe");
-  model_.Options.TotalSize = 3 * 1024 * 1024;
+  model_.Choices().Options.TotalSize = 3 * 1024 * 1024;
 
   SelectInstallDirPage page(context_);
   ASSERT_TRUE(page.Load(&model_));
@@ -220,14 +224,14 @@ TEST_F(ChoicePagesTest, InstallDirPageTextsAndEdits) {
   EXPECT_EQ(page.FreeText(), FormatSize(1536));
 
   page.SetFolder("C:\\Elsewhere\\");
-  EXPECT_EQ(model_.Options.InstallDir, "C:\\Elsewhere");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "C:\\Elsewhere");
   EXPECT_EQ(page.FreeText(), FormatSize(int64_t{3} << 30));
   page.SetFolder("\\\\server\\share\\");
   EXPECT_EQ(page.FreeText(), "-1");
-  EXPECT_EQ(model_.Options.InstallDir, "\\\\server\\share");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "\\\\server\\share");
   page.SetFolder("");
   EXPECT_EQ(page.FreeText(), "-1") << "an empty edit leaves the free space as it was";
-  EXPECT_EQ(model_.Options.InstallDir, "");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "");
 
   page.SetFolder("C:\\Mine");
   EXPECT_FALSE(page.Load(&model_));
@@ -243,7 +247,7 @@ TEST_F(ChoicePagesTest, InstallDirPageSearch) {
 
   EXPECT_FALSE(page.Search());
   EXPECT_EQ(page.Folder(), "C:\\Default");
-  EXPECT_EQ(model_.Options.InstallDir, "C:\\Default");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "C:\\Default");
   EXPECT_EQ(
       page.NotFoundMessage(),
       "\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD\xA1\xB0"
@@ -255,7 +259,7 @@ TEST_F(ChoicePagesTest, InstallDirPageSearch) {
   p.CreateFile("D:\\Old\\Demo\\Demo App.exe")->Close();
   EXPECT_TRUE(page.Search());
   EXPECT_EQ(page.Folder(), "D:\\Old\\Demo");
-  EXPECT_EQ(model_.Options.InstallDir, "D:\\Old\\Demo");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "D:\\Old\\Demo");
   EXPECT_EQ(page.FreeText(), FormatSize(1536));
 
   SelectInstallDirPage none(context_);
@@ -275,20 +279,21 @@ TEST_F(ChoicePagesTest, AddonsPageShowsOnlyEnabledTasks) {
   };
   for (const Case& c : cases) {
     TCompile model(machine_->platform());
-    model.ItemName = "Demo";
-    model.InfoList().push_back(
+    model.Package().ItemName = "Demo";
+    model.Package().InfoList().push_back(
         std::make_unique<TCompileData>(TCompileData{kDesktop, c.desktop, 9}));
-    model.InfoList().push_back(
+    model.Package().InfoList().push_back(
         std::make_unique<TCompileData>(TCompileData{kQuickLaunch, c.quick, 9}));
-    model.Options.CreateDesktop = 7;  // a value the page must leave alone when it hides the box
-    model.Options.CreateQuickLaunch = 7;
+    model.Choices().Options.CreateDesktop =
+        7;  // a value the page must leave alone when it hides the box
+    model.Choices().Options.CreateQuickLaunch = 7;
     AddonsTaskPage page;
     page.Load(&model);
     EXPECT_EQ(page.DesktopShown(), c.desktopShown);
     EXPECT_EQ(page.Desktop(), c.desktopShown);
     EXPECT_EQ(page.QuickLaunchShown(), c.quickShown);
-    EXPECT_EQ(model.Options.CreateDesktop, c.desktopShown ? 1 : 7);
-    EXPECT_EQ(model.Options.CreateQuickLaunch, c.quickShown ? 1 : 7);
+    EXPECT_EQ(model.Choices().Options.CreateDesktop, c.desktopShown ? 1 : 7);
+    EXPECT_EQ(model.Choices().Options.CreateQuickLaunch, c.quickShown ? 1 : 7);
     EXPECT_NE(page.Caption().find("\xA1\xB0"
                                   "Demo\xA1\xB1"),
               std::string::npos);
@@ -297,8 +302,8 @@ TEST_F(ChoicePagesTest, AddonsPageShowsOnlyEnabledTasks) {
   page.Load(&model_);
   page.SetDesktop(true);
   page.SetQuickLaunch(false);
-  EXPECT_EQ(model_.Options.CreateDesktop, 1);
-  EXPECT_EQ(model_.Options.CreateQuickLaunch, 0);
+  EXPECT_EQ(model_.Choices().Options.CreateDesktop, 1);
+  EXPECT_EQ(model_.Choices().Options.CreateQuickLaunch, 0);
 }
 
 }  // namespace

@@ -65,14 +65,15 @@ class ChoiceViewsTest : public ::testing::Test {
         frame_(L"TChoiceViewsFrame", 508, 331, WS_POPUP | WS_CAPTION | WS_SYSMENU),
         panel_(frame_, 0, 0, 508, 294) {
     context_.SetupDir = "C:\\Setup\\";
-    context_.ItemName = model_.ItemName = "\xCA\xBE\xC0\xFD\xB3\xCC\xD0\xF2";  // 示例程序
+    context_.ItemName = model_.Package().ItemName = "\xCA\xBE\xC0\xFD\xB3\xCC\xD0\xF2";  // 示例程序
     frame_.SetText(
         "\xA1\xB0\xCA\xBE\xC0\xFD\xB3\xCC\xD0\xF2\xA1\xB1\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC");
     robot::MoveTo(frame_.Handle(), 40, 40);
     ShowWindow(frame_.Handle(), SW_SHOW);
   }
   void Setting(uint8_t group, const std::string& name, const std::string& value) {
-    model_.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, group}));
+    model_.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{name, value, group}));
   }
   void Shot(const std::string& name) {
     Pump();
@@ -99,17 +100,17 @@ TEST_F(ChoiceViewsTest, StartFolderPage) {
   Shot("page4-start-folder");
 
   page.Edit1.SetText("Other");  // as typing does: the change reaches the model
-  EXPECT_EQ(model_.Options.StartMenuFolder, "Other");
+  EXPECT_EQ(model_.Choices().Options.StartMenuFolder, "Other");
   robot::Click(page.CheckBox1.Handle());
   Pump();
-  EXPECT_EQ(model_.Options.CreateStartMenu, 0);
+  EXPECT_EQ(model_.Choices().Options.CreateStartMenu, 0);
 }
 
 TEST_F(ChoiceViewsTest, ComponentsPageReactsToEveryCheckChange) {
-  model_.Size = 3 << 20;
-  model_.CompList().push_back(
+  model_.Package().Size = 3 << 20;
+  model_.Package().CompList().push_back(
       std::make_unique<TCompileCompData>(TCompileCompData{"Docs", 1 << 20}));
-  model_.CompList().push_back(
+  model_.Package().CompList().push_back(
       std::make_unique<TCompileCompData>(TCompileCompData{"Extras", 1 << 20}));
   TfrmSelComponent page(panel_, context_);
   page.SetCompile(&model_);
@@ -123,8 +124,8 @@ TEST_F(ChoiceViewsTest, ComponentsPageReactsToEveryCheckChange) {
 
   ListView_SetCheckState(list, 1, FALSE);  // a state set from outside
   Pump();
-  EXPECT_EQ(model_.ComponentList, (StringList{"Extras"}));
-  EXPECT_EQ(model_.Options.TotalSize, 4 << 20);
+  EXPECT_EQ(model_.Choices().ComponentList, (StringList{"Extras"}));
+  EXPECT_EQ(model_.Choices().Options.TotalSize, 4 << 20);
 
   ListView_SetCheckState(list, 0, FALSE);  // the main program cannot be cleared
   Pump();
@@ -137,24 +138,24 @@ TEST_F(ChoiceViewsTest, ComponentsPageReactsToEveryCheckChange) {
   SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
   Pump();
   EXPECT_FALSE(page.List_Component.Checked(2));
-  EXPECT_TRUE(model_.ComponentList.empty());
-  EXPECT_EQ(model_.Options.TotalSize, model_.Size);
+  EXPECT_TRUE(model_.Choices().ComponentList.empty());
+  EXPECT_EQ(model_.Choices().Options.TotalSize, model_.Package().Size);
 }
 
 TEST_F(ChoiceViewsTest, InstallFolderPageWithSearch) {
   Setting(8, kDefaultInstallPath, "[System ProgramFiles]\\\\Demo\\");
   Setting(8, kSearchKeys, "nothing-here-at-all.exe");
-  model_.Options.TotalSize = 5 << 20;
+  model_.Choices().Options.TotalSize = 5 << 20;
   TfrmSelectInstallDir page(panel_, context_);
   page.SetCompile(&model_);
   page.BringToFront();
   EXPECT_TRUE(page.BitBtn2.Visible());
-  EXPECT_EQ(model_.Options.InstallDir, page.Edit1.Text());
+  EXPECT_EQ(model_.Choices().Options.InstallDir, page.Edit1.Text());
   EXPECT_FALSE(page.lDrvSize.Text().empty());
   ExpectBuiltInPicture(page.Image1);
   Shot("page6-install-folder");
   page.Edit1.SetText("D:\\Games\\");
-  EXPECT_EQ(model_.Options.InstallDir, "D:\\Games");
+  EXPECT_EQ(model_.Choices().Options.InstallDir, "D:\\Games");
 }
 
 TEST_F(ChoiceViewsTest, TasksPage) {
@@ -168,7 +169,7 @@ TEST_F(ChoiceViewsTest, TasksPage) {
   Shot("page7-tasks");
   robot::Click(page.CheckBox1.Handle());
   Pump();
-  EXPECT_EQ(model_.Options.CreateDesktop, 0);
+  EXPECT_EQ(model_.Choices().Options.CreateDesktop, 0);
 }
 
 // Every row of the page table has a view, registered under the row's class name.

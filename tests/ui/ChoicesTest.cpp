@@ -16,7 +16,8 @@ using namespace choice_setting;
 struct ChoicesTest : ::testing::Test {
   ChoicesTest() : model(platform) {}
   void Setting(uint8_t group, const std::string& name, const std::string& value) {
-    model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, group}));
+    model.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{name, value, group}));
   }
   // The option a ChoiceNotOffered names, or "" when `run` throws nothing.
   template <typename F>
@@ -69,11 +70,12 @@ TEST_F(ChoicesTest, StartFolderAnswersNeedAnEditableFolderAndTheOption) {
   StartFolderPage page;
   page.Load(&model);
   WizardChoices{.startMenuFolder = "Mine", .createStartMenu = false}.ApplyTo(page);
-  EXPECT_EQ(model.Options.StartMenuFolder, "Mine");
-  EXPECT_EQ(model.Options.CreateStartMenu, 0);
+  EXPECT_EQ(model.Choices().Options.StartMenuFolder, "Mine");
+  EXPECT_EQ(model.Choices().Options.CreateStartMenu, 0);
 
   TCompile locked(platform);
-  locked.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{kFolderEditable, "", 6}));
+  locked.Package().InfoList().push_back(
+      std::make_unique<TCompileData>(TCompileData{kFolderEditable, "", 6}));
   StartFolderPage lockedPage;
   lockedPage.Load(&locked);
   EXPECT_EQ(Refused([&] { WizardChoices{.startMenuFolder = "x"}.ApplyTo(lockedPage); }),
@@ -83,17 +85,19 @@ TEST_F(ChoicesTest, StartFolderAnswersNeedAnEditableFolderAndTheOption) {
 }
 
 TEST_F(ChoicesTest, ComponentAnswersNameKnownComponents) {
-  model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Docs", 10}));
-  model.CompList().push_back(std::make_unique<TCompileCompData>(TCompileCompData{"Extras", 20}));
-  model.Size = 100;
+  model.Package().CompList().push_back(
+      std::make_unique<TCompileCompData>(TCompileCompData{"Docs", 10}));
+  model.Package().CompList().push_back(
+      std::make_unique<TCompileCompData>(TCompileCompData{"Extras", 20}));
+  model.Package().Size = 100;
   SelComponentPage page;
   page.Load(&model);
   WizardChoices{.components = std::vector<std::string>{"EXTRAS"}}.ApplyTo(page);
-  EXPECT_EQ(model.ComponentList, (StringList{"Extras"}));
-  EXPECT_EQ(model.Options.TotalSize, 120);
+  EXPECT_EQ(model.Choices().ComponentList, (StringList{"Extras"}));
+  EXPECT_EQ(model.Choices().Options.TotalSize, 120);
   WizardChoices{.components = std::vector<std::string>{}}.ApplyTo(page);
-  EXPECT_TRUE(model.ComponentList.empty());
-  EXPECT_EQ(model.Options.TotalSize, 100);
+  EXPECT_TRUE(model.Choices().ComponentList.empty());
+  EXPECT_EQ(model.Choices().Options.TotalSize, 100);
   for (const char* bad : {"Nope", "\xD6\xF7\xB3\xCC\xD0\xF2"})  // the main program is no component
     EXPECT_EQ(
         Refused([&] { WizardChoices{.components = std::vector<std::string>{bad}}.ApplyTo(page); }),
@@ -107,17 +111,18 @@ TEST_F(ChoicesTest, InstallDirAndTaskAnswers) {
   SelectInstallDirPage dirPage(context);
   dirPage.Load(&model);
   WizardChoices{.installDir = "D:\\Chosen\\"}.ApplyTo(dirPage);
-  EXPECT_EQ(model.Options.InstallDir, "D:\\Chosen");
+  EXPECT_EQ(model.Choices().Options.InstallDir, "D:\\Chosen");
 
   AddonsTaskPage tasks;
   tasks.Load(&model);
   WizardChoices{.desktop = false}.ApplyTo(tasks);
-  EXPECT_EQ(model.Options.CreateDesktop, 0);
+  EXPECT_EQ(model.Choices().Options.CreateDesktop, 0);
   EXPECT_EQ(Refused([&] { WizardChoices{.quickLaunch = false}.ApplyTo(tasks); }),
             "--no-quick-launch");
 
   TCompile locked(platform);
-  locked.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{kPathEditable, "", 8}));
+  locked.Package().InfoList().push_back(
+      std::make_unique<TCompileData>(TCompileData{kPathEditable, "", 8}));
   SelectInstallDirPage lockedPage(context);
   lockedPage.Load(&locked);
   EXPECT_EQ(Refused([&] { WizardChoices{.installDir = "D:\\x"}.ApplyTo(lockedPage); }),

@@ -17,7 +17,7 @@ const std::string kTemp = "C:\\Users\\user\\AppData\\Local\\Temp\\";
 
 // Where staging put the page picture: in the run's own folder below the temporary folder.
 std::string StagedPicture(TCompile& m) {
-  return m.StagingFolder.empty() ? "" : m.StagingFolder + "Info\\logo.png";
+  return m.Run().StagingFolder.empty() ? "" : m.Run().StagingFolder + "Info\\logo.png";
 }
 
 class RecordingWindows : public SetupWindows {
@@ -89,7 +89,7 @@ TEST(DriverTest, StagesDirectlyOpensWizardAndDeletesStagedFilesAtTheEnd) {
     EXPECT_EQ(driver.Context().SetupDir, "C:\\Setup\\");
     driver.Execute();
     staged = StagedPicture(driver.Compile());
-    EXPECT_EQ(driver.Compile().InfoList()[1]->Value, staged);
+    EXPECT_EQ(driver.Compile().Package().InfoList()[1]->Value, staged);
   }
   const std::vector<std::string> expected = {"message Hello / Demo", "wizard"};
   EXPECT_EQ(run.windows.calls, expected);
@@ -129,9 +129,9 @@ TEST(DriverTest, WindowChoicesAndStagingModes) {
     {
       SetupDriver driver(run.p, run.windows);
       driver.Execute();
-      EXPECT_EQ(driver.Compile().InfoList()[1]->Value != kPicture, r.staged);
+      EXPECT_EQ(driver.Compile().Package().InfoList()[1]->Value != kPicture, r.staged);
       if (r.staged)
-        EXPECT_EQ(driver.Compile().InfoList()[1]->Value, StagedPicture(driver.Compile()));
+        EXPECT_EQ(driver.Compile().Package().InfoList()[1]->Value, StagedPicture(driver.Compile()));
     }
     EXPECT_EQ(run.windows.calls, r.calls);
     const bool wizardSide = !r.calls.empty() && r.calls.back() == "background";
@@ -197,8 +197,8 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
       if (hostileName) b.File("x/../../../Windows/victim.txt", "", "REGEDIT4\r\n", kind::RegFile);
       if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
       std::string bytes = b.Build();
-      const TCompileFileData& second = *b.Model().FileList()[1];
-      const int64_t settings = b.Model().FileList().back()->DataEnd;
+      const TCompileFileData& second = *b.Model().Package().FileList()[1];
+      const int64_t settings = b.Model().Package().FileList().back()->DataEnd;
       if (!hostileName) bytes[static_cast<size_t>(second.DataStart) + 8] ^= 0x5A;  // zlib data
       {
         auto out = run.p.CreateFile(run.p.ExecutablePath());
@@ -272,11 +272,11 @@ TEST(DriverTest, IntegrityPassRunsOncePerModel) {
   };
   write(bytes);
   TCompile checked(run.p);
-  EXPECT_FALSE(checked.PackageChecked);
+  EXPECT_FALSE(checked.Run().PackageChecked);
   CheckSetupFile(checked);
-  EXPECT_TRUE(checked.PackageChecked);
+  EXPECT_TRUE(checked.Run().PackageChecked);
 
-  const int64_t start = b.Model().FileList()[1]->DataStart;
+  const int64_t start = b.Model().Package().FileList()[1]->DataStart;
   bytes[static_cast<size_t>(start) + 8] ^= 0x5A;  // inside its zlib stream
   write(bytes);
   EXPECT_NO_THROW(CheckSetupFile(checked));
@@ -287,9 +287,9 @@ TEST(DriverTest, IntegrityPassRunsOncePerModel) {
   } catch (const Error& e) {
     EXPECT_EQ(e.what(), DamagedSetupMessage(start));
   }
-  EXPECT_FALSE(fresh.PackageChecked);
+  EXPECT_FALSE(fresh.Run().PackageChecked);
   TCompile marked(run.p);
-  marked.PackageChecked = true;
+  marked.Run().PackageChecked = true;
   EXPECT_NO_THROW(CheckSetupFile(marked));
 }
 

@@ -22,9 +22,10 @@ struct Model {
   std::unique_ptr<test::TestMachine> machine = test::MakeSandboxMachine();
   Platform& p = machine->platform();
   TCompile model{p};
-  Model() { model.ItemName = "Demo"; }
+  Model() { model.Package().ItemName = "Demo"; }
   void Set(const std::string& name, const std::string& value, uint8_t group) {
-    model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, group}));
+    model.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{name, value, group}));
   }
 };
 
@@ -37,7 +38,7 @@ TEST(PageTexts, FormatWithNameReplacesPlaceholdersOnly) {
 
 TEST(WelcomePage, TextsAndSettingsOnTheFirstAssignmentOnly) {
   Model m;
-  m.model.ItemName = "A%sB";
+  m.model.Package().ItemName = "A%sB";
   m.p.CreateFile("C:\\bg.jpg")->Close();
   m.Set("\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC", "C:\\bg.jpg", 2);       // 背景图片
   m.Set("\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC", "C:\\missing.jpg", 2);  // skipped: no such file
@@ -54,7 +55,7 @@ TEST(WelcomePage, TextsAndSettingsOnTheFirstAssignmentOnly) {
   EXPECT_EQ(page.BackgroundPicture, "C:\\bg.jpg");
   EXPECT_EQ(page.Company, "Second Co");
   EXPECT_EQ(page.WebAddress, "");
-  m.model.ItemName = "Other";
+  m.model.Package().ItemName = "Other";
   EXPECT_FALSE(page.Load(&m.model));
   EXPECT_NE(page.Title.find("A%sB"), std::string::npos);
 }
@@ -101,15 +102,15 @@ TEST(ReadyPage, SummaryFollowsTheChoicesOnEveryAssignment) {
                       {1, 0, 2, head + desk}};
   for (const Row& r : rows) {
     Model m;
-    m.model.Options.InstallDir = "C:\\D";
-    m.model.Options.StartMenuFolder = "Menu";
-    m.model.Options.CreateDesktop = r.desktop;
-    m.model.Options.CreateQuickLaunch = r.quick;
-    m.model.Options.CreateStartMenu = r.start;
+    m.model.Choices().Options.InstallDir = "C:\\D";
+    m.model.Choices().Options.StartMenuFolder = "Menu";
+    m.model.Choices().Options.CreateDesktop = r.desktop;
+    m.model.Choices().Options.CreateQuickLaunch = r.quick;
+    m.model.Choices().Options.CreateStartMenu = r.start;
     ReadyPage page;
     page.SetCompile(&m.model);
     EXPECT_EQ(page.Summary, r.expected);
-    m.model.Options.InstallDir = "E:\\New";
+    m.model.Choices().Options.InstallDir = "E:\\New";
     page.SetCompile(&m.model);
     EXPECT_NE(page.Summary.find("E:\\New"), std::string::npos);
   }
@@ -178,7 +179,7 @@ TEST(ProgressPage, AsksAboutAHeldFile) {
       out->Close();
     }
     m.model.LoadPackage(m.p.ExecutablePath());
-    m.model.Options.InstallDir = "C:\\App";
+    m.model.Choices().Options.InstallDir = "C:\\App";
     m.machine->sandbox()->HoldByOtherProgram("C:\\App\\app.exe");
     ProgressPage page;
     page.SetCompile(&m.model);
@@ -206,7 +207,7 @@ TEST(FinishPage, CheckBoxesFollowTheSettingsAndWriteTheOptions) {
   m.Set("\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xCE\xC4\xBC\xFE", "C:\\app.exe", 12);  // 应用程序文件
   m.Set("README\xCE\xC4\xBC\xFE", "", 12);  // README文件: folded name, empty value
   m.Set("\xC4\xAC\xC8\xCF\xD6\xF7\xD2\xB3\xC1\xB4\xBD\xD3", "http://h/", 12);  // 默认主页链接
-  m.model.Options.ReadmeChecked = 0;
+  m.model.Choices().Options.ReadmeChecked = 0;
   FinishPage page;
   page.SetCompile(&m.model);
   EXPECT_TRUE(page.Boxes[0].visible && page.Boxes[0].checked);
@@ -215,13 +216,13 @@ TEST(FinishPage, CheckBoxesFollowTheSettingsAndWriteTheOptions) {
             "Demo\xA1\xB1");
   EXPECT_FALSE(page.Boxes[1].visible);
   EXPECT_TRUE(page.Boxes[2].visible && page.Boxes[2].checked);
-  EXPECT_EQ(m.model.Options.RunAppChecked, 1);
-  EXPECT_EQ(m.model.Options.ReadmeChecked, 0);
-  EXPECT_EQ(m.model.Options.HomePageChecked, 1);
+  EXPECT_EQ(m.model.Choices().Options.RunAppChecked, 1);
+  EXPECT_EQ(m.model.Choices().Options.ReadmeChecked, 0);
+  EXPECT_EQ(m.model.Choices().Options.HomePageChecked, 1);
   page.CheckBoxClick(0, false);
   page.CheckBoxClick(2, false);
-  EXPECT_EQ(m.model.Options.RunAppChecked, 0);
-  EXPECT_EQ(m.model.Options.HomePageChecked, 0);
+  EXPECT_EQ(m.model.Choices().Options.RunAppChecked, 0);
+  EXPECT_EQ(m.model.Choices().Options.HomePageChecked, 0);
   EXPECT_NE(page.Title.find("Demo"), std::string::npos);
 }
 

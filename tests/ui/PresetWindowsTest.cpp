@@ -37,7 +37,8 @@ struct PresetWindowsTest : ::testing::Test {
     model.EvaluateOptions();
   }
   void Setting(uint8_t group, const std::string& name, const std::string& value) {
-    model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, group}));
+    model.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{name, value, group}));
   }
   NullPlatform platform;
   TCompile model;
@@ -57,7 +58,7 @@ TEST_F(PresetWindowsTest, TheWizardGetsTheChoicesAsItsPagesStartingState) {
   page.Load(&model);
   inner.preset->ApplyTo(page);
   EXPECT_EQ(page.Folder(), "C:\\Chosen");
-  EXPECT_EQ(model.Options.InstallDir, "C:\\Chosen");
+  EXPECT_EQ(model.Choices().Options.InstallDir, "C:\\Chosen");
 }
 
 TEST_F(PresetWindowsTest, AChoiceThePackageDoesNotOfferOpensNoWindow) {
@@ -71,7 +72,7 @@ TEST_F(PresetWindowsTest, AChoiceThePackageDoesNotOfferOpensNoWindow) {
       {"/D=C:\\Chosen", true},    // the folder is locked
   };
   for (const auto& c : cases) {
-    if (c.lockFolder) model.InfoList().back()->Value = "no";
+    if (c.lockFolder) model.Package().InfoList().back()->Value = "no";
     const SetupSwitches switches = ParseSetupSwitches(c.line);
     ASSERT_TRUE(switches.Valid()) << c.line;
     const WizardChoices choices = ChoicesFromSwitches(switches);

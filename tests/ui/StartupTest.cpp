@@ -67,7 +67,7 @@ TEST(StartupTest, ReadStartupInputsSeesAbsentAndPresentSettings) {
   test::PackageBuilder b;
   b.Setting(setting::kShowLoading.name, "");
   b.Setting(setting::kShowLoading.name, kOn);  // later duplicate: never seen
-  b.Model().Options.ShowWizard = 0;
+  b.Model().Choices().Options.ShowWizard = 0;
   const StartupInputs in = ReadStartupInputs(b.Model());
   EXPECT_EQ(in.showLoading, std::optional<std::string>(""));
   EXPECT_FALSE(in.showBackground.has_value());

@@ -44,9 +44,11 @@ TEST(WizardPages, EnabledPagesFollowTheTableOrderAndTheExactValue) {
     NullPlatform p;
     TCompile model(p);
     for (const auto& [name, value] : r.items)
-      model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{name, value, 1}));
+      model.Package().InfoList().push_back(
+          std::make_unique<TCompileData>(TCompileData{name, value, 1}));
     // The same name in another group enables nothing.
-    model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{kAgreement, kOn, 0}));
+    model.Package().InfoList().push_back(
+        std::make_unique<TCompileData>(TCompileData{kAgreement, kOn, 0}));
     EXPECT_EQ(Names(EnabledPages(model)), r.pages);
   }
 }
@@ -88,9 +90,9 @@ struct Wizard {
   std::function<void()> install;
 
   explicit Wizard(const std::vector<std::string>& pages) {
-    model.ItemName = "Demo";
+    model.Package().ItemName = "Demo";
     for (const std::string& p : pages)
-      model.InfoList().push_back(std::make_unique<TCompileData>(TCompileData{p, kOn, 1}));
+      model.Package().InfoList().push_back(std::make_unique<TCompileData>(TCompileData{p, kOn, 1}));
     host.SetCompile(&model);
   }
   void Build() {
@@ -176,7 +178,7 @@ TEST(WizardHost, CloseQueryByState) {
   };
   for (const Row& r : rows) {
     Wizard w({});
-    w.model.Options.RebootOs = r.rebootOs;
+    w.model.Choices().Options.RebootOs = r.rebootOs;
     w.frame.answer = r.answer;
     w.host.State = r.tag;
     EXPECT_EQ(w.host.CloseQuery(), r.allowed) << static_cast<int>(r.tag);
@@ -201,7 +203,7 @@ TEST(WizardHost, CancelBeforeTheInstallAsksAndNoKeepsThePage) {
 
 TEST(WizardHost, FinishRunsTheCompletionActionsInOrderThenCloses) {
   Wizard w({kProgress, kFinish});
-  TInstallData& o = w.model.Options;
+  TInstallData& o = w.model.Choices().Options;
   o.RunAppChecked = o.ReadmeChecked = o.HomePageChecked = 1;
   o.AppFile = "C:\\App\\app.exe";
   o.ReadmeFile = "C:\\App\\readme.txt";

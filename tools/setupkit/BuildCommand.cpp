@@ -64,10 +64,10 @@ class Progress {
 std::string UninstallerLine(const TCompile& model, const fs::path& builtin) {
   if (!builtin.empty()) return "uninstaller: setupkit's own (" + HostPathText(builtin) + ")";
   bool enabled = false;
-  for (const auto& d : model.InfoList())
+  for (const auto& d : model.Package().InfoList())
     if (d->Group == setting::kGeneral && SameTextAscii(d->Name, setting::kEnableUnIns.name))
       enabled = d->Value == text::kEnabled;
-  for (const auto& f : model.FileList())
+  for (const auto& f : model.Package().FileList())
     if (f->Kind == kind::Uninstaller)
       return std::string("uninstaller: ") + (enabled ? "" : "packed but switched off, ") +
              "the manifest's " + Printable(ExtractFileName(f->SourcePath));

@@ -82,7 +82,7 @@ BuildResult BuildSetup(BuildPlan& plan, const fs::path& stub, const fs::path& ou
     for (const auto& src : plan.sources)
       sources.emplace_back([&src] { return std::make_unique<RecordedSizeStream>(src); });
     std::vector<Region> regions = writer.AppendRegions(sources);
-    auto& files = plan.model->FileList();
+    auto& files = plan.model->Package().FileList();
     for (size_t i = 0; i < regions.size(); ++i) {
       TCompileFileData& item = *files[plan.sources[i].item];
       item.DataStart = regions[i].start;

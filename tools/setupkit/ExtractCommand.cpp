@@ -75,7 +75,8 @@ int CmdExtract(const std::vector<std::string>& args) {
     fs::path root = HostPath(dir);
     fs::create_directories(root);
     // Every path is decided and checked before the first file is written.
-    const std::vector<PlannedItem> plan = PlanExtraction(pkg.model.FileList(), withSupport);
+    const std::vector<PlannedItem> plan =
+        PlanExtraction(pkg.model.Package().FileList(), withSupport);
     CheckHostLimits(root, plan);
     size_t files = 0, folders = 0;
     int64_t bytes = 0;

@@ -20,23 +20,23 @@ std::string U(const std::string& gbk) {
 
 void PrintText(const std::string& file, const TCompile& m, std::ostream& out) {
   out << "File:        " << EscapeControls(file) << "\n"
-      << "Project:     " << U(m.ItemName) << "\n"
-      << "Version:     " << U(m.Version) << "\n"
-      << "Author:      " << U(m.Author) << "\n"
-      << "Url:         " << U(m.Url) << "\n"
-      << "Serial:      " << U(m.Serial) << "\n"
-      << "Patched:     " << (m.Patched() ? "yes" : "no") << "\n"
-      << "Size:        " << m.Size << " (" << HumanSize(m.Size) << ")\n";
+      << "Project:     " << U(m.Package().ItemName) << "\n"
+      << "Version:     " << U(m.Package().Version) << "\n"
+      << "Author:      " << U(m.Package().Author) << "\n"
+      << "Url:         " << U(m.Package().Url) << "\n"
+      << "Serial:      " << U(m.Package().Serial) << "\n"
+      << "Patched:     " << (m.Package().Patched() ? "yes" : "no") << "\n"
+      << "Size:        " << m.Package().Size << " (" << HumanSize(m.Package().Size) << ")\n";
 
-  out << "\nSettings (" << m.InfoList().size() << "):\n";
-  for (const auto& s : m.InfoList())
+  out << "\nSettings (" << m.Package().InfoList().size() << "):\n";
+  for (const auto& s : m.Package().InfoList())
     out << "  [" << int(s->Group) << "] " << U(s->Name) << " = " << U(s->Value) << "\n";
 
-  out << "\nFile folders (" << m.FileFolderList().size() << "):\n";
-  for (const auto& s : m.FileFolderList()) out << "  " << U(s) << "\n";
+  out << "\nFile folders (" << m.Package().FileFolderList().size() << "):\n";
+  for (const auto& s : m.Package().FileFolderList()) out << "  " << U(s) << "\n";
 
-  out << "\nFiles (" << m.FileList().size() << "):\n";
-  for (const auto& f : m.FileList()) {
+  out << "\nFiles (" << m.Package().FileList().size() << "):\n";
+  for (const auto& f : m.Package().FileList()) {
     out << "  kind " << int(f->Kind) << "  " << U(f->SourcePath) << "\n"
         << "         -> " << U(f->TargetDir);
     if (!f->Name.empty()) out << "  [" << U(f->Name) << "]";
@@ -46,21 +46,21 @@ void PrintText(const std::string& file, const TCompile& m, std::ostream& out) {
     out << "\n";
   }
 
-  out << "\nRegistry keys (" << m.RegFolderList().size() << "):\n";
-  for (const auto& s : m.RegFolderList()) out << "  " << U(s) << "\n";
+  out << "\nRegistry keys (" << m.Package().RegFolderList().size() << "):\n";
+  for (const auto& s : m.Package().RegFolderList()) out << "  " << U(s) << "\n";
   static const char* const kTypes[] = {"REG_SZ", "REG_DWORD", "REG_BINARY"};
-  out << "\nRegistry values (" << m.RegList().size() << "):\n";
-  for (const auto& r : m.RegList()) {
+  out << "\nRegistry values (" << m.Package().RegList().size() << "):\n";
+  for (const auto& r : m.Package().RegList()) {
     out << "  " << U(r->KeyPath) << " : " << U(r->ValueName) << " = "
         << (r->ValueType < 3 ? kTypes[r->ValueType] : "type?") << " " << U(r->ValueData);
     if (!r->TargetOs.empty()) out << "  (os " << U(r->TargetOs) << ")";
     out << "\n";
   }
 
-  out << "\nShortcut folders (" << m.ShotCutFolderList().size() << "):\n";
-  for (const auto& s : m.ShotCutFolderList()) out << "  " << U(s) << "\n";
-  out << "\nShortcuts (" << m.ShotCutList().size() << "):\n";
-  for (const auto& s : m.ShotCutList()) {
+  out << "\nShortcut folders (" << m.Package().ShotCutFolderList().size() << "):\n";
+  for (const auto& s : m.Package().ShotCutFolderList()) out << "  " << U(s) << "\n";
+  out << "\nShortcuts (" << m.Package().ShotCutList().size() << "):\n";
+  for (const auto& s : m.Package().ShotCutList()) {
     out << "  " << U(s->Folder) << "\\" << U(s->Name) << " -> " << U(s->Target) << " (kind "
         << int(s->Kind) << ")";
     if (!s->Arguments.empty()) out << " args " << U(s->Arguments);
@@ -68,10 +68,11 @@ void PrintText(const std::string& file, const TCompile& m, std::ostream& out) {
     out << "\n";
   }
 
-  out << "\nComponent packages (" << m.CompList().size() << "):\n";
-  for (const auto& c : m.CompList()) out << "  " << U(c->Name) << "  " << c->Size << " bytes\n";
+  out << "\nComponent packages (" << m.Package().CompList().size() << "):\n";
+  for (const auto& c : m.Package().CompList())
+    out << "  " << U(c->Name) << "  " << c->Size << " bytes\n";
 
-  const TInstallData& o = m.Options;
+  const TInstallData& o = m.Choices().Options;
   out << "\nOptions:\n"
       << "  ShowWizard " << int(o.ShowWizard) << ", CreateStartMenu " << int(o.CreateStartMenu)
       << ", CreateDesktop " << int(o.CreateDesktop) << ", CreateQuickLaunch "

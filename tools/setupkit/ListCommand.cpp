@@ -83,7 +83,7 @@ int CmdList(const std::vector<std::string>& args) {
     int64_t total = 0;
     size_t count = 0;
     char line[96];
-    for (const auto& f : pkg.model.FileList()) {
+    for (const auto& f : pkg.model.Package().FileList()) {
       bool data = f->Kind != kind::Folder;
       if (data) {
         total = SaturatingAdd(total, f->UncompressedSize);

@@ -662,29 +662,29 @@ BuildPlan Parser::Run() {
   plan.machine = std::make_unique<DefaultMachine>();
   plan.model = std::make_unique<TCompile>(*plan.machine);
   TCompile& m = *plan.model;
-  m.Serial = serial_;
-  for (auto& s : settings_) m.InfoList().push_back(std::make_unique<TCompileData>(s));
-  m.FileFolderList() = fileFolders_;
+  m.Package().Serial = serial_;
+  for (auto& s : settings_) m.Package().InfoList().push_back(std::make_unique<TCompileData>(s));
+  m.Package().FileFolderList() = fileFolders_;
   int64_t size = 0;
   for (auto* group : {&files_, &folders_, &regFiles_, &compFiles_, &pageFiles_, &uninstallers_}) {
     for (auto& p : *group) {
       if (p.rec.Kind == kind::File) size += p.size;
-      if (p.data) plan.sources.push_back({p.host, p.size, m.FileList().size()});
-      m.FileList().push_back(std::make_unique<TCompileFileData>(p.rec));
+      if (p.data) plan.sources.push_back({p.host, p.size, m.Package().FileList().size()});
+      m.Package().FileList().push_back(std::make_unique<TCompileFileData>(p.rec));
     }
   }
-  m.Size = size;
+  m.Package().Size = size;
   // The uninstall switch on and no uninstaller named: the build adds the built-in one.
   std::string unins;  // the last "卸载程序" setting wins, as in the setup
   for (const TCompileData& d : settings_)
     if (d.Group == setting::kGeneral && SameTextAscii(d.Name, setting::kEnableUnIns.name))
       unins = d.Value;
   plan.builtinUninstaller = uninstallers_.empty() && unins == text::kEnabled;
-  m.RegFolderList() = regFolders_;
-  for (auto& r : regs_) m.RegList().push_back(std::make_unique<TRegInfoData>(r));
-  m.ShotCutFolderList() = shortcutFolders_;
-  for (auto& s : shortcuts_) m.ShotCutList().push_back(std::make_unique<TShotCutData>(s));
-  for (auto& c : comps_) m.CompList().push_back(std::make_unique<TCompileCompData>(c));
+  m.Package().RegFolderList() = regFolders_;
+  for (auto& r : regs_) m.Package().RegList().push_back(std::make_unique<TRegInfoData>(r));
+  m.Package().ShotCutFolderList() = shortcutFolders_;
+  for (auto& s : shortcuts_) m.Package().ShotCutList().push_back(std::make_unique<TShotCutData>(s));
+  for (auto& c : comps_) m.Package().CompList().push_back(std::make_unique<TCompileCompData>(c));
   return plan;
 }
 
@@ -703,8 +703,8 @@ void AddBuiltinUninstaller(BuildPlan& plan, const fs::path& host) {
   r.Kind = kind::Uninstaller;
   r.FileTime = FileDayCount(host);
   r.UncompressedSize = static_cast<int64_t>(fs::file_size(host));
-  plan.sources.push_back({host, r.UncompressedSize, plan.model->FileList().size()});
-  plan.model->FileList().push_back(std::make_unique<TCompileFileData>(r));
+  plan.sources.push_back({host, r.UncompressedSize, plan.model->Package().FileList().size()});
+  plan.model->Package().FileList().push_back(std::make_unique<TCompileFileData>(r));
 }
 
 }  // namespace sk::cli

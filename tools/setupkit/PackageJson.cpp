@@ -64,33 +64,33 @@ Json Options(const TInstallData& o) {
 
 Json PackageToJson(const TCompile& m) {
   Json j;
-  j["Size"] = m.Size;
-  j["Serial"] = Text(m.Serial);
-  j["ItemName"] = Text(m.ItemName);
-  j["Version"] = Text(m.Version);
-  j["Url"] = Text(m.Url);
-  j["Author"] = Text(m.Author);
-  j["Patched"] = m.Patched();
+  j["Size"] = m.Package().Size;
+  j["Serial"] = Text(m.Package().Serial);
+  j["ItemName"] = Text(m.Package().ItemName);
+  j["Version"] = Text(m.Package().Version);
+  j["Url"] = Text(m.Package().Url);
+  j["Author"] = Text(m.Package().Author);
+  j["Patched"] = m.Package().Patched();
   Json info = Json::array();
-  for (const auto& s : m.InfoList())
+  for (const auto& s : m.Package().InfoList())
     info.push_back(Json{{"Name", Text(s->Name)}, {"Value", Text(s->Value)}, {"Group", s->Group}});
   j["InfoList"] = std::move(info);
-  j["FileFolderList"] = TextList(m.FileFolderList());
+  j["FileFolderList"] = TextList(m.Package().FileFolderList());
   Json files = Json::array();
-  for (const auto& f : m.FileList()) files.push_back(FileItem(*f));
+  for (const auto& f : m.Package().FileList()) files.push_back(FileItem(*f));
   j["FileList"] = std::move(files);
-  j["RegFolderList"] = TextList(m.RegFolderList());
+  j["RegFolderList"] = TextList(m.Package().RegFolderList());
   Json regs = Json::array();
-  for (const auto& r : m.RegList())
+  for (const auto& r : m.Package().RegList())
     regs.push_back(Json{{"KeyPath", Text(r->KeyPath)},
                         {"ValueName", Text(r->ValueName)},
                         {"ValueData", Text(r->ValueData)},
                         {"TargetOs", Text(r->TargetOs)},
                         {"ValueType", r->ValueType}});
   j["RegList"] = std::move(regs);
-  j["ShotCutFolderList"] = TextList(m.ShotCutFolderList());
+  j["ShotCutFolderList"] = TextList(m.Package().ShotCutFolderList());
   Json links = Json::array();
-  for (const auto& s : m.ShotCutList())
+  for (const auto& s : m.Package().ShotCutList())
     links.push_back(Json{{"Folder", Text(s->Folder)},
                          {"Name", Text(s->Name)},
                          {"Target", Text(s->Target)},
@@ -100,11 +100,11 @@ Json PackageToJson(const TCompile& m) {
                          {"Kind", s->Kind}});
   j["ShotCutList"] = std::move(links);
   Json comps = Json::array();
-  for (const auto& c : m.CompList())
+  for (const auto& c : m.Package().CompList())
     comps.push_back(Json{{"Name", Text(c->Name)}, {"Size", c->Size}});
   j["CompList"] = std::move(comps);
-  j["ComponentList"] = TextList(m.ComponentList);
-  j["Options"] = Options(m.Options);
+  j["ComponentList"] = TextList(m.Choices().ComponentList);
+  j["Options"] = Options(m.Choices().Options);
   return j;
 }
 

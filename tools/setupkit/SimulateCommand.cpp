@@ -139,7 +139,7 @@ int RunWithSwitches(Platform& machine, const Options& opt, const TCompileProEven
       };
       try {
         SetupDriver driver(machine, windows);
-        driver.Compile().PackageChecked = true;
+        driver.Compile().Run().PackageChecked = true;
         driver.Execute();
       } catch (const ChoiceNotOffered& e) {
         log.Line(NotOfferedMessage(e, switches));
@@ -254,10 +254,10 @@ int Simulate(const Options& opt) {
     SetupDriver driver(target, windows);
     // The run reads a copy of the bytes RefuseDamagedPackage checked above: Setup.exe's own pass
     // over them would find the same, at the cost of inflating the whole package a second time.
-    driver.Compile().PackageChecked = true;
+    driver.Compile().Run().PackageChecked = true;
     driver.Execute();
-    itemName = driver.Compile().ItemName;
-    installDir = driver.Compile().Options.InstallDir;
+    itemName = driver.Compile().Package().ItemName;
+    installDir = driver.Compile().Choices().Options.InstallDir;
   }
   if (!overlay) machine.Save();
   std::cout.flush();

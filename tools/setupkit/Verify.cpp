@@ -26,12 +26,12 @@ std::optional<Fault> VerifyPackage(InputStream& in, VerifyStats* out) {
 
   const int64_t settings = stats.settingsOffset;
   const std::string& stream = stats.settingsStream;
-  const std::string again = SerializeSettings(model);
+  const std::string again = SerializeSettings(model.Package());
   if (again.size() < stream.size() && stream.compare(0, again.size(), again) == 0)
     return done(Fault{settings,
                       "settings stream: " + N(static_cast<int64_t>(stream.size() - again.size())) +
                           " bytes follow the product identifier"});
-  const auto& files = model.FileList();
+  const auto& files = model.Package().FileList();
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
     if (f.Kind > kind::Uninstaller)

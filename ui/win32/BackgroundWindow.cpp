@@ -34,7 +34,7 @@ TfrmBackIns::TfrmBackIns(SetupContext& context, const PageRegistry& pages)
 
 void TfrmBackIns::SetCompile(TCompile* model) {
   compile_ = model;
-  if (model) SetText(MessageCaptionFor(model->ItemName));
+  if (model) SetText(MessageCaptionFor(model->Package().ItemName));
 }
 
 void TfrmBackIns::FormShow() {

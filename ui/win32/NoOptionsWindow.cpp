@@ -22,7 +22,7 @@ void TfrmInstall::SetCompile(TCompile* model) {
   Compile = model;
   if (!model) return;
   run_ = std::make_unique<NoOptionsInstall>(*model);
-  SetText(InstallingCaption(model->ItemName));
+  SetText(InstallingCaption(model->Package().ItemName));
   Timer.SetEnabled(true);
 }
 

@@ -106,9 +106,9 @@ TfrmParent::~TfrmParent() {
 void TfrmParent::SetCompile(TCompile* model) {
   Host.SetCompile(model);
   if (!model) return;
-  SetText(MessageCaptionFor(model->ItemName));
-  Label1.SetCaption(model->Author);
-  Label1.Hint = model->Url;
+  SetText(MessageCaptionFor(model->Package().ItemName));
+  Label1.SetCaption(model->Package().Author);
+  Label1.Hint = model->Package().Url;
   PlayMusic();
 }
 
