@@ -36,20 +36,17 @@ struct SetupContext {
 // "“" + itemName + "”安装向导" (the setup wizard of the named project).
 std::string MessageCaptionFor(const std::string& itemName);
 
-// The first group-0 setting whose name equals `name` with ASCII-only case folding, or nullptr.
-// Later items of the same name are never seen.
-const TCompileData* FindSetting(const TCompile& model, const std::string& name);
-
 enum class StagingMode { None, LoadingWindow, Direct };
 enum class TopWindow { None, InstallWindow, BackgroundWindow, Wizard };
 
-// What the package asks for; absent settings are std::nullopt.
+// What the package asks for, read through the settings' own readers (the first general item of
+// each name counts, its name matched with ASCII case folding); absent settings are std::nullopt.
 struct StartupInputs {
-  std::optional<std::string> showLoading;     // "显示加载进度"
-  uint8_t showWizard = 1;                     // Options.ShowWizard
-  bool patched = false;                       // Patched
-  std::optional<std::string> showBackground;  // "显示安装背景窗口"
-  std::optional<std::string> music;           // "背景音乐"
+  std::optional<bool> showLoading;     // "显示加载进度": present stages, on shows the window
+  uint8_t showWizard = 1;              // Options.ShowWizard
+  bool patched = false;                // Patched
+  std::optional<bool> showBackground;  // "显示安装背景窗口": present opens the wizard
+  std::optional<std::string> music;    // "背景音乐"
 };
 
 struct StartupPlan {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "tests/support/PackageBuilder.h"
 #include "ui/PageTable.h"
 #include "ui/Progress.h"
@@ -14,53 +19,70 @@ TEST(StartupTest, DecisionTable) {
   using S = StagingMode;
   using W = TopWindow;
   struct Row {
-    std::optional<std::string> loading;
+    std::optional<bool> loading;
     uint8_t showWizard;
     bool patched;
-    std::optional<std::string> background;
+    std::optional<bool> background;
     std::optional<std::string> music;
     S staging;
     W window;
     std::string music_candidate;
   };
-  const std::string other = "\xCA\xC7";  // "是": any other text
   const Row rows[] = {
       {{}, 1, false, {}, {}, S::None, W::None, ""},
-      {kOn, 1, false, kOn, {}, S::LoadingWindow, W::BackgroundWindow, ""},
-      {other, 1, false, other, {}, S::Direct, W::Wizard, ""},
-      {"", 1, false, "", {}, S::Direct, W::Wizard, ""},
-      {kOn, 0, false, kOn, "m.mp3", S::LoadingWindow, W::InstallWindow, ""},
-      {{}, 1, true, kOn, "m.mp3", S::None, W::InstallWindow, ""},
-      {other, 0, true, {}, {}, S::Direct, W::InstallWindow, ""},
+      {true, 1, false, true, {}, S::LoadingWindow, W::BackgroundWindow, ""},
+      {false, 1, false, false, {}, S::Direct, W::Wizard, ""},
+      {true, 0, false, true, "m.mp3", S::LoadingWindow, W::InstallWindow, ""},
+      {{}, 1, true, true, "m.mp3", S::None, W::InstallWindow, ""},
+      {false, 0, true, {}, {}, S::Direct, W::InstallWindow, ""},
       {{}, 1, false, {}, "m.mp3", S::None, W::None, "m.mp3"},
-      {{}, 1, false, other, "m.mp3", S::None, W::Wizard, "m.mp3"},
-      {{}, 1, false, kOn, "", S::None, W::BackgroundWindow, ""},
+      {{}, 1, false, false, "m.mp3", S::None, W::Wizard, "m.mp3"},
+      {{}, 1, false, true, "", S::None, W::BackgroundWindow, ""},
   };
   for (const Row& r : rows) {
     StartupInputs in{r.loading, r.showWizard, r.patched, r.background, r.music};
     const StartupPlan plan = DecideStartup(in);
-    SCOPED_TRACE(testing::Message() << "loading=" << r.loading.value_or("<absent>")
+    SCOPED_TRACE(testing::Message() << "loading=" << (r.loading ? int(*r.loading) : -1)
                                     << " wizard=" << int(r.showWizard) << " patched=" << r.patched
-                                    << " background=" << r.background.value_or("<absent>"));
+                                    << " background=" << (r.background ? int(*r.background) : -1));
     EXPECT_EQ(plan.staging, r.staging);
     EXPECT_EQ(plan.window, r.window);
     EXPECT_EQ(plan.musicCandidate, r.music_candidate);
   }
 }
 
-TEST(StartupTest, FindSettingTakesFirstGroupZeroMatchFoldingAsciiOnly) {
-  test::PackageBuilder b;
-  b.Setting("Music", "group 5", 5);
-  b.Setting("music", "first");
-  b.Setting("MUSIC", "second");
-  b.Setting("\xB1\xB3\xBE\xB0", "gbk");  // a GBK name
-  const TCompile& m = b.Model();
-  ASSERT_NE(FindSetting(m, "MuSiC"), nullptr);
-  EXPECT_EQ(FindSetting(m, "MuSiC")->Value, "first");
-  EXPECT_EQ(FindSetting(m, "musi"), nullptr);
-  EXPECT_EQ(FindSetting(m, "\xB1\xB3\xBE\xB0")->Value, "gbk");
-  // Bytes above 0x7F are never folded: 0xB1 vs 0x91 differ by 0x20 like ASCII case.
-  EXPECT_EQ(FindSetting(m, "\x91\xB3\xBE\xB0"), nullptr);
+TEST(StartupTest, ReadStartupInputsTakesTheFirstGeneralItemOfEachName) {
+  const std::string other = "\xCA\xC7";  // "是": any other text
+  const struct {
+    const char* what;
+    std::vector<std::tuple<std::string, std::string, int>> items;  // name, value, group
+    std::optional<bool> loading, background;
+    std::optional<std::string> music;
+  } cases[] = {
+      {"nothing", {}, {}, {}, {}},
+      {"another group only", {{setting::kMusic.name, "m.mp3", 5}}, {}, {}, {}},
+      {"first of two",
+       {{setting::kMusic.name, "first", 0}, {setting::kMusic.name, "second", 0}},
+       {},
+       {},
+       "first"},
+      {"on, then off",
+       {{setting::kShowLoading.name, kOn, 0}, {setting::kShowLoading.name, other, 0}},
+       true,
+       {},
+       {}},
+      {"any other text is off", {{setting::kShowBackground.name, other, 0}}, {}, false, {}},
+      {"empty is present and off", {{setting::kShowBackground.name, "", 0}}, {}, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::PackageBuilder b;
+    for (const auto& [name, value, group] : c.items) b.Setting(name, value, group);
+    const StartupInputs in = ReadStartupInputs(b.Model());
+    EXPECT_EQ(in.showLoading, c.loading);
+    EXPECT_EQ(in.showBackground, c.background);
+    EXPECT_EQ(in.music, c.music);
+  }
 }
 
 TEST(StartupTest, ReadStartupInputsSeesAbsentAndPresentSettings) {
@@ -69,7 +91,7 @@ TEST(StartupTest, ReadStartupInputsSeesAbsentAndPresentSettings) {
   b.Setting(setting::kShowLoading.name, kOn);  // later duplicate: never seen
   b.Model().Choices().Options.ShowWizard = 0;
   const StartupInputs in = ReadStartupInputs(b.Model());
-  EXPECT_EQ(in.showLoading, std::optional<std::string>(""));
+  EXPECT_EQ(in.showLoading, std::optional<bool>(false));
   EXPECT_FALSE(in.showBackground.has_value());
   EXPECT_FALSE(in.music.has_value());
   EXPECT_EQ(in.showWizard, 0);
