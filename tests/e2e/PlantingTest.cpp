@@ -90,8 +90,10 @@ std::set<std::string> StagingFolders(Platform& p) {
 
 // A package that installs one file into `app` and imports `reg` from a staged "same.reg", in
 // the no-options window, which closes by itself when the install is done.
-void WriteSetup(const std::string& exe, const std::string& app, const std::string& reg) {
+void WriteSetup(const std::string& exe, const std::string& app, const std::string& reg,
+                const std::string& serial = "") {
   test::PackageBuilder b;
+  if (!serial.empty()) b.Serial(serial);
   b.Setting(G("项目名称"), G("演示程序"));
   b.Setting(G("显示安装界面"), G("否"));
   b.Setting(G("显示加载进度"), G("否"));
@@ -198,8 +200,11 @@ TEST(PlantingTest, TwoSetupsAtOnceEachImportTheirOwnFile) {
   Platform& p = machine->platform();
   const std::string root = machine->root();
   const std::string key = machine->regKey();
-  WriteSetup(root + "SetupA.exe", root + "AppA", RegFile(key, "A", "from the first"));
-  WriteSetup(root + "SetupB.exe", root + "AppB", RegFile(key, "B", "from the second"));
+  // Two products: two setups of one product never run at once (the second says so and stops).
+  WriteSetup(root + "SetupA.exe", root + "AppA", RegFile(key, "A", "from the first"),
+             "{AAAAAAAA-0000-0000-0000-000000000001}");
+  WriteSetup(root + "SetupB.exe", root + "AppB", RegFile(key, "B", "from the second"),
+             "{BBBBBBBB-0000-0000-0000-000000000002}");
 
   const auto before = StagingFolders(p);
   robot::Process a(root + "SetupA.exe", root);

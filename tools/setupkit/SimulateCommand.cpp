@@ -217,8 +217,11 @@ int Simulate(const Options& opt) {
   } else {
     const std::optional<std::filesystem::path> inside = machine.HostPath(setupPath);
     if (!inside) return ReportError("cannot place the setup file in the machine");
-    std::filesystem::copy_file(hostFile, *inside,
-                               std::filesystem::copy_options::overwrite_existing);
+    // The copy of an earlier run goes first: the Windows build's library refuses to copy over
+    // an existing file even when asked to overwrite it.
+    std::error_code gone;
+    std::filesystem::remove(*inside, gone);
+    std::filesystem::copy_file(hostFile, *inside);
   }
   // The files the install places, so that the plan can name those it keeps as they are.
   TCompileProEvent onProgress;
