@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (sound) sk::fuzz::Broken("a package that passed the check does not load");
     return 0;
   }
-  for (const auto& item : model.FileList()) {
+  for (const auto& item : model.Package().FileList()) {
     uint64_t total = 0;
     const bool read = sk::fuzz::Accepts([&] {
       sk::ExtractRegion(
