@@ -48,7 +48,7 @@ void Packages() {
   b.FileFolders().push_back(kInstallDir);
   const std::string full = b.Build();
   Seed("fuzz_package", "full", full);
-  Seed("fuzz_settings", "full", sk::SerializeSettings(b.Model()));
+  Seed("fuzz_settings", "full", sk::SerializeSettings(b.Model().Package()));
 
   sk::test::PackageBuilder bare;
   bare.WithoutSettings();
@@ -56,7 +56,7 @@ void Packages() {
   sk::test::PackageBuilder one;
   one.File("C:\\src\\only.txt", "C:\\App", "only");
   Seed("fuzz_package", "one", one.Build(""));
-  Seed("fuzz_settings", "one", sk::SerializeSettings(one.Model()));
+  Seed("fuzz_settings", "one", sk::SerializeSettings(one.Model().Package()));
 }
 
 void CommaText() {
