@@ -21,6 +21,9 @@
 
 #include <commctrl.h>
 
+// Before any header that declares the Platform interface (see WinApi.h).
+#include "platform/win32/WinApi.h"
+
 #include <exception>
 #include <memory>
 #include <optional>
@@ -28,6 +31,7 @@
 
 #include "engine/ExitCodes.h"
 #include "engine/FilesInUse.h"
+#include "package/Integrity.h"
 #include "platform/Encoding.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
@@ -100,6 +104,10 @@ int RunPreset(sk::Platform& platform, const sk::SetupSwitches& switches, sk::Run
       // Abort at a file in use: the install was undone at the user's word.
       error = e.what();
       exitCode = code::kCancelled;
+    } catch (const sk::DamagedPackage& e) {
+      // Found while a file was inflated: the install was taken back.
+      error = e.what();
+      exitCode = code::kDamagedPackage;
     } catch (const std::exception& e) {
       error = e.what();
       exitCode =

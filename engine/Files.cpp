@@ -8,6 +8,7 @@
 #include "engine/Texts.h"
 #include "package/CivilDate.h"
 #include "package/Container.h"
+#include "package/Integrity.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
@@ -44,8 +45,24 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
   }
   const bool timeOnClose = utc && out->SetWriteTimeOnClose(*utc);
   try {
-    ExtractRegion(ctx.setupFile, *out, item.DataStart, item.DataEnd);
+    // The integrity pass before the install leaves these regions to this inflate: a chunk that
+    // does not inflate (zlib checks its stream and its Adler-32) or a length that differs from
+    // the record is damage of the package, told as such after the install is taken back.
+    int64_t written = 0;
+    ExtractRegion(
+        ctx.setupFile,
+        [&](const char* data, size_t n) {
+          written += static_cast<int64_t>(n);
+          if (written > item.UncompressedSize) throw ChunkError(item.DataStart, "too long");
+          out->Write(data, n);
+        },
+        item.DataStart, item.DataEnd);
+    if (written != item.UncompressedSize) throw ChunkError(item.DataStart, "too short");
     out->Close();
+  } catch (const ChunkError& e) {
+    out.reset();
+    ctx.platform.DeleteFile(target);
+    throw DamagedPackage(e.Offset());
   } catch (const Error& e) {
     out.reset();
     ctx.platform.DeleteFile(target);  // a partial file is worse than none

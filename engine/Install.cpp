@@ -20,6 +20,7 @@
 #include "engine/Texts.h"
 #include "engine/UninstallTexts.h"
 #include "engine/Uninstaller.h"
+#include "package/Integrity.h"
 #include "platform/SystemHelpers.h"
 
 namespace sk {
@@ -229,6 +230,8 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
     tx.Commit();
   } catch (const InstallCancelled& e) {
     throw InstallCancelled(e.what() + UndoInstall(ctx));
+  } catch (const DamagedPackage& e) {
+    throw DamagedPackage(e.Offset(), e.what() + UndoInstall(ctx));
   } catch (const Error& e) {
     // A failed install takes back what it made, so no half-installed product stays behind.
     throw Error(e.what() + UndoInstall(ctx));

@@ -175,15 +175,18 @@ std::string ItemName(size_t index, const TCompileFileData& f) {
 // fault in file order wins; an item whose data runs past its record stops the reading early.
 std::optional<IntegrityFault> CheckRegions(InputStream& in,
                                            const RecordList<TCompileFileData>& files, int64_t total,
-                                           const IntegrityProgress& progress,
-                                           IntegrityStats& stats) {
+                                           const IntegrityProgress& progress, IntegrityStats& stats,
+                                           CheckScope scope) {
+  const auto inflated = [scope](const TCompileFileData& f) {
+    return f.Kind != kind::Folder && (scope == CheckScope::Everything || f.Kind != kind::File);
+  };
   ChunkPool pool(files.size(), WorkerThreads());
   std::optional<ChunkFault> framing;  // found on this thread
   uint64_t seq = 0;
   bool stopped = false;
   for (size_t i = 0; i < files.size() && !stopped; ++i) {
     const TCompileFileData& f = *files[i];
-    if (f.Kind == kind::Folder) continue;
+    if (!inflated(f)) continue;
     try {
       ChunkWalker walker(in, f.DataStart, f.DataEnd);
       for (;;) {
@@ -208,9 +211,9 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
 
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
-    if (f.Kind == kind::Folder) continue;
-    const int64_t inflated = pool.Inflated(i);
-    if (inflated > f.UncompressedSize)
+    if (!inflated(f)) continue;
+    const int64_t bytes = pool.Inflated(i);
+    if (bytes > f.UncompressedSize)
       return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to more than the " +
                                              N(f.UncompressedSize) + " bytes its record says"};
     if (chunkFault && chunkFault->item == i) {
@@ -218,11 +221,11 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
       fault.message = ItemName(i, f) + fault.message;
       return fault;
     }
-    if (inflated != f.UncompressedSize)
-      return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to " + N(inflated) +
+    if (bytes != f.UncompressedSize)
+      return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to " + N(bytes) +
                                              " bytes, its record says " + N(f.UncompressedSize)};
     ++stats.regions;
-    stats.inflatedBytes += inflated;
+    stats.inflatedBytes += bytes;
   }
   if (progress) progress(pool.Total(), total);
   return std::nullopt;
@@ -267,7 +270,8 @@ std::optional<IntegrityFault> DeclaredSizeFault(const TCompile& parsed, int64_t 
 }
 
 std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
-                                    const IntegrityProgress& progress, IntegrityStats& stats) {
+                                    const IntegrityProgress& progress, IntegrityStats& stats,
+                                    CheckScope scope) {
   const PackageBounds bounds = LocatePackage(in);
   stats.bounds = bounds;
   if (bounds.end - bounds.imageEnd < kTrailerSize)
@@ -312,7 +316,8 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
   if (auto fault = ImpossibleSizeFault(parsed, stats.declaredSize, settings)) return fault;
   int64_t total = 0;
   for (const auto& f : parsed.Package().FileList())
-    if (f->Kind != kind::Folder) total = SaturatingAdd(total, f->UncompressedSize);
+    if (f->Kind != kind::Folder && (scope == CheckScope::Everything || f->Kind != kind::File))
+      total = SaturatingAdd(total, f->UncompressedSize);
   if (progress) progress(0, total);
 
   const auto& files = parsed.Package().FileList();
@@ -329,7 +334,7 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
                                           N(f.DataEnd) + ") lies outside the package data [" +
                                           N(bounds.imageEnd) + ", " + N(settings) + ")"};
   }
-  if (auto fault = CheckRegions(in, files, total, progress, stats)) return fault;
+  if (auto fault = CheckRegions(in, files, total, progress, stats, scope)) return fault;
   // After the data: a region that does not match its record is the more telling fault.
   return DeclaredSizeFault(parsed, stats.declaredSize, trailerAt);
 }
@@ -337,12 +342,12 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
 }  // namespace
 
 std::optional<IntegrityFault> CheckPackage(InputStream& in, TCompile& parsed,
-                                           const IntegrityProgress& progress,
-                                           IntegrityStats* stats) {
+                                           const IntegrityProgress& progress, IntegrityStats* stats,
+                                           CheckScope scope) {
   IntegrityStats local;
   std::optional<IntegrityFault> fault;
   try {
-    fault = Check(in, parsed, progress, local);
+    fault = Check(in, parsed, progress, local, scope);
   } catch (const ChunkError& e) {  // the trailer could not be read
     fault = IntegrityFault{e.Offset(), e.what()};
   }
@@ -361,7 +366,7 @@ void CheckSetupFile(TCompile& model, const IntegrityProgress& progress) {
   if (!platform.FileExists(path)) return;
   auto in = platform.OpenRead(path);
   TCompile scratch(platform);
-  if (auto fault = CheckPackage(*in, scratch, progress))
+  if (auto fault = CheckPackage(*in, scratch, progress, nullptr, CheckScope::ExceptInstalledFiles))
     throw Error(DamagedSetupMessage(fault->offset));
   model.Run().PackageChecked = true;
 }

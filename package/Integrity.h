@@ -15,6 +15,12 @@
 // items (a fault at the trailer). It stops at the first fault and returns it with the file
 // offset it lies at.
 //
+// With CheckScope::ExceptInstalledFiles the regions of the files to install (Kind 0) are left
+// uninflated (their bounds are still checked, and the trailer's Size against their records): the
+// install inflates each of them anyway and checks its chunks and length as it writes it
+// (ExtractToFile throws DamagedPackage), so Setup.exe inflates its payload once. A damaged file
+// that the choices leave out is then not found, and nothing is installed from it.
+//
 // Progress is reported in inflated bytes against the sum of the items' UncompressedSize.
 // Errors: faults in the data are returned, never thrown; I/O errors of the stream and errors
 // thrown by the progress callback propagate.
@@ -51,16 +57,33 @@ struct IntegrityStats {
 // Called with the bytes inflated so far and the total expected.
 using IntegrityProgress = std::function<void(int64_t done, int64_t total)>;
 
+enum class CheckScope : uint8_t { Everything, ExceptInstalledFiles };
+
 std::optional<IntegrityFault> CheckPackage(InputStream& in, TCompile& parsed,
                                            const IntegrityProgress& progress = nullptr,
-                                           IntegrityStats* stats = nullptr);
+                                           IntegrityStats* stats = nullptr,
+                                           CheckScope scope = CheckScope::Everything);
 
 // "安装文件已损坏或不完整，请重新下载。" followed by the offset (GBK): the setup file is damaged
 // or incomplete and should be downloaded again.
 std::string DamagedSetupMessage(int64_t offset);
 
-// Checks the package of the running executable (model.GetPlatform().ExecutablePath()); when no
-// file exists there, there is nothing to check (the load reads nothing either). Throws
+// The package proved damaged while the install inflated a file from it. what() starts with
+// DamagedSetupMessage(offset); the install appends what its undo says. Setup.exe ends such a
+// run as a damaged package (exit code 1620 with switches), not as a failed install.
+class DamagedPackage : public Error {
+ public:
+  DamagedPackage(int64_t offset, const std::string& message) : Error(message), offset_(offset) {}
+  explicit DamagedPackage(int64_t offset) : DamagedPackage(offset, DamagedSetupMessage(offset)) {}
+  int64_t Offset() const { return offset_; }
+
+ private:
+  int64_t offset_;
+};
+
+// Checks the package of the running executable (model.GetPlatform().ExecutablePath()), all but
+// the files to install (CheckScope::ExceptInstalledFiles); when no file exists there, there is
+// nothing to check (the load reads nothing either). Throws
 // sk::Error(DamagedSetupMessage) on a fault. Of `model` only PackageChecked is read and set: a
 // package that passed once in the run is not read again.
 void CheckSetupFile(TCompile& model, const IntegrityProgress& progress = nullptr);

@@ -2,6 +2,7 @@
 
 #include "engine/ExitCodes.h"
 #include "engine/Install.h"
+#include "package/Integrity.h"
 #include "ui/Actions.h"
 #include "ui/SwitchChoices.h"
 
@@ -111,6 +112,11 @@ SilentOutcome RunSilentSetup(Platform& platform, const SetupSwitches& switches, 
       log.Line("error: " + message);
       log.Line("nothing installed");
       code = exit_code::kBadSwitches;
+    } catch (const DamagedPackage& e) {
+      // Found while a file was inflated: the install was taken back.
+      message = e.what();
+      log.Line("error: " + message);
+      code = exit_code::kDamagedPackage;
     } catch (const std::exception& e) {
       message = e.what();
       log.Line("error: " + message);

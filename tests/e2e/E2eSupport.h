@@ -35,11 +35,16 @@ inline robot::HWND WaitNextMessageBox(robot::DWORD pid, robot::HWND previous) {
 
 // A package without windows (no wizard: the small install window) that puts one file,
 // demo.exe, into the folder `app`.
-inline void OneFileNoOptionsPackage(test::PackageBuilder& b, const std::string& app) {
+// A package without the wizard (the no-options window) that installs into `app`.
+inline void NoOptionsPackage(test::PackageBuilder& b, const std::string& app) {
   b.Setting(G("项目名称"), kItem);
   b.Setting(G("显示安装界面"), G("否"));
   b.Setting(G("默认安装路径"), app, 8);
   b.FileFolders().push_back(G("指定目录\\") + app);
+}
+
+inline void OneFileNoOptionsPackage(test::PackageBuilder& b, const std::string& app) {
+  NoOptionsPackage(b, app);
   b.File("D:\\src\\demo.exe", G("指定目录\\") + app, "MZ demo program");
 }
 

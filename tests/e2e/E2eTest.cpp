@@ -193,6 +193,8 @@ TEST(E2eTest, NoOptionsWindowInstallsEverythingAndAsksForReboot) {
   robot::DeleteMachineKey(entry);
   robot::DeleteMachineValue(run, "demo.exe");
   s.p.DeleteFile(desktop + G("演示程序.lnk"));
+  s.p.DeleteFile(programs + G("演示程序.lnk"));
+  s.p.RemoveDirectory(programs);
 }
 
 TEST(E2eTest, LoadingWindowShowsItsProgressBeforeTheInstall) {
@@ -227,34 +229,45 @@ TEST(E2eTest, LoadingWindowShowsItsProgressBeforeTheInstall) {
   EXPECT_FALSE(s.p.FileExists(GetTempFolder(s.p) + "Info\\p0.png"));
 }
 
-// A package whose second file is damaged installs nothing: the check before any change finds
-// it, one message says the file is damaged and gives the offset, and the run ends with code 2.
+// A damaged package changes nothing and says so. Damage the pass before the install finds (a
+// page picture) ends the run before its window; damage in a file to install is found as the
+// install inflates it (each file is inflated once), and the install is taken back.
 TEST(E2eTest, DamagedPackageChangesNothingAndSaysSo) {
-  SetupRun s;
-  const std::string app = s.machine->root() + "App";
-  test::PackageBuilder b;
-  b.Setting(G("项目名称"), kItem);
-  b.Setting(G("显示安装界面"), G("否"));
-  b.Setting(G("默认安装路径"), app, 8);
-  b.FileFolders().push_back(G("指定目录\\") + app);
-  b.File("D:\\src\\first.txt", G("指定目录\\") + app, "first");
-  b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(100000, 'z'));
-  std::string bytes = b.Build(test::ReadHostFile(SK_SETUP_EXE));
-  const auto& item = *b.Model().Package().FileList()[1];
-  bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
-  test::WriteHostFile(s.exe, bytes);
-  auto proc = s.Start();
-  HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
-  ASSERT_NE(box, nullptr);
-  const auto content = robot::ReadMessageBox(box);
-  EXPECT_EQ(content.caption, kCaption);
-  EXPECT_EQ(content.text, DamagedSetupMessage(item.DataStart)) << content.text;
-  Shot(box, "damaged-package");
-  EXPECT_TRUE(robot::TopWindows(proc->Id(), "TfrmInstall").empty());
-  robot::PressDialogButton(box, robot::kIdOk);
-  ASSERT_TRUE(proc->WaitExit(kTimeout));
-  EXPECT_EQ(proc->ExitCode(), 2u);
-  EXPECT_FALSE(s.p.DirectoryExists(app));
+  for (const bool inFileToInstall : {false, true}) {
+    SCOPED_TRACE(inFileToInstall ? "a file to install" : "a page picture");
+    SetupRun s;
+    const std::string app = s.machine->root() + "App";
+    test::PackageBuilder b;
+    NoOptionsPackage(b, app);
+    b.File("D:\\src\\first.txt", G("指定目录\\") + app, "first");
+    if (inFileToInstall)
+      b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(100000, 'z'));
+    else
+      b.File("D:\\pics\\big.png", "", std::string(100000, 'z'), kind::PageFile);
+    std::string bytes = b.Build(test::ReadHostFile(SK_SETUP_EXE));
+    const auto& item = *b.Model().Package().FileList()[1];
+    bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
+    test::WriteHostFile(s.exe, bytes);
+    auto proc = s.Start();
+    HWND box = robot::WaitMessageBox(proc->Id(), kTimeout);
+    ASSERT_NE(box, nullptr);
+    const auto content = robot::ReadMessageBox(box);
+    EXPECT_EQ(content.caption, kCaption);
+    if (inFileToInstall) {
+      // The message goes on with what the undo did.
+      EXPECT_EQ(content.text.rfind(DamagedSetupMessage(item.DataStart), 0), 0u) << content.text;
+      EXPECT_GT(content.text.size(), DamagedSetupMessage(item.DataStart).size());
+      Shot(box, "damaged-package-during-install");
+    } else {
+      EXPECT_EQ(content.text, DamagedSetupMessage(item.DataStart)) << content.text;
+      EXPECT_TRUE(robot::TopWindows(proc->Id(), "TfrmInstall").empty());
+      Shot(box, "damaged-package");
+    }
+    robot::PressDialogButton(box, robot::kIdOk);
+    ASSERT_TRUE(proc->WaitExit(kTimeout));
+    EXPECT_EQ(proc->ExitCode(), 2u);
+    EXPECT_FALSE(s.p.DirectoryExists(app));
+  }
 }
 
 // More records than a package may hold, in a settings block of a few kilobytes (it inflates to
@@ -522,10 +535,7 @@ TEST(E2eTest, DISABLED_StartupTimeDoesNotGrowWithPayload) {
     SetupRun s;
     const std::string app = s.machine->root() + "App";
     test::PackageBuilder b;
-    b.Setting(G("项目名称"), kItem);
-    b.Setting(G("显示安装界面"), G("否"));
-    b.Setting(G("默认安装路径"), app, 8);
-    b.FileFolders().push_back(G("指定目录\\") + app);
+    NoOptionsPackage(b, app);
     b.Threads(0);
     b.File("D:\\src\\big.bin", G("指定目录\\") + app, std::string(mib << 20, 'z'));
     s.Write(b);

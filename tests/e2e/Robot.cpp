@@ -4,6 +4,8 @@
 
 #include "tests/e2e/Robot.h"
 
+#include <algorithm>
+
 #include "platform/Encoding.h"
 #include "tests/support/PngFile.h"
 
@@ -78,13 +80,26 @@ std::string ClassOf(HWND hwnd) {
   return N(name);
 }
 
+namespace {
+constexpr UINT kSendTimeoutMs = 15000;
+
+// Sends a message to a window of the program under test and gives up after a while: a program
+// that stopped taking messages (busy, hung, or between being killed and gone) must fail the test
+// that waits on it, not stop the whole suite. Returns 0 when no answer came.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, message, wp, lp, SMTO_NORMAL, kSendTimeoutMs, &result)) return 0;
+  return static_cast<LRESULT>(result);
+}
+}  // namespace
+
 std::string TextOf(HWND hwnd) {
   // WM_GETTEXT works across processes for every window class.
-  const LRESULT len = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT len = Send(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  if (len <= 0 || len > (1 << 20)) return {};
   std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
-  const LRESULT got =
-      SendMessageW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
-  buf.resize(static_cast<size_t>(got));
+  const LRESULT got = Send(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+  buf.resize(std::min(static_cast<size_t>(got), buf.size() - 1));
   return N(buf);
 }
 
@@ -210,7 +225,7 @@ void Click(HWND button) {
 
 void SetText(HWND edit, const std::string& text) {
   // WM_SETTEXT carries its string across processes.
-  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text).c_str()));
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text).c_str()));
 }
 
 void PressKey(HWND hwnd, int virtualKey) {
@@ -220,18 +235,17 @@ void PressKey(HWND hwnd, int virtualKey) {
 }
 
 bool IsChecked(HWND checkBox) {
-  return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return Send(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // Only messages without pointers work across processes: the count and the item state come
 // back as the result.
 int ListRowCount(HWND list) {
-  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
 bool ListRowChecked(HWND list, int row) {
-  const auto state =
-      static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+  const auto state = static_cast<UINT>(Send(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
   return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
@@ -239,7 +253,7 @@ std::vector<TreeNode> TreeChildren(HWND tree, TreeNode node) {
   std::vector<TreeNode> out;
   auto next = [&](UINT how, void* from) {
     return reinterpret_cast<TreeNode>(
-        SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+        Send(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
   };
   for (TreeNode n = node ? next(TVGN_CHILD, node) : next(TVGN_ROOT, nullptr); n;
        n = next(TVGN_NEXT, n))
@@ -248,7 +262,7 @@ std::vector<TreeNode> TreeChildren(HWND tree, TreeNode node) {
 }
 
 void TreeSelect(HWND tree, TreeNode node) {
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+  Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
 }
 
 void MoveTo(HWND hwnd, int x, int y) {

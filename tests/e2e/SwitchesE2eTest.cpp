@@ -78,5 +78,27 @@ TEST(SwitchesE2e, SilentRunsShowNothing) {
   }
 }
 
+// A file to install whose data is damaged is found as the install inflates it: the silent run
+// takes the install back, shows nothing and ends as a damaged package (1620).
+TEST(SwitchesE2e, SilentRunOfADamagedFileEndsAsDamaged) {
+  SwitchRun run;
+  test::PackageBuilder b;
+  OneFileNoOptionsPackage(b, run.app);
+  b.File("D:\\src\\data.bin", G("指定目录\\") + run.app, std::string(50000, 'd'));
+  std::string bytes = b.Build(test::ReadHostFile(SK_SETUP_EXE));
+  const auto& item = *b.Model().Package().FileList()[1];
+  bytes[static_cast<size_t>(item.DataStart) + 10] ^= 0x55;
+  test::WriteHostFile(run.exe, bytes);
+  const std::string log = run.machine->root() + "logs\\setup.log";
+  robot::Process setup(run.exe, run.machine->root(), "/S \"/LOG=" + log + "\"");
+  ASSERT_TRUE(setup.WaitExit(kTimeout));
+  EXPECT_TRUE(robot::TopWindows(setup.Id()).empty());
+  EXPECT_EQ(setup.ExitCode(), unsigned{exit_code::kDamagedPackage});
+  EXPECT_FALSE(run.p.FileExists(run.app + "\\demo.exe"));
+  EXPECT_FALSE(run.p.DirectoryExists(run.app));
+  const std::string text = test::ReadHostFile(log);
+  EXPECT_NE(text.find("exit code: 1620"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace sk

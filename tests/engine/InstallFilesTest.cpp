@@ -3,6 +3,7 @@
 
 #include "engine/Files.h"
 #include "engine/Texts.h"
+#include "package/Integrity.h"
 #include "platform/SystemHelpers.h"
 #include "tests/engine/InstallTestSupport.h"
 
@@ -139,9 +140,13 @@ TEST(InstallFiles, DatesOutsideTheEncodingKeepTheFileTime) {
   EXPECT_GT(*t, *DateTimeToLocalFileTime(40000));  // a recent time, not 1902
 }
 
+// A fault at the third file ends the install and takes back what it made. Data that does not
+// inflate, or inflates to another length than its record says, is damage of the package: the
+// install inflates each file once (the pass before it leaves file data out), so it is found here
+// and told with the damaged-file message and the offset of the chunk.
 TEST(InstallFiles, FaultEndsTheInstallWithoutLog) {
-  enum Fault { TargetIsFolder, BrokenData };
-  for (Fault fault : {TargetIsFolder, BrokenData}) {
+  enum Fault { TargetIsFolder, BrokenData, LongerThanRecord, ShorterThanRecord };
+  for (Fault fault : {TargetIsFolder, BrokenData, LongerThanRecord, ShorterThanRecord}) {
     SCOPED_TRACE(fault);
     PackageBuilder b;
     b.Setting(kEnableUnInsName, text::kEnabled);
@@ -151,15 +156,32 @@ TEST(InstallFiles, FaultEndsTheInstallWithoutLog) {
     b.File("Z:\\Uninst.exe", kPF, "U", kind::Uninstaller);
     InstallRun run(b, MakeTestMachine());
     const std::string dir = run.installDir() + "\\";
-    if (fault == TargetIsFolder) {
-      ASSERT_TRUE(run.platform().ForceDirectories(dir + "bad.bin"));
-    } else {
-      run.model().Package().FileList()[1]->DataStart += 5;  // lands inside the zlib stream
+    TCompileFileData& bad = *run.model().Package().FileList()[1];
+    const int64_t start = bad.DataStart;
+    switch (fault) {
+      case TargetIsFolder:
+        ASSERT_TRUE(run.platform().ForceDirectories(dir + "bad.bin"));
+        break;
+      case BrokenData:
+        bad.DataStart += 5;  // lands inside the zlib stream
+        break;
+      case LongerThanRecord:
+        bad.UncompressedSize -= 1;
+        break;
+      case ShorterThanRecord:
+        bad.UncompressedSize += 1;
+        break;
     }
     try {
       run.Install();
       ADD_FAILURE() << "the install did not fail";
+    } catch (const DamagedPackage& e) {
+      EXPECT_NE(fault, TargetIsFolder) << e.what();
+      const int64_t at = fault == BrokenData ? start + 5 : start;
+      EXPECT_EQ(e.Offset(), at);
+      EXPECT_EQ(std::string(e.what()).rfind(DamagedSetupMessage(at), 0), 0u) << e.what();
     } catch (const Error& e) {
+      EXPECT_EQ(fault, TargetIsFolder) << e.what();
       EXPECT_NE(std::string(e.what()).find(dir + "bad.bin"), std::string::npos) << e.what();
     }
     // The run is undone: the file written before the fault is gone again.

@@ -193,7 +193,9 @@ TEST(DriverTest, DamagedPackageIsRefusedBeforeAnyChange) {
       Machine run;
       test::PackageBuilder b;
       Base(b);
-      b.File("C:\\build\\second.bin", "C:\\App", std::string(4000, 'x'));
+      // A page picture: staged, so the pass inflates it (files to install are checked as the
+      // install inflates them).
+      b.File("C:\\build\\second.png", "", std::string(4000, 'x'), kind::PageFile);
       if (hostileName) b.File("x/../../../Windows/victim.txt", "", "REGEDIT4\r\n", kind::RegFile);
       if (r.loading) b.Setting(setting::kShowLoading.name, *r.loading);
       std::string bytes = b.Build();
@@ -263,7 +265,7 @@ TEST(DriverTest, IntegrityPassRunsOncePerModel) {
   Machine run;
   test::PackageBuilder b;
   Base(b);
-  b.File("C:\\build\\data.bin", "C:\\App", std::string(4000, 'x'));
+  b.File("C:\\build\\data.png", "", std::string(4000, 'x'), kind::PageFile);
   std::string bytes = b.Build();
   auto write = [&run](const std::string& file) {
     auto out = run.p.CreateFile(run.p.ExecutablePath());

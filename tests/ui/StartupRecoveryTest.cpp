@@ -5,25 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "engine/RunClaim.h"
-#include "tests/engine/UninstallSupport.h"
-#include "ui/Session.h"
+#include "tests/ui/SandboxSetup.h"
 #include "ui/SilentSetup.h"
 
 namespace sk::test {
 namespace {
 
-const std::string kNo = "\xB7\xF1";                                       // 否
-const std::string kTarget = "\xD6\xB8\xB6\xA8\xC4\xBF\xC2\xBC\\C:\\App";  // 指定目录\C:\App
-const std::string kDefaultFolder =
-    "\xC4\xAC\xC8\xCF\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6";  // 默认安装路径
-
 std::string Package(const std::string& version) {
   PackageBuilder b;
-  Base(b);
-  b.Setting(setting::kShowWizard.name, kNo);
-  b.Setting(setting::kVersion.name, version);
-  b.Setting(kDefaultFolder, "C:\\App", 8);
-  b.FileFolders().push_back(kTarget);
+  NoWizardProduct(b, version);
   for (int i = 0; i < 6; ++i)
     b.File("Z:\\f" + std::to_string(i) + ".txt", kTarget, "file " + version);
   b.File("Z:\\" + version + ".txt", kTarget, "only in " + version);
@@ -54,19 +44,7 @@ class WatchingWindows : public HeadlessSetupWindows {
   TestMachine& m_;
 };
 
-struct Machine {
-  std::unique_ptr<TestMachine> m = Sandbox();
-  Platform& p = m->platform();
-
-  void Place(const std::string& bytes) {
-    auto out = p.CreateFile(p.ExecutablePath());
-    out->Write(bytes.data(), bytes.size());
-    out->Close();
-  }
-  void Run(HeadlessSetupWindows& windows) {
-    SetupDriver driver(p, windows);
-    driver.Execute();
-  }
+struct Machine : SandboxSetup {
   // Version 1 installed, version 2's setup placed; true when the kill after n changes stopped
   // the install of version 2.
   bool KilledUpgrade(uint64_t n) {
