@@ -20,13 +20,6 @@ namespace {
 
 const std::string kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-void WriteFile(Platform& p, const std::string& path, const std::string& bytes) {
-  p.ForceDirectories(ExtractFilePath(path));
-  auto out = p.CreateFile(path);
-  out->Write(bytes.data(), bytes.size());
-  out->Close();
-}
-
 // A product with a program that starts at logon and after the install, a settings file the
 // install never overwrites, a registry value, a desktop shortcut and the uninstaller.
 void Product(PackageBuilder& b, const std::string& version) {

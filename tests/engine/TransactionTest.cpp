@@ -19,13 +19,6 @@ namespace {
 constexpr int64_t kOldTime = 130000000000000000;  // 2012-12-15, a date no run writes
 const std::string kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-void WriteFile(Platform& p, const std::string& path, const std::string& bytes) {
-  p.ForceDirectories(ExtractFilePath(path));
-  auto out = p.CreateFile(path);
-  out->Write(bytes.data(), bytes.size());
-  out->Close();
-}
-
 ShellLinkInfo Link(const std::string& target) {
   ShellLinkInfo link;
   link.target = target;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/Uninstaller.h"
+#include "platform/SystemHelpers.h"
 #include "tests/engine/InstallTestSupport.h"
 
 namespace sk::test {
@@ -28,6 +29,14 @@ struct Snapshot {
   std::string attributes;
   bool operator==(const Snapshot&) const = default;
 };
+
+// Writes `bytes` to `path` on `p`, making its folders first.
+inline void WriteFile(Platform& p, const std::string& path, const std::string& bytes) {
+  p.ForceDirectories(ExtractFilePath(path));
+  auto out = p.CreateFile(path);
+  out->Write(bytes.data(), bytes.size());
+  out->Close();
+}
 
 inline std::string Slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
