@@ -93,18 +93,25 @@ struct ChoicesRun : WizardRun {
     auto out = p.CreateFile(found + "\\" + marker);
     out->Write("x", 1);
     out->Close();
+    // The start-menu folders this run looks at start absent: other tests of the shared prefix
+    // make a folder of the product's name (the given one) as well.
+    RemoveStartMenuFolders();
   }
 
   ~ChoicesRun() {
     // Leave the shared prefix as it was.
     robot::DeleteMachineKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + serial);
+    RemoveStartMenuFolders();
+    p.DeleteFile(p.GetSpecialFolderPath(0) + "\\" + kItem + ".lnk");
+  }
+
+  void RemoveStartMenuFolders() {
     const std::string programs = p.GetSpecialFolderPath(2);
     for (const std::string& folder : {kStartFolderChosen, kStartFolderGiven}) {
       for (const std::string& name : p.ListDirectory(programs + "\\" + folder))
         p.DeleteFile(programs + "\\" + folder + "\\" + name);
       p.RemoveDirectory(programs + "\\" + folder);
     }
-    p.DeleteFile(p.GetSpecialFolderPath(0) + "\\" + kItem + ".lnk");
   }
 
   // Goes on with Next (or I agree) from the current page to the page of class `cls`.
