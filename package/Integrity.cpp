@@ -167,6 +167,11 @@ unsigned WorkerThreads() {
   return n == 0 ? 1 : std::min(n, 4u);
 }
 
+// Folders carry no data; the files to install are left to the install when `scope` says so.
+bool InflatedByThePass(const TCompileFileData& f, CheckScope scope) {
+  return f.Kind != kind::Folder && (scope == CheckScope::Everything || f.Kind != kind::File);
+}
+
 std::string ItemName(size_t index, const TCompileFileData& f) {
   return "file item " + N(static_cast<int64_t>(index)) + " (" + f.SourcePath + "): ";
 }
@@ -177,16 +182,13 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
                                            const RecordList<TCompileFileData>& files, int64_t total,
                                            const IntegrityProgress& progress, IntegrityStats& stats,
                                            CheckScope scope) {
-  const auto inflated = [scope](const TCompileFileData& f) {
-    return f.Kind != kind::Folder && (scope == CheckScope::Everything || f.Kind != kind::File);
-  };
   ChunkPool pool(files.size(), WorkerThreads());
   std::optional<ChunkFault> framing;  // found on this thread
   uint64_t seq = 0;
   bool stopped = false;
   for (size_t i = 0; i < files.size() && !stopped; ++i) {
     const TCompileFileData& f = *files[i];
-    if (!inflated(f)) continue;
+    if (!InflatedByThePass(f, scope)) continue;
     try {
       ChunkWalker walker(in, f.DataStart, f.DataEnd);
       for (;;) {
@@ -211,7 +213,7 @@ std::optional<IntegrityFault> CheckRegions(InputStream& in,
 
   for (size_t i = 0; i < files.size(); ++i) {
     const TCompileFileData& f = *files[i];
-    if (!inflated(f)) continue;
+    if (!InflatedByThePass(f, scope)) continue;
     const int64_t bytes = pool.Inflated(i);
     if (bytes > f.UncompressedSize)
       return IntegrityFault{f.DataStart, ItemName(i, f) + "data inflates to more than the " +
@@ -316,8 +318,7 @@ std::optional<IntegrityFault> Check(InputStream& in, TCompile& parsed,
   if (auto fault = ImpossibleSizeFault(parsed, stats.declaredSize, settings)) return fault;
   int64_t total = 0;
   for (const auto& f : parsed.Package().FileList())
-    if (f->Kind != kind::Folder && (scope == CheckScope::Everything || f->Kind != kind::File))
-      total = SaturatingAdd(total, f->UncompressedSize);
+    if (InflatedByThePass(*f, scope)) total = SaturatingAdd(total, f->UncompressedSize);
   if (progress) progress(0, total);
 
   const auto& files = parsed.Package().FileList();
