@@ -122,12 +122,19 @@ void InstallFiles(InstallContext& ctx) {
     item.SourcePath = target;
     ctx.placed.insert(&item);
 
-    const bool exists = ctx.platform.FileExists(target);
+    // One lookup of the target serves the file's checks and its undo step (looking up a file
+    // that is not there yet reads its whole folder on some systems).
+    const uint32_t found = ctx.platform.GetFileAttributes(target);
+    const bool exists = found != attr::Invalid && !(found & attr::Directory);
     if (!exists || item.NoOverwrite == 0) {
-      const Placement placement = PlaceFile(ctx, target, [&](const std::string& path) {
-        if (exists && path == target) ClearAttributes(ctx.platform, target);
-        ExtractToFile(ctx, item, path, item.FileTime);
-      });
+      ctx.tx.KnownAttributes(target, found);
+      const Placement placement = PlaceFile(
+          ctx, target,
+          [&](const std::string& path) {
+            if (exists && path == target) ClearAttributes(ctx.platform, target);
+            ExtractToFile(ctx, item, path, item.FileTime);
+          },
+          found);
       if (placement == Placement::Skipped) {
         // The file stays as it was: nothing of this run to record, register or point at.
         ctx.placed.erase(&item);

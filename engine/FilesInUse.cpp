@@ -38,9 +38,13 @@ std::string FileInUseQuestion(const std::string& target) {
 }
 
 Placement PlaceFile(InstallContext& ctx, const std::string& target,
-                    const std::function<void(const std::string& path)>& write) {
+                    const std::function<void(const std::string& path)>& write,
+                    std::optional<uint32_t> known) {
   FilesInUse* inUse = ctx.filesInUse;
-  const uint32_t before = ctx.platform.GetFileAttributes(target);
+  // Only a run that can skip a file needs them (a lookup of a missing file is costly).
+  const uint32_t before = known                 ? *known
+                          : inUse && inUse->ask ? ctx.platform.GetFileAttributes(target)
+                                                : attr::Invalid;
   for (int attempt = 1;; ++attempt) {
     try {
       write(target);

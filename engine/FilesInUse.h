@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,10 @@ enum class Placement : uint8_t { Written, Skipped, Deferred };
 
 // Writes one file through `write(path)` (which creates `path` with the file's data and date),
 // at `target`, handling a held target as described above when the run has a FilesInUse.
+// `before` is the target's attributes as the caller just read them (attr::Invalid when it is
+// not there), which a skipped target gets back; without it they are read here.
 Placement PlaceFile(InstallContext& ctx, const std::string& target,
-                    const std::function<void(const std::string& path)>& write);
+                    const std::function<void(const std::string& path)>& write,
+                    std::optional<uint32_t> before = std::nullopt);
 
 }  // namespace sk

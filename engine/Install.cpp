@@ -201,7 +201,9 @@ void InstallPackage(const TPackage& model, InstallChoices& choices, RunState& ru
   });
   const std::string runFolder = RunBackupFolder(platform, model.Serial);
   JournalWriter journal(platform, runFolder);
-  TransactionPlatform tx(platform, runFolder, [&journal](const UndoStep& step) { journal(step); });
+  TransactionPlatform tx(
+      platform, runFolder, [&journal](const UndoStep& step) { journal(step); },
+      [&journal] { journal.Close(); });
   UninstallRecorder recorder(tx);
   std::string previousUninstaller = MergePreviousLog(platform, recorder, model.Serial);
   std::vector<TUnInsData> insLog = ReadInsLog(platform, model.Serial);

@@ -52,6 +52,30 @@ std::string DamageText(const std::string& folder, const std::string& what) {
   return std::string(engine_text::kJournalDamaged) + folder + "\r\n" + what;
 }
 
+// Reads the entries of a journal file into `steps`. An entry cut short at the end (its length,
+// or fewer bytes than its length says, where the file ends) is left out: the run was killed
+// while writing it, before its change. Throws Error on anything else that is not sound.
+void ReadJournalFile(Platform& platform, const std::string& path, std::vector<UndoStep>& steps) {
+  std::unique_ptr<InputStream> in = platform.OpenRead(path);
+  const int64_t size = in->Size();
+  if (size < 0) throw Error(std::string(kJournalName) + ": no size");
+  for (size_t n = 0;; ++n) {
+    const std::string what = std::string(kJournalName) + " entry " + std::to_string(n + 1);
+    unsigned char head[4];
+    const size_t got = in->Read(head, sizeof head);
+    if (got < sizeof head) return;  // the end, or a length cut short
+    const uint32_t length = static_cast<uint32_t>(head[0]) | static_cast<uint32_t>(head[1]) << 8 |
+                            static_cast<uint32_t>(head[2]) << 16 |
+                            static_cast<uint32_t>(head[3]) << 24;
+    if (length == 0 || length > kMaxJournalEntry) throw Error(what + ": bad length");
+    if (static_cast<int64_t>(length) > size - in->Position()) return;  // cut short
+    if (steps.size() >= kMaxJournalEntries) throw Error("too many entries");
+    std::string bytes(length, '\0');
+    if (in->Read(bytes.data(), bytes.size()) != bytes.size()) return;  // cut short
+    steps.push_back(DecodeStep(bytes, what));
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -151,11 +175,22 @@ JournalWriter::JournalWriter(Platform& platform, std::string folder)
 }
 
 void JournalWriter::operator()(const UndoStep& step) {
-  if (!platform_.DirectoryExists(folder_)) platform_.ForceDirectories(folder_);
-  const std::string name = "j" + PaddedDecimal(next_++, 8);
-  const std::string bytes = EncodeStep(step);
-  std::unique_ptr<OutputStream> out = platform_.CreateFile(folder_ + "\\" + name);
-  out->Write(bytes.data(), bytes.size());
+  if (!out_) {
+    if (!platform_.DirectoryExists(folder_)) platform_.ForceDirectories(folder_);
+    out_ = platform_.CreateFile(folder_ + "\\" + kJournalName);
+  }
+  const std::string entry = EncodeStep(step);
+  MemoryWriter w;
+  w.WriteInt32(static_cast<int32_t>(entry.size()));
+  w.WriteBytes(entry.data(), entry.size());
+  // One write of the whole record: a kill can only cut the record short, at the journal's end.
+  out_->Write(w.Data().data(), w.Data().size());
+  out_->Flush();
+}
+
+void JournalWriter::Close() {
+  if (!out_) return;
+  std::unique_ptr<OutputStream> out = std::move(out_);
   out->Close();
 }
 
@@ -190,14 +225,23 @@ RecoveryReport RecoverDeadRun(Platform& platform, const std::string& folderText,
     }
     const bool backup = name[0] == 'b' && Digits(name, 1);
     const bool entry = name[0] == 'j' && Digits(name, 1) && name.size() == 9;
-    if ((!backup && !entry) ||
+    const bool journal = name == kJournalName;
+    if ((!backup && !entry && !journal) ||
         platform.GetFileAttributes(path) & (attr::Directory | attr::ReparsePoint))
       throw Error(DamageText(folder, "unexpected entry " + name));
     files.push_back(path);
     if (backup) continue;
+    const bool last = &name == &names.back();
+    if (journal) {
+      try {
+        ReadJournalFile(platform, path, steps);
+      } catch (const Error& e) {
+        throw Error(DamageText(folder, e.what()));
+      }
+      continue;
+    }
     if (steps.size() >= kMaxJournalEntries) throw Error(DamageText(folder, "too many entries"));
     std::string bytes;
-    const bool last = &name == &names.back();
     try {
       std::unique_ptr<InputStream> in = platform.OpenRead(path);
       if (in->Size() < 0 || in->Size() > static_cast<int64_t>(kMaxJournalEntry))

@@ -1,15 +1,20 @@
-// The journal of an install run that survives a kill: each work item (UndoStep) is written to a
-// file of its own in the product's run folder before its change is made, so that the next run of
-// a setup for the same product can take back what a killed run left half done.
+// The journal of an install run that survives a kill: each work item (UndoStep) is appended to
+// the journal file of the product's run folder, and handed to the system, before its change is
+// made, so that the next run of a setup for the same product can take back what a killed run
+// left half done.
 //
 // Layout: the run folder (RunBackupFolder, claimed by a run through RunClaim.h) holds the
-// backups "b<n>", the journal entries "j<8 decimal digits>", one per step in the order noted,
-// and the claiming run's "lock", which recovery passes over. A run
-// that ends (committed or undone) first creates "ended" (kRunEndedMark), then deletes the rest:
-// a folder with that mark is only cleared by the next run, nothing is taken back. Each
-// entry: "SKJ1", byte kind, Int32 root, then Strings path, value name, backup, stored bytes,
+// backups "b<n>", the journal "journal" (kJournalName), held open by the run and appended to
+// once per step in the order noted, and the claiming run's "lock", which recovery passes over.
+// Setups of earlier versions wrote one file per step instead, "j<8 decimal digits>"; recovery
+// still reads those (before the journal file, should both be there). A run that ends
+// (committed or undone) first creates "ended" (kRunEndedMark), then deletes the rest: a folder
+// with that mark is only cleared by the next run, nothing is taken back.
+// Entry: "SKJ1", byte kind, Int32 root, then Strings path, value name, backup, stored bytes,
 // Int32 stored type, Int32 attributes, byte has-time, Int64 time (Container.h encodings), "SKJE".
-// A last entry without its end mark was cut short by the kill: its change never began.
+// In the journal file each entry follows its length (UInt32, little-endian). An entry cut short
+// at the end of the journal (or a last "j<n>" file without its end mark) was being written when
+// the run was killed: its change never began.
 //
 // Recovery (RecoverDeadRun) reads every entry first and applies nothing unless all are sound:
 // at most kMaxJournalEntries entries of at most kMaxJournalEntry bytes, known kinds and roots,
@@ -23,6 +28,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,17 +47,21 @@ std::string EncodeStep(const UndoStep& step);
 // Throws Error naming `what` when the bytes are not one sound entry.
 UndoStep DecodeStep(const std::string& bytes, const std::string& what);
 
-// The observer for TransactionPlatform that writes each step to the run folder, flushed (the
-// file closed) before the change. Throws Error when the entry cannot be written.
+// The observer for TransactionPlatform that appends each step to the run folder's journal file
+// (created, and the folder with it, at the first step; held open for the run) and hands it to
+// the system before the change. Throws Error when the entry cannot be written. Close lets go of
+// the file (TransactionPlatform's release, before the folder is cleared); the destructor does
+// too.
 class JournalWriter {
  public:
   JournalWriter(Platform& platform, std::string folder);
   void operator()(const UndoStep& step);
+  void Close();
 
  private:
   Platform& platform_;
   std::string folder_;
-  size_t next_ = 0;
+  std::unique_ptr<OutputStream> out_;
 };
 
 // The product's run folder, which holds the copies of what a run replaces and the journal until

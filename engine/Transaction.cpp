@@ -204,8 +204,11 @@ bool UndoOneStep(Platform& platform, const UndoStep& step) {
 }
 
 TransactionPlatform::TransactionPlatform(Platform& inner, std::string backupFolder,
-                                         Observer observer)
-    : inner_(inner), backupFolder_(std::move(backupFolder)), observer_(std::move(observer)) {
+                                         Observer observer, std::function<void()> release)
+    : inner_(inner),
+      backupFolder_(std::move(backupFolder)),
+      observer_(std::move(observer)),
+      release_(std::move(release)) {
   if (!backupFolder_.empty() && backupFolder_.back() == '\\') backupFolder_.pop_back();
 }
 
@@ -214,9 +217,16 @@ void TransactionPlatform::Note(UndoStep step) {
   steps_.push_back(std::move(step));
 }
 
+void TransactionPlatform::KnownAttributes(const std::string& path, uint32_t attributes) {
+  known_.emplace(FileIdentity(path), attributes);
+}
+
 void TransactionPlatform::NoteFile(const std::string& path) {
-  if (!touched_.insert(FileIdentity(path)).second) return;
-  const uint32_t attributes = inner_.GetFileAttributes(path);
+  const std::optional<std::pair<std::string, uint32_t>> known = std::exchange(known_, {});
+  const std::string identity = FileIdentity(path);
+  if (!touched_.insert(identity).second) return;
+  const uint32_t attributes =
+      known && known->first == identity ? known->second : inner_.GetFileAttributes(path);
   if (attributes == attr::Invalid) {
     try {
       Note({.kind = UndoStep::Kind::CreatedFile, .path = path});
@@ -361,15 +371,20 @@ std::vector<std::string> TransactionPlatform::Undo() {
 }
 
 void TransactionPlatform::Commit() {
-  // The backups ("b<n>") and the journal entries ("j<n>") of the run folder go with the steps.
-  // The end mark comes first, in one change: a run killed while the rest is deleted is then
-  // known as ended, and the next run only finishes the deleting.
+  // The backups ("b<n>") and the journal ("journal", "j<n>") of the run folder go with the
+  // steps. The end mark comes first, in one change: a run killed while the rest is deleted is
+  // then known as ended, and the next run only finishes the deleting.
+  try {
+    if (release_) release_();
+  } catch (...) {
+    // A journal that cannot be closed is left for the next run, which finds the end mark.
+  }
   try {
     if (inner_.DirectoryExists(backupFolder_)) {
       inner_.CreateFile(backupFolder_ + "\\" + kRunEndedMark)->Close();
       for (const std::string& name : inner_.ListDirectory(backupFolder_))
-        if (name.size() > 1 && (name[0] == 'b' || name[0] == 'j') &&
-            name.find_first_not_of("0123456789", 1) == std::string::npos)
+        if (name == kJournalName || (name.size() > 1 && (name[0] == 'b' || name[0] == 'j') &&
+                                     name.find_first_not_of("0123456789", 1) == std::string::npos))
           inner_.DeleteFile(backupFolder_ + "\\" + name);
       inner_.DeleteFile(backupFolder_ + "\\" + kRunEndedMark);
     }

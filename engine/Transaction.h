@@ -18,9 +18,11 @@
 //
 // Undo() takes the steps back newest first; a step that cannot be taken back is named in the
 // result and the others still run. Commit() forgets the steps and deletes the backups and the
-// journal entries ("b<n>", "j<n>") of the backup folder, then the folder when empty. The
-// optional observer sees each step before its change is made (the journal that survives a kill
-// writes it to disk there); an observer that throws stops the change.
+// journal ("b<n>", "journal", and the "j<n>" entries of earlier versions) of the backup folder,
+// then the folder when empty. The optional observer sees each step before its change is made
+// (the journal that survives a kill writes it to disk there); an observer that throws stops the
+// change. The optional `release` is called when the run ends, before the folder is cleared (the
+// journal lets go of its file there).
 //
 // Ownership: borrows the inner Platform (must outlive it); owns its steps. Backups live in
 // `backupFolder` (created on the first backup); names "b<n>". Errors: a backup that cannot be
@@ -32,6 +34,7 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -41,6 +44,8 @@ namespace sk {
 // The file a run folder holds once its run has ended (committed or undone), while the rest of
 // the folder is deleted.
 inline constexpr char kRunEndedMark[] = "ended";
+// The file of a run folder that the run's journal entries are appended to (Journal.h).
+inline constexpr char kJournalName[] = "journal";
 
 struct UndoStep {
   enum class Kind : uint8_t {
@@ -74,12 +79,17 @@ class TransactionPlatform : public Platform {
  public:
   using Observer = std::function<void(const UndoStep&)>;
 
-  TransactionPlatform(Platform& inner, std::string backupFolder, Observer observer = nullptr);
+  TransactionPlatform(Platform& inner, std::string backupFolder, Observer observer = nullptr,
+                      std::function<void()> release = nullptr);
 
   Platform& Inner() { return inner_; }
   const std::vector<UndoStep>& Steps() const { return steps_; }
   // Notes the command that takes back a registration the run is about to make.
   void AddUndoCommand(const std::string& commandLine);
+  // The attributes of `path` as the caller has just read them through this platform: the next
+  // file change noted takes them instead of reading them again, if it is of `path` (looking up
+  // a missing file is costly on some systems). Any next noted file uses the hint up.
+  void KnownAttributes(const std::string& path, uint32_t attributes);
   // Takes every step back, newest first; returns the descriptions of those that failed. The
   // steps and backups are gone afterwards.
   std::vector<std::string> Undo();
@@ -198,8 +208,10 @@ class TransactionPlatform : public Platform {
   Platform& inner_;
   std::string backupFolder_;
   Observer observer_;
+  std::function<void()> release_;
   std::vector<UndoStep> steps_;
   std::unordered_set<std::string> touched_;  // folded identities of what has a step already
+  std::optional<std::pair<std::string, uint32_t>> known_;  // KnownAttributes: identity, value
   int backups_ = 0;
 };
 

@@ -88,6 +88,10 @@ class OutputStream {
   // Flushes and closes; throws Error when the data could not be written. The destructor closes
   // silently when Close was not called.
   virtual void Close() = 0;
+  // Hands the bytes written so far to the system (not to the disk): a process killed after
+  // Flush returns loses none of them. Throws Error as Write does. Streams that keep written
+  // bytes in a buffer of their own override it.
+  virtual void Flush() {}
   // Asks Close to give the file this last-write time (UTC FILETIME) once the data is written,
   // through the handle already open. False when the stream cannot: the caller then sets the time
   // by path after Close (Platform::SetFileWriteTime), which costs another open of the file.

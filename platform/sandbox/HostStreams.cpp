@@ -72,6 +72,10 @@ class HostOutput : public OutputStream {
     out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(n));
     if (!out_) throw Error("cannot write file " + path_ + ": write failed");
   }
+  void Flush() override {
+    if (!out_.is_open()) throw Error("cannot write file " + path_ + ": the file is closed");
+    if (!out_.flush()) throw Error("cannot write file " + path_ + ": write failed");
+  }
   bool SetWriteTimeOnClose(int64_t utcFileTime) override {
     if (utcFileTime < 0) return false;
     closeTime_ = utcFileTime;

@@ -136,6 +136,12 @@ class FileOutputStream : public OutputStream {
     return true;
   }
 
+  void Flush() override {
+    if (buffer_.empty()) return;
+    RawWrite(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+
   void Close() override {
     if (!h_) return;
     try {
@@ -157,11 +163,6 @@ class FileOutputStream : public OutputStream {
   }
 
  private:
-  void Flush() {
-    if (buffer_.empty()) return;
-    RawWrite(buffer_.data(), buffer_.size());
-    buffer_.clear();
-  }
   void RawWrite(const char* p, size_t n) {
     while (n > 0) {
       DWORD want = static_cast<DWORD>(std::min<size_t>(n, kMaxChunk));

@@ -19,6 +19,14 @@ namespace {
 constexpr int64_t kOldTime = 130000000000000000;  // 2012-12-15, a date no run writes
 const std::string kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+// One record of the journal file: the entry's length (UInt32, little-endian), then the entry.
+std::string Record(const std::string& entry) {
+  const uint32_t n = static_cast<uint32_t>(entry.size());
+  return std::string{static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                     static_cast<char>(n >> 24)} +
+         entry;
+}
+
 ShellLinkInfo Link(const std::string& target) {
   ShellLinkInfo link;
   link.target = target;
@@ -80,6 +88,33 @@ TEST(Transaction, EveryKindOfChangeIsTakenBackExactly) {
     const Snapshot after = Take(*m);
     EXPECT_TRUE(before == after) << Diff(before, after);
   }
+}
+
+// A caller's reading of a file's attributes spares the note its own lookup, for that file and
+// the next note only: a hint that was never used cannot describe a later change.
+TEST(Transaction, KnownAttributesServeOnlyTheNextNoteOfTheirFile) {
+  auto m = Sandbox();
+  Platform& p = m->platform();
+  WriteFile(p, "C:\\Old\\a.txt", "A");
+  WriteFile(p, "C:\\Old\\b.txt", "B");
+  TransactionPlatform tx(p, "C:\\Users\\user\\AppData\\Local\\Temp\\sktx-test");
+  tx.KnownAttributes("C:\\OLD\\A.TXT", attr::Archive | attr::Hidden);
+  WriteFile(tx, "C:\\Old\\a.txt", "A2");  // the hint: same file, folded case
+  tx.KnownAttributes("C:\\Old\\a.txt", attr::Invalid);
+  WriteFile(tx, "C:\\Old\\b.txt", "B2");  // another file: looked up, the hint used up
+  WriteFile(tx, "C:\\Old\\new.txt", "N");
+  ASSERT_EQ(tx.Steps().size(), 3u);
+  EXPECT_EQ(tx.Steps()[0].kind, UndoStep::Kind::ReplacedFile);
+  EXPECT_EQ(tx.Steps()[0].attributes, attr::Archive | attr::Hidden);
+  EXPECT_EQ(tx.Steps()[1].kind, UndoStep::Kind::ReplacedFile);
+  EXPECT_EQ(tx.Steps()[2].kind, UndoStep::Kind::CreatedFile);
+  tx.KnownAttributes("C:\\Old\\c.txt", attr::Normal);
+  tx.Undo();
+  auto in = p.OpenRead("C:\\Old\\b.txt");
+  std::string b(4, '\0');
+  b.resize(in->Read(b.data(), b.size()));
+  EXPECT_EQ(b, "B");
+  EXPECT_FALSE(p.FileExists("C:\\Old\\new.txt"));
 }
 
 TEST(Transaction, CommitKeepsTheChangesAndDropsTheBackups) {
@@ -291,7 +326,7 @@ TEST(Transaction, KillAtEveryChangeIsTakenBackByTheNextRun) {
 
 // The uninstaller of the product also takes a killed run back before it reads its log.
 TEST(Transaction, UninstallerTakesTheKilledRunBackFirst) {
-  for (uint64_t n : {5u, 30u, 60u}) {
+  for (uint64_t n : {5u, 20u, 40u}) {
     SCOPED_TRACE(n);
     UpgradeMachine m;
     Platform& p = m.run->platform();
@@ -341,7 +376,17 @@ TEST(Journal, DamagedJournalIsReportedAndLeftAlone) {
   UndoStep dots{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\..\\Windows\\x"};
   UndoStep missing = outside;
   missing.backup = folder + "\\b7";
+  const std::string journal = kJournalName;
   const Case cases[] = {
+      {"garbage in the journal", {{journal, Record("garbage")}}},
+      {"garbage before the journal's last entry",
+       {{journal, Record("garbage") + Record(EncodeStep(created))}}},
+      {"a zero length", {{journal, Record(EncodeStep(created)) + std::string(4, '\0') + "x"}}},
+      {"a length past the bound", {{journal, std::string("\xff\xff\xff\x7f") + "SKJ1"}}},
+      {"an entry longer than its length says",
+       {{journal, Record(EncodeStep(created) + "x") + Record(EncodeStep(created))}}},
+      {"a path that climbs, in the journal", {{journal, Record(EncodeStep(dots))}}},
+      {"a journal that is a folder", {{journal + "\\x", "x"}}},
       {"garbage before the last entry",
        {{"j00000000", "garbage"}, {"j00000001", EncodeStep(created)}}},
       {"a backup outside the run folder", {{"j00000000", EncodeStep(outside)}}},
@@ -368,26 +413,71 @@ TEST(Journal, DamagedJournalIsReportedAndLeftAlone) {
   }
 }
 
+// The last entry may have been cut short by the kill at any byte, in the journal file of this
+// version or in the one-file-per-entry layout of earlier versions: the entries before it are
+// taken back, a command of the journal is reported and never run.
 TEST(Journal, CutShortLastEntryIsIgnoredAndCommandsAreNotRun) {
   const std::string folder = "C:\\Users\\user\\AppData\\Local\\Temp\\sktx-P";
-  auto m = Sandbox();
-  Platform& p = m->platform();
-  WriteFile(p, "C:\\Data\\made.txt", "made by the dead run");
   const UndoStep created{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\made.txt"};
   const UndoStep command{.kind = UndoStep::Kind::Command, .path = "C:\\evil.exe -Uninstall"};
-  WriteFile(p, folder + "\\j00000000", EncodeStep(created));
-  WriteFile(p, folder + "\\j00000001", EncodeStep(command));
-  WriteFile(p, folder + "\\j00000002", EncodeStep(created).substr(0, 9));
-  int said = 0;
-  const RecoveryReport report = RecoverDeadRun(p, folder, [&] { ++said; });
+  const UndoStep later{.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\never.txt"};
+  const std::string head = Record(EncodeStep(created)) + Record(EncodeStep(command));
+  const std::string last = Record(EncodeStep(later));
+  using Files = std::vector<std::pair<std::string, std::string>>;
+  const std::pair<const char*, Files> layouts[] = {
+      {"nothing of the last entry", {{kJournalName, head}}},
+      {"part of its length", {{kJournalName, head + last.substr(0, 2)}}},
+      {"its length", {{kJournalName, head + last.substr(0, 4)}}},
+      {"part of the entry", {{kJournalName, head + last.substr(0, last.size() - 1)}}},
+      {"earlier versions' files",
+       {{"j00000000", EncodeStep(created)},
+        {"j00000001", EncodeStep(command)},
+        {"j00000002", EncodeStep(later).substr(0, 9)}}},
+  };
+  for (const auto& [what, files] : layouts) {
+    SCOPED_TRACE(what);
+    auto m = Sandbox();
+    Platform& p = m->platform();
+    WriteFile(p, "C:\\Data\\made.txt", "made by the dead run");
+    WriteFile(p, "C:\\Data\\never.txt", "the user's own");
+    for (const auto& [name, bytes] : files) WriteFile(p, folder + "\\" + name, bytes);
+    int said = 0;
+    const RecoveryReport report = RecoverDeadRun(p, folder, [&] { ++said; });
+    EXPECT_TRUE(report.found);
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(report.skipped, std::vector<std::string>{"C:\\evil.exe -Uninstall"});
+    EXPECT_TRUE(report.failed.empty());
+    EXPECT_FALSE(p.FileExists("C:\\Data\\made.txt"));
+    EXPECT_TRUE(p.FileExists("C:\\Data\\never.txt"));
+    EXPECT_FALSE(p.DirectoryExists(folder));
+    std::ifstream actions(m->sandbox()->ActionsLogPath());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(actions), {}).find("evil"),
+              std::string::npos);
+  }
+}
+
+// What the writer appends is what recovery reads, step for step; the file is let go at Close
+// (the run folder can then be cleared).
+TEST(Journal, WriterAppendsWhatRecoveryReads) {
+  const std::string folder = "C:\\ProgramData\\setupkit\\P";
+  auto m = Sandbox();
+  Platform& p = m->platform();
+  WriteFile(p, "C:\\Data\\a.txt", "made by the run");
+  WriteFile(p, "C:\\Data\\b.txt", "made by the run too");
+  {
+    JournalWriter writer(p, folder);
+    writer({.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\a.txt"});
+    writer({.kind = UndoStep::Kind::CreatedFile, .path = "C:\\Data\\b.txt"});
+    EXPECT_EQ(p.ListDirectory(folder), std::vector<std::string>{kJournalName});
+    EXPECT_FALSE(p.DeleteFile(folder + "\\" + kJournalName));  // held by the run
+    writer.Close();
+  }
+  const RecoveryReport report = RecoverDeadRun(p, folder);
   EXPECT_TRUE(report.found);
-  EXPECT_EQ(said, 1);
-  EXPECT_EQ(report.skipped, std::vector<std::string>{"C:\\evil.exe -Uninstall"});
-  EXPECT_FALSE(p.FileExists("C:\\Data\\made.txt"));
+  EXPECT_TRUE(report.failed.empty());
+  EXPECT_FALSE(p.FileExists("C:\\Data\\a.txt"));
+  EXPECT_FALSE(p.FileExists("C:\\Data\\b.txt"));
   EXPECT_FALSE(p.DirectoryExists(folder));
-  std::ifstream actions(m->sandbox()->ActionsLogPath());
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(actions), {}).find("evil"),
-            std::string::npos);
 }
 
 }  // namespace

@@ -143,6 +143,11 @@ void HostOutputStream::Write(const void* data, size_t n) {
   written_ += static_cast<int64_t>(n);
 }
 
+void HostOutputStream::Flush() {
+  if (!file_) throw Error(name_ + ": write after close");
+  if (std::fflush(file_.get()) != 0) Fail(name_, "write error");
+}
+
 void HostOutputStream::Close() {
   if (!file_) return;
   std::FILE* f = file_.release();

@@ -52,6 +52,7 @@ class HostOutputStream : public OutputStream {
   explicit HostOutputStream(const std::filesystem::path& path, Mode mode = Mode::Replace);
   ~HostOutputStream() override = default;
   void Write(const void* data, size_t n) override;
+  void Flush() override;
   void Close() override;
   int64_t Written() const { return written_; }
 
