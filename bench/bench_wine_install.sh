@@ -6,6 +6,8 @@
 #    built with the same settings: one with the folder of real files of bench/real-tree.sh
 #    (about 420 files, 100 MiB) and one with a single small file. The payload time is the
 #    difference of the two setups' times, so Wine's process start and the window drop out.
+#    The same two setups are also run silently (`/S`: no window, as the peer is run), which
+#    leaves out what the progress window costs (its redraws and message pumping).
 # 2. The same for the peer installer (Debian's nsis: makensis, `SetCompressor zlib`, its 32-bit
 #    stub), run silently (`/S /D=C:\skbench`) into the same folder.
 # 3. The same for bench/inflate_loop.c built for i686 (plain Win32 file calls, the cross zlib of
@@ -161,6 +163,7 @@ run() {  # name → "wall-clock seconds, processor seconds of the machine, of th
       cmd+=("$(winpath "$work/$pkg.exe")" "$(winpath "$work/$pkg.regions")" 'C:\skloop')
       ;;
     peer-*) cmd=("$work/$1.exe" /S '/D=C:\skbench') ;;
+    silent-*) cmd=("$work/${1#silent-}.exe" /S) ;;
     *) cmd=("$work/$1.exe") ;;
   esac
   sync
@@ -190,7 +193,7 @@ installed() {  # files in the install folder (or the loop's folder)
 echo "bench: $files files, $bytes bytes; $(nproc) cores; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 declare -A times cpu srv self
 names=()
-for i in "${!stubs[@]}"; do names+=("one$i" "many$i"); done
+for i in "${!stubs[@]}"; do names+=("one$i" "many$i" "silent-one$i" "silent-many$i"); done
 [ -n "$peer" ] && names+=(peer-one peer-many)
 [ -n "$loop" ] && names+=(loop-one loop-many loopcheck-one loopcheck-many)
 probes=()
@@ -262,7 +265,10 @@ ratio() {  # label, numerator, denominator[, goal]
   printf ' (goal ≤ %s: %s)\n' "$4" "$(echo "$b <= $4 && $m <= $4" | bc -l | sed 's/1/met/;s/0/not met/')"
 }
 echo "payload (large setup minus one-file setup, wall clock):"
-for i in "${!stubs[@]}"; do payload "${stubs[$i]}" "one$i" "many$i"; done
+for i in "${!stubs[@]}"; do
+  payload "${stubs[$i]}" "one$i" "many$i"
+  payload "${stubs[$i]} /S" "silent-one$i" "silent-many$i"
+done
 [ -n "$peer" ] && payload "peer (makensis zlib, 32-bit, /S)" peer-one peer-many
 if [ -n "$loop" ]; then
   payload "inflate loop (i686, Win32 calls)" loop-one loop-many
@@ -273,11 +279,13 @@ if [ -n "$loop" ]; then
   printf '  its own timing of the large setup'"'"'s regions: best %.3f s, median %.3f s\n' "$lb" "$lm"
 fi
 for i in "${!stubs[@]}"; do
-  echo "${stubs[$i]}:"
-  [ -n "$peer" ] && ratio "payload / peer's" "${stubs[$i]}" "peer (makensis zlib, 32-bit, /S)" 0.35
-  [ -n "$loop" ] && ratio "payload / loop's" "${stubs[$i]}" "inflate loop (i686, Win32 calls)" 1.2
-  [ -n "$loop" ] && ratio "payload / loop --check's" "${stubs[$i]}" \
-    "inflate loop --check (every region inflated twice)"
+  for label in "${stubs[$i]}" "${stubs[$i]} /S"; do
+    echo "$label:"
+    [ -n "$peer" ] && ratio "payload / peer's" "$label" "peer (makensis zlib, 32-bit, /S)" 0.35
+    [ -n "$loop" ] && ratio "payload / loop's" "$label" "inflate loop (i686, Win32 calls)" 1.2
+    [ -n "$loop" ] && ratio "payload / loop --check's" "$label" \
+      "inflate loop --check (every region inflated twice)"
+  done
 done
 if [ "${#probes[@]}" -gt 0 ]; then
   echo "start to first window, one-file packages (ms, process start included):"

@@ -15,6 +15,7 @@
 #include "engine/Transaction.h"
 #include "engine/UninstallRecorder.h"
 #include "package/Compile.h"
+#include "package/Container.h"
 #include "platform/Platform.h"
 
 namespace sk {
@@ -51,6 +52,8 @@ struct InstallContext {
   std::string previousUninstaller = {};
   // How held target files are handled (FilesInUse.h); nullptr: their error ends the run.
   FilesInUse* filesInUse = nullptr;
+  // Inflates the files' regions, its buffers kept from one file to the next.
+  std::unique_ptr<RegionExtractor> extractor = std::make_unique<RegionExtractor>();
   // Kept by Territory() only.
   std::unique_ptr<ProductTerritory> territory_ = nullptr;
   size_t territoryRecords_ = 0;

@@ -191,24 +191,35 @@ int64_t ChunkCounter::Count(const ChunkBytes& chunk, int64_t chunkOffset) {
   return n;
 }
 
-void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
-  ChunkWalker walker(in, start, end);
+struct RegionExtractor::Impl {
   // Both made at the first chunk: an empty region costs no buffers. The zlib inflater's output
   // block is large, so it is kept off the stack.
   std::unique_ptr<Inflater> inflater;
   std::unique_ptr<FastInflater> fast;
   ChunkBytes chunk;
+};
+
+RegionExtractor::RegionExtractor() : impl_(std::make_unique<Impl>()) {}
+RegionExtractor::~RegionExtractor() = default;
+
+void RegionExtractor::Extract(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
+  ChunkWalker walker(in, start, end);
+  Impl& x = *impl_;
   int64_t offset = 0;
-  while (walker.Next(chunk, offset)) {
-    if (!fast) fast = std::make_unique<FastInflater>();
+  while (walker.Next(x.chunk, offset)) {
+    if (!x.fast) x.fast = std::make_unique<FastInflater>();
     size_t produced = 0;
-    if (fast->Inflate(chunk, produced)) {
-      if (produced > 0) sink(fast->Output(), produced);
+    if (x.fast->Inflate(x.chunk, produced)) {
+      if (produced > 0) sink(x.fast->Output(), produced);
       continue;
     }
-    if (!inflater) inflater = std::make_unique<Inflater>();
-    inflater->InflateChunk(chunk.data(), chunk.size(), sink, offset);
+    if (!x.inflater) x.inflater = std::make_unique<Inflater>();
+    x.inflater->InflateChunk(x.chunk.data(), x.chunk.size(), sink, offset);
   }
+}
+
+void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end) {
+  RegionExtractor().Extract(in, sink, start, end);
 }
 
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end) {

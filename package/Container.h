@@ -73,6 +73,24 @@ using ByteSink = std::function<void(const char* data, size_t n)>;
 // file, or a chunk is not exactly one complete zlib stream.
 void ExtractRegion(InputStream& in, const ByteSink& sink, int64_t start, int64_t end);
 void ExtractRegion(InputStream& in, OutputStream& out, int64_t start, int64_t end);
+
+// ExtractRegion for a run over many regions: the chunk buffer, the inflater and its output
+// block are made at the first chunk and kept from one region to the next, so a file costs no
+// allocations of its own (buffers this large are fresh pages from the system each time, which
+// showed per file under Wine). Not for use from two threads at once.
+class RegionExtractor {
+ public:
+  RegionExtractor();
+  ~RegionExtractor();
+  RegionExtractor(const RegionExtractor&) = delete;
+  RegionExtractor& operator=(const RegionExtractor&) = delete;
+  // As ExtractRegion.
+  void Extract(InputStream& in, const ByteSink& sink, int64_t start, int64_t end);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 std::string ExtractRegionToString(InputStream& in, int64_t start, int64_t end);
 
 // Steps through the chunk run [start, end) of `in`, checking each chunk's framing (its length

@@ -61,6 +61,36 @@ TEST(ExtractRegion, ReaderAcceptsPiecesOfAnySize) {
             "abc" + std::string(100000, 'd') + large + "e");
 }
 
+// An install inflates file after file with one extractor: its kept buffers and inflater must
+// give every region its own bytes, whatever the region before was (larger, smaller, damaged).
+TEST(ExtractRegion, OneExtractorServesRegionAfterRegionAndAfterADamagedOne) {
+  std::string file = "stub";
+  StringOutputStream out(file);
+  PackageWriter writer(out, 4, 2);
+  const std::string large = Noise(kChunkPieceSize + 1000, 3), small = Noise(10, 4);
+  const std::string middle = Noise(300000, 5);
+  const Region r1 = writer.AppendRegion(large);
+  const Region r2 = writer.AppendRegion(small);
+  const Region bad = writer.AppendRegion(middle);
+  const Region r3 = writer.AppendRegion(middle);
+  file[static_cast<size_t>((bad.start + bad.end) / 2)] ^= 0x55;  // inside the deflate data
+
+  StringInputStream in(file);
+  RegionExtractor extractor;
+  const auto extract = [&](const Region& r) {
+    std::string back;
+    extractor.Extract(
+        in, [&](const char* d, size_t n) { back.append(d, n); }, r.start, r.end);
+    return back;
+  };
+  EXPECT_TRUE(extract(r1) == large);
+  EXPECT_TRUE(extract(r2) == small);
+  EXPECT_THROW(extract(bad), ChunkError);
+  EXPECT_TRUE(extract(r3) == middle);
+  EXPECT_TRUE(extract(r1) == large);
+  EXPECT_TRUE(extract(r2) == small);
+}
+
 TEST(ExtractRegion, EmptyRegionYieldsNothing) {
   StringInputStream in("whatever");
   EXPECT_EQ(ExtractRegionToString(in, 3, 3), "");

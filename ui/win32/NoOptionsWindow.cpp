@@ -28,17 +28,30 @@ void TfrmInstall::SetCompile(TCompile* model) {
 
 void TfrmInstall::InstallProgress(const std::string&, const std::string&, int64_t position,
                                   int64_t max) {
+  if (max != -1 && position != -1) {
+    barMax_ = max;
+    barPosition_ = position;
+    barPending_ = true;
+  }
   // Files come faster than the screen changes: pump the messages (a round trip to the window
-  // system) at most every kPumpIntervalMs, not for every file.
+  // system) at most every kPumpIntervalMs, and redraw the bar at most every kRedrawIntervalMs
+  // (a redraw costs as much as a few small files), not for every file.
   const ULONGLONG now = GetTickCount64();
+  if (barPending_ && now - lastRedraw_ >= kRedrawIntervalMs) {
+    lastRedraw_ = now;
+    FlushBar();
+  }
   if (Compile && now - lastPump_ >= kPumpIntervalMs) {
     lastPump_ = now;
     Compile->GetPlatform().ProcessMessages();
   }
-  if (max != -1 && position != -1) {
-    Gauge1.SetMax(max);
-    Gauge1.SetProgress(position);
-  }
+}
+
+void TfrmInstall::FlushBar() {
+  if (!barPending_) return;
+  barPending_ = false;
+  Gauge1.SetMax(barMax_);
+  Gauge1.SetProgress(barPosition_);
 }
 
 void TfrmInstall::TimerTimer() {
@@ -46,6 +59,7 @@ void TfrmInstall::TimerTimer() {
   run_->Run([this](const std::string& f, const std::string& h, int64_t p, int64_t m) {
     InstallProgress(f, h, p, m);
   });
+  FlushBar();
   // The last per-file event names the last file item, which need not be the last item of the
   // list (folders, registry and support files follow); the install is complete now.
   if (run_->State() == NoOptionsState::Done) Gauge1.SetProgress(Gauge1.State().MaxValue);

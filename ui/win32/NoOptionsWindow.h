@@ -35,9 +35,17 @@ class TfrmInstall : public TForm {
 
  private:
   static constexpr ULONGLONG kPumpIntervalMs = 15;
+  static constexpr ULONGLONG kRedrawIntervalMs = 100;
+  // Shows the last reported position on the bar, if it has not been shown yet.
+  void FlushBar();
+
   SetupContext& context_;
   std::unique_ptr<NoOptionsInstall> run_;  // the window's logic, made by SetCompile
   ULONGLONG lastPump_ = 0;                 // GetTickCount64 of the last message pump
+  ULONGLONG lastRedraw_ = 0;               // GetTickCount64 of the last redraw of the bar
+  int64_t barMax_ = 0;                     // the last reported position, shown or not
+  int64_t barPosition_ = 0;
+  bool barPending_ = false;
 };
 
 }  // namespace sk::ui
