@@ -53,7 +53,7 @@ struct InstallContext {
   // How held target files are handled (FilesInUse.h); nullptr: their error ends the run.
   FilesInUse* filesInUse = nullptr;
   // Inflates the files' regions, its buffers kept from one file to the next.
-  std::unique_ptr<RegionExtractor> extractor = std::make_unique<RegionExtractor>();
+  RegionExtractor extractor;
   // Kept by Territory() only.
   std::unique_ptr<ProductTerritory> territory_ = nullptr;
   size_t territoryRecords_ = 0;

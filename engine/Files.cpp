@@ -49,7 +49,7 @@ void ExtractToFile(InstallContext& ctx, const TCompileFileData& item, const std:
     // does not inflate (zlib checks its stream and its Adler-32) or a length that differs from
     // the record is damage of the package, told as such after the install is taken back.
     int64_t written = 0;
-    ctx.extractor->Extract(
+    ctx.extractor.Extract(
         ctx.setupFile,
         [&](const char* data, size_t n) {
           written += static_cast<int64_t>(n);

@@ -61,12 +61,9 @@ void ReadJournalFile(Platform& platform, const std::string& path, std::vector<Un
   if (size < 0) throw Error(std::string(kJournalName) + ": no size");
   for (size_t n = 0;; ++n) {
     const std::string what = std::string(kJournalName) + " entry " + std::to_string(n + 1);
-    unsigned char head[4];
-    const size_t got = in->Read(head, sizeof head);
-    if (got < sizeof head) return;  // the end, or a length cut short
-    const uint32_t length = static_cast<uint32_t>(head[0]) | static_cast<uint32_t>(head[1]) << 8 |
-                            static_cast<uint32_t>(head[2]) << 16 |
-                            static_cast<uint32_t>(head[3]) << 24;
+    std::string head(4, '\0');
+    if (in->Read(head.data(), head.size()) < head.size()) return;  // the end, or cut short
+    const uint32_t length = static_cast<uint32_t>(MemoryReader(head, what).ReadInt32());
     if (length == 0 || length > kMaxJournalEntry) throw Error(what + ": bad length");
     if (static_cast<int64_t>(length) > size - in->Position()) return;  // cut short
     if (steps.size() >= kMaxJournalEntries) throw Error("too many entries");
